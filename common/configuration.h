@@ -1,0 +1,21 @@
+// "Quillon.cfg" through the platform's profile-string functions: the process-wide path
+// strings, the [Main] stamp, the language name, and the [Options] keys of both programs.
+#pragma once
+#include "core/settings.h"
+
+// Owned wide strings (wide_string.h), set once at start-up before any window or thread exists.
+extern wchar_t* WorkDirectory;     // current directory at start-up, ending in a backslash
+extern wchar_t* ConfigFilePath;    // WorkDirectory + "Quillon.cfg"
+extern wchar_t* LanguageFilePath;  // WorkDirectory + "Language.cfg"
+extern wchar_t* LanguageSection;   // [Main] Language, at most 22 characters, default "NEUTRAL"
+
+// Quillon: forms the paths, stamps the four identification keys into [Main], reads the language.
+void OpenConfiguration();
+// Quillon: reads the 17 [Options] keys into settings (which should start at its initial values).
+void ReadSettings(Settings& settings);
+// Quillrun: forms the paths and reads the language (no stamp), then its 8 [Options] keys.
+void ReadRunnerSettings(Settings& settings);
+// Writes value with "%d" under key in [Options] of ConfigFilePath. Failures are not detected.
+void WriteSetting(const wchar_t* key, int value);
+// Releases the four path strings.
+void ReleaseConfiguration();

@@ -1,0 +1,33 @@
+// Run-time binding of Latchkin.dll: both programs load it and bind its 13 control exports
+// by name, in a fixed order. Neither program links against the library at build time.
+#pragma once
+#include "../hook/latchkin_api.h"
+
+struct HookLibrary {
+  HMODULE Module = nullptr;
+  IsSelfFn IsSelf = nullptr;
+  QueryHookStateFn QueryHookState = nullptr;
+  InstallHookFn InstallHook = nullptr;
+  UninstallHookFn UninstallHook = nullptr;
+  ReturnBlockedCountFn ReturnBlockedCount = nullptr;
+  ClearBlockedCountFn ClearBlockedCount = nullptr;
+  SetHookTypeFn SetHookType = nullptr;
+  GetHookTypeFn GetHookType = nullptr;
+  SetIntervalTimeFn SetIntervalTime = nullptr;
+  GetIntervalTimeFn GetIntervalTime = nullptr;
+  SetLogStateFn SetLogState = nullptr;
+  GetLogStateFn GetLogState = nullptr;
+  ClearLogCahceFn ClearLogCahce = nullptr;
+};
+
+// Loads "Latchkin.dll" from the folder of the running program (by full path, so a library of
+// that name elsewhere on the search path is never picked up) and binds the 13 exports in the
+// order IsSelf, QueryHookState, InstallHook, UninstallHook, ReturnBlockedCount,
+// ClearBlockedCount, SetHookType, GetHookType, SetIntervalTime, GetIntervalTime, SetLogState,
+// GetLogState, ClearLogCahce. Returns true only when the library loaded and every export was
+// found. When the library loaded but an export is missing, Module stays set (the caller frees
+// it) and the entry points are all cleared, so a partly bound library is never called.
+bool LoadHookLibrary(HookLibrary& library);
+
+// Frees the module if one is loaded and clears every entry point.
+void UnloadHookLibrary(HookLibrary& library);

@@ -1,0 +1,26 @@
+// The exports of Latchkin.dll as the programs bind them by name. The library defines its
+// exports with these exact types (a mismatch fails to compile); the programs use the pointer
+// types below with GetProcAddress. Flags and boolean results are 8-bit, 1 or 0.
+#pragma once
+#include <windows.h>
+#include <cstdint>
+
+extern "C" {
+using InstallHookFn        = std::uint8_t(WINAPI*)(std::uint8_t filterOwnProcess);
+using UninstallHookFn      = std::uint8_t(WINAPI*)();
+using QueryHookStateFn     = std::uint8_t(WINAPI*)();
+using IsSelfFn             = std::uint8_t(WINAPI*)();
+using SetHookTypeFn        = void(WINAPI*)(std::uint8_t mask);
+using GetHookTypeFn        = void(WINAPI*)(std::uint8_t* mask);
+using SetIntervalTimeFn    = void(WINAPI*)(std::uint32_t upDown, std::uint32_t dbClick, std::uint32_t rotReverse);
+using GetIntervalTimeFn    = void(WINAPI*)(std::uint32_t* upDown, std::uint32_t* dbClick, std::uint32_t* rotReverse);
+using SetLogStateFn        = void(WINAPI*)(std::uint8_t state);
+using GetLogStateFn        = std::uint8_t(WINAPI*)();
+using ReturnBlockedCountFn = void(WINAPI*)(std::uint32_t* upDown, std::uint32_t* dbClick, std::uint32_t* rotReverse);
+using ClearBlockedCountFn  = void(WINAPI*)();
+// buffer: at least kBlockLogCacheSize (10240) bytes, owned by the caller.
+using ClearLogCahceFn      = std::uint16_t(WINAPI*)(std::uint8_t* buffer);
+}
+
+// The library's file name; programs load it from their own folder by full path.
+inline constexpr wchar_t kHookLibraryFileName[] = L"Latchkin.dll";
