@@ -13,5 +13,6 @@
 #define QUILLON_PROVIDER_TEXT L"Velmora Workshop"
 #define QUILLON_PRODUCT_TEXT L"Quillon"
 #define QUILLON_SIGNATURE_TEXT L"KTRM-0001-0007"
-#define QUILLON_PRODUCT_NAME_TEXT L"Velmora\u00AE Glidepath\u2122 Series"
+// windres reads \x escapes in wide strings but not \u ones; both compilers agree on these.
+#define QUILLON_PRODUCT_NAME_TEXT L"Velmora\x00AE Glidepath\x2122 Series"
 #define QUILLON_PRODUCT_VERSION_TEXT L"1.0 Stable Release"

@@ -1,0 +1,9 @@
+// Decimal text to a 32-bit integer the way the C library's conversion reads it: stored settings
+// are hand-editable text, so blanks, signs and trailing letters must read as users expect.
+#pragma once
+#include <cstdint>
+
+// Skips leading white space, takes an optional '+' or '-', then decimal digits up to the first
+// other character; text without digits (or null) gives 0. Overflow is not detected: the value
+// wraps like a 32-bit int, so "4294967295" reads as -1.
+std::int32_t ParseDecimal(const char16_t* text) noexcept;

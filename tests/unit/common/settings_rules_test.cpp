@@ -1,0 +1,265 @@
+// The rules of "Quillon.cfg" against an in-memory profile: decimal reading, every [Options]
+// key's default, range and flag rule, the language name, the paths and the writes.
+#include "settings_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <functional>
+#include <string>
+
+#include "decimal.h"
+#include "fake_profile.h"
+#include "owned_string.h"
+
+namespace {
+
+const char16_t kConfigFile[] = u"C:\\Tools\\Quillon.cfg";
+
+std::string Narrow(const std::u16string& text) {
+  std::string out;
+  for (char16_t c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
+  return out;
+}
+
+TEST(Decimal, ReadsLikeTheCLibrary) {
+  struct Row { const char16_t* text; std::int32_t expected; };
+  const Row rows[] = {
+      {u"0", 0},           {u"40", 40},          {u"  1", 1},         {u"\t\r\n 7", 7},
+      {u"1abc", 1},        {u"yes", 0},          {u"", 0},            {u"-1", -1},
+      {u"+12", 12},        {u"- 5", 0},          {u"+-5", 0},         {u"0009", 9},
+      {u"2147483647", INT_MAX},                  {u"-2147483648", INT_MIN},
+      {u"4294967295", -1},                       {u"4294967296", 0},  // wraps, no overflow check
+      {u"2147483648", INT_MIN},                  {u"99999999999", 1215752191},
+      {u"\u00A012", 0},    // only the C library's own blanks are skipped
+  };
+  for (const Row& row : rows) EXPECT_EQ(ParseDecimal(row.text), row.expected) << Narrow(row.text);
+  EXPECT_EQ(ParseDecimal(nullptr), 0);
+}
+
+// One observable number per [Options] key, so a row can name what it expects.
+const std::map<std::u16string, std::function<std::uint32_t(const Settings&)>>& Observers() {
+  static const std::map<std::u16string, std::function<std::uint32_t(const Settings&)>> observers = {
+      {u"HookLButton", [](const Settings& s) { return (s.HookTypeBits & kHookLeftButton) ? 1u : 0u; }},
+      {u"HookRButton", [](const Settings& s) { return (s.HookTypeBits & kHookRightButton) ? 1u : 0u; }},
+      {u"HookWheel", [](const Settings& s) { return (s.HookTypeBits & kHookWheel) ? 1u : 0u; }},
+      {u"UpDownIntervalTime", [](const Settings& s) { return s.UpDownIntervalTime; }},
+      {u"DbClickIntervalTime", [](const Settings& s) { return s.DbClickIntervalTime; }},
+      {u"RotReverseIntervalTime", [](const Settings& s) { return s.RotReverseIntervalTime; }},
+      {u"AutoTips", [](const Settings& s) { return s.AutoTips ? 1u : 0u; }},
+      {u"AutoHook", [](const Settings& s) { return s.AutoHook ? 1u : 0u; }},
+      {u"LogToFile", [](const Settings& s) { return s.LogToFile ? 1u : 0u; }},
+      {u"Minimized", [](const Settings& s) { return s.WindowShown ? 1u : 0u; }},  // observed: WindowShown
+      {u"DisableSelfHook", [](const Settings& s) { return s.SelfHookEnabled ? 1u : 0u; }},  // SelfHookEnabled
+      {u"UseWhiteBackground", [](const Settings& s) { return s.UseWhiteBackground ? 1u : 0u; }},
+      {u"AutoTipsIntervalTime", [](const Settings& s) { return s.AutoTipsIntervalTime; }},
+      {u"RefreshIntervalTime", [](const Settings& s) { return s.RefreshIntervalTime; }},
+      {u"AutoClearCountLog", [](const Settings& s) { return s.AutoClearCountLog ? 1u : 0u; }},
+      {u"ShowHookResultForce", [](const Settings& s) { return s.ShowHookResultForce ? 1u : 0u; }},
+      {u"LogFileMaxSize", [](const Settings& s) { return s.LogFileMaxSize; }},
+  };
+  return observers;
+}
+
+Settings ReadWith(FakeProfile& profile, SettingsReader reader = SettingsReader::Panel) {
+  Settings settings;
+  ReadOptions(profile.Access(), kConfigFile, reader, settings);
+  return settings;
+}
+
+constexpr const char16_t* kMissing = nullptr;
+// 30 characters of which only the first 22 are seen: "0000000000000000000012".
+constexpr const char16_t kThirtyDigits[] = u"000000000000000000001234567890";
+
+TEST(SettingsRules, EachKeyTakesItsDefaultRangeAndFlagRule) {
+  struct Row { const char16_t* key; const char16_t* stored; std::uint32_t expected; };
+  const Row rows[] = {
+      // Bits: exactly 1 sets the bit; a missing key reads "1".
+      {u"HookLButton", kMissing, 1}, {u"HookLButton", u"1", 1},   {u"HookLButton", u"", 0},
+      {u"HookLButton", u"0", 0},     {u"HookLButton", u"2", 0},   {u"HookLButton", u"  1", 1},
+      {u"HookLButton", u"1abc", 1},  {u"HookLButton", u"yes", 0}, {u"HookLButton", u"-1", 0},
+      {u"HookLButton", u"4294967297", 1},  // wraps to 1
+      {u"HookRButton", kMissing, 1}, {u"HookRButton", u"0", 0},   {u"HookWheel", kMissing, 1},
+      {u"HookWheel", u"no", 0},
+      // Intervals: 0 to 9999, compared unsigned.
+      {u"UpDownIntervalTime", kMissing, 40},   {u"UpDownIntervalTime", u"0", 0},
+      {u"UpDownIntervalTime", u"9", 9},        {u"UpDownIntervalTime", u"9999", 9999},
+      {u"UpDownIntervalTime", u"10000", 40},   {u"UpDownIntervalTime", u"-1", 40},
+      {u"UpDownIntervalTime", u"4294967295", 40}, {u"UpDownIntervalTime", u"  25ms", 25},
+      {u"UpDownIntervalTime", u"", 0},         {u"UpDownIntervalTime", u"yes", 0},
+      {u"DbClickIntervalTime", kMissing, 170}, {u"DbClickIntervalTime", u"20000", 170},
+      {u"DbClickIntervalTime", kThirtyDigits, 12},
+      {u"RotReverseIntervalTime", kMissing, 40}, {u"RotReverseIntervalTime", u"5121", 5121},
+      // Flags that start false: exactly 1 sets them.
+      {u"AutoTips", kMissing, 0},  {u"AutoTips", u"1", 1},   {u"AutoTips", u"2", 0},  {u"AutoTips", u"yes", 0},
+      {u"AutoHook", u"  1", 1},    {u"AutoHook", u"1abc", 1}, {u"AutoHook", u"", 0},
+      {u"LogToFile", kMissing, 0}, {u"LogToFile", u"1", 1},  {u"LogToFile", u"-1", 0},
+      {u"ShowHookResultForce", kMissing, 0}, {u"ShowHookResultForce", u"1", 1},
+      // Minimized clears WindowShown (observed) on exactly 1.
+      {u"Minimized", kMissing, 1}, {u"Minimized", u"1", 0}, {u"Minimized", u"0", 1}, {u"Minimized", u"2", 1},
+      // DisableSelfHook sets SelfHookEnabled (observed) on exactly 0, which empty and words read as.
+      {u"DisableSelfHook", kMissing, 0}, {u"DisableSelfHook", u"0", 1}, {u"DisableSelfHook", u"no", 1},
+      {u"DisableSelfHook", u"", 1},      {u"DisableSelfHook", u"2", 0}, {u"DisableSelfHook", u"1", 0},
+      // Flags that start true: anything but 1 clears them.
+      {u"UseWhiteBackground", kMissing, 1}, {u"UseWhiteBackground", u"yes", 0},
+      {u"UseWhiteBackground", u"1", 1},     {u"UseWhiteBackground", u"", 0},
+      {u"AutoClearCountLog", kMissing, 1},  {u"AutoClearCountLog", u"2", 0},
+      // Ranged timer periods.
+      {u"AutoTipsIntervalTime", kMissing, 3000},     {u"AutoTipsIntervalTime", u"999", 3000},
+      {u"AutoTipsIntervalTime", u"1000", 1000},      {u"AutoTipsIntervalTime", u"600000", 600000},
+      {u"AutoTipsIntervalTime", u"600001", 3000},    {u"AutoTipsIntervalTime", u"-1", 3000},
+      {u"RefreshIntervalTime", kMissing, 500},       {u"RefreshIntervalTime", u"99", 500},
+      {u"RefreshIntervalTime", u"100", 100},         {u"RefreshIntervalTime", u"1000", 1000},
+      {u"RefreshIntervalTime", u"1001", 500},
+      // The log bound: a missing key gives 5120, a rejected one 1024.
+      {u"LogFileMaxSize", kMissing, 5120}, {u"LogFileMaxSize", u"9", 1024},    {u"LogFileMaxSize", u"10", 10},
+      {u"LogFileMaxSize", u"5120", 5120},  {u"LogFileMaxSize", u"5121", 1024}, {u"LogFileMaxSize", u"20000", 1024},
+      {u"LogFileMaxSize", u"-1", 1024},    {u"LogFileMaxSize", u"4294967295", 1024},
+      {u"LogFileMaxSize", u"", 1024},      {u"LogFileMaxSize", u"yes", 1024},
+  };
+  FakeProfile nothingStored;
+  const Settings defaults = ReadWith(nothingStored);
+  for (const Row& row : rows) {
+    const std::string name = Narrow(row.key) + "=" + (row.stored ? "\"" + Narrow(row.stored) + "\"" : "(missing)");
+    FakeProfile profile;
+    if (row.stored) profile.Set(u"options", row.key, row.stored);  // sections match in any case
+    const Settings settings = ReadWith(profile);
+    EXPECT_EQ(Observers().at(row.key)(settings), row.expected) << name;
+    // Each setting depends on its own key alone.
+    for (const auto& [key, observe] : Observers()) {
+      if (key == row.key) continue;
+      EXPECT_EQ(observe(settings), observe(defaults)) << name << " moved " << Narrow(key);
+    }
+  }
+}
+
+TEST(SettingsRules, EachProgramReadsItsKeysInOrderThroughTwentyTwoCharacters) {
+  const std::vector<std::u16string> panelKeys = {
+      u"HookLButton", u"HookRButton", u"HookWheel", u"UpDownIntervalTime", u"DbClickIntervalTime",
+      u"RotReverseIntervalTime", u"AutoTips", u"AutoHook", u"LogToFile", u"Minimized", u"DisableSelfHook",
+      u"UseWhiteBackground", u"AutoTipsIntervalTime", u"RefreshIntervalTime", u"AutoClearCountLog",
+      u"ShowHookResultForce", u"LogFileMaxSize"};
+  const std::vector<std::u16string> runnerKeys = {
+      u"HookLButton", u"HookRButton", u"HookWheel", u"UpDownIntervalTime", u"DbClickIntervalTime",
+      u"RotReverseIntervalTime", u"LogToFile", u"LogFileMaxSize"};
+  struct Row { const char* name; SettingsReader reader; const std::vector<std::u16string>& keys; };
+  const Row rows[] = {{"panel", SettingsReader::Panel, panelKeys}, {"runner", SettingsReader::Runner, runnerKeys}};
+  for (const Row& row : rows) {
+    FakeProfile profile;
+    ReadWith(profile, row.reader);
+    std::vector<std::u16string> read;
+    for (const auto& call : profile.Reads()) {
+      read.push_back(call.Key);
+      EXPECT_EQ(call.Section, u"Options") << row.name;
+      EXPECT_EQ(call.Size, 23u) << row.name << " " << Narrow(call.Key);
+      EXPECT_EQ(call.File, kConfigFile) << row.name;
+    }
+    EXPECT_EQ(read, row.keys) << row.name;
+  }
+  // The runner ignores the keys it does not read, whatever they hold.
+  FakeProfile profile;
+  profile.Set(u"Options", u"Minimized", u"1");
+  profile.Set(u"Options", u"DisableSelfHook", u"0");
+  profile.Set(u"Options", u"AutoHook", u"1");
+  const Settings runner = ReadWith(profile, SettingsReader::Runner);
+  EXPECT_TRUE(runner.WindowShown);
+  EXPECT_FALSE(runner.SelfHookEnabled || runner.AutoHook);
+}
+
+TEST(SettingsRules, LanguageNameIsReadThroughTwentyTwoCharacters) {
+  struct Row { const char16_t* stored; const char16_t* expected; };
+  const Row rows[] = {
+      {kMissing, u"NEUTRAL"},
+      {u"GERMAN", u"GERMAN"},
+      {u"", u""},  // present but empty names no section; still a string, not null
+      {u"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123", u"ABCDEFGHIJKLMNOPQRSTUV"},
+  };
+  for (const Row& row : rows) {
+    FakeProfile profile;
+    if (row.stored) profile.Set(u"MAIN", u"language", row.stored);
+    char16_t* section = nullptr;
+    WideStrAppend(section, u"stale value from before");
+    ReadLanguageSection(profile.Access(), kConfigFile, section);
+    ASSERT_NE(section, nullptr) << (row.stored ? Narrow(row.stored) : "(missing)");
+    EXPECT_EQ(std::u16string(section), row.expected);
+    ASSERT_EQ(profile.Reads().size(), 1u);
+    EXPECT_EQ(profile.Reads()[0].Size, 23u);
+    EXPECT_EQ(profile.Reads()[0].Text, u"NEUTRAL");
+    WideStrFree(section);
+  }
+}
+
+TEST(SettingsRules, PathsFollowTheCurrentDirectory) {
+  const std::u16string dir511(511, u'd');
+  const std::u16string dir600 = u"C:\\" + std::u16string(597, u'x');
+  struct Row {
+    const char* name;
+    std::function<void(FakeDirectory&)> arrange;
+    std::u16string directory;
+    std::u16string expectedWork;
+    std::vector<std::uint32_t> expectedSizes;
+    bool fails;
+  };
+  const Row rows[] = {
+      {"plain folder", nullptr, u"C:\\Tools", u"C:\\Tools\\", {511}, false},
+      {"already ends in backslash", nullptr, u"C:\\Tools\\", u"C:\\Tools\\", {511}, false},
+      {"drive root", nullptr, u"C:\\", u"C:\\", {511}, false},
+      {"no directory", nullptr, u"", u"", {511}, true},
+      {"510 characters fit", nullptr, std::u16string(510, u'e'), std::u16string(510, u'e') + u"\\", {511}, false},
+      {"511 characters need a second ask", nullptr, dir511, dir511 + u"\\", {511, 512}, false},
+      {"600 characters", nullptr, dir600, dir600 + u"\\", {511, 601}, false},
+      {"grew between the asks", [](FakeDirectory& d) { d.ChangeAfterFirstAsk(std::u16string(900, u'g')); },
+       std::u16string(700, u'f'), u"", {511, 701}, false},
+      {"needs more than any block holds", [](FakeDirectory& d) { d.ClaimNeeded(70000); }, u"C:\\", u"", {511}, false},
+  };
+  for (const Row& row : rows) {
+    FakeDirectory directory(row.directory, row.fails);
+    if (row.arrange) row.arrange(directory);
+    ConfigurationPaths paths;
+    FormConfigurationPaths(directory.Source(), paths);
+    ASSERT_NE(paths.WorkDirectory, nullptr) << row.name;
+    EXPECT_EQ(std::u16string(paths.WorkDirectory), row.expectedWork) << row.name;
+    EXPECT_EQ(std::u16string(paths.ConfigFilePath), row.expectedWork + u"Quillon.cfg") << row.name;
+    EXPECT_EQ(std::u16string(paths.LanguageFilePath), row.expectedWork + u"Language.cfg") << row.name;
+    EXPECT_EQ(directory.Sizes(), row.expectedSizes) << row.name;
+    ReleaseConfigurationPaths(paths);
+    EXPECT_EQ(paths.WorkDirectory, nullptr);
+  }
+}
+
+TEST(SettingsRules, StampAndWritesGoToTheirSections) {
+  FakeProfile profile;
+  StampMainSection(profile.Access(), kConfigFile, {u"Velmora Workshop", u"Quillon", u"KTRM-0001-0007", u"01.00.1020.0000"});
+  const struct { std::int32_t value; const char16_t* text; } values[] = {
+      {0, u"0"}, {1, u"1"}, {-1, u"-1"}, {9999, u"9999"}, {INT_MAX, u"2147483647"}, {INT_MIN, u"-2147483648"}};
+  for (const auto& v : values) WriteOption(profile.Access(), kConfigFile, u"UpDownIntervalTime", v.value);
+
+  std::vector<std::u16string> written;
+  for (const auto& call : profile.Writes()) {
+    EXPECT_EQ(call.File, kConfigFile);
+    written.push_back(call.Section + u":" + call.Key + u"=" + call.Text);
+  }
+  std::vector<std::u16string> expected = {u"Main:Provider=Velmora Workshop", u"Main:Product=Quillon",
+                                          u"Main:Signature=KTRM-0001-0007", u"Main:Version=01.00.1020.0000"};
+  for (const auto& v : values) expected.push_back(std::u16string(u"Options:UpDownIntervalTime=") + v.text);
+  EXPECT_EQ(written, expected);
+}
+
+TEST(SettingsRules, WithoutAPathNothingIsWrittenAndDefaultsApply) {
+  // A null path would send the platform's write to a system-wide file; a failed allocation can
+  // leave ConfigFilePath null.
+  FakeProfile profile;
+  StampMainSection(profile.Access(), nullptr, {u"a", u"b", u"c", u"d"});
+  WriteOption(profile.Access(), nullptr, u"AutoTips", 1);
+  WriteOption(profile.Access(), kConfigFile, nullptr, 1);
+  EXPECT_TRUE(profile.Writes().empty());
+
+  profile.Set(u"Options", u"LogFileMaxSize", u"10");
+  Settings settings;
+  ReadOptions(profile.Access(), nullptr, SettingsReader::Panel, settings);
+  EXPECT_TRUE(profile.Reads().empty());
+  EXPECT_EQ(settings.LogFileMaxSize, 5120u);
+  EXPECT_EQ(settings.HookTypeBits, 0x07);
+}
+
+}  // namespace
