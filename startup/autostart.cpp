@@ -1,0 +1,55 @@
+// The machine-wide Run-key entry that makes the system start Quillrun at every log-on.
+#include "runner.h"
+#include "unique_handle.h"
+#include "wide_string.h"
+
+namespace {
+
+constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run\\";
+constexpr wchar_t kRunValueName[] = L"Quillrun";
+constexpr DWORD kModulePathCapacity = 512;
+
+HKEY RootKey(bool machineWide) noexcept { return machineWide ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
+
+}  // namespace
+
+bool GetModulePath(wchar_t*& path) {
+  WideStrAlloc(path, kModulePathCapacity);
+  if (!path) return false;
+  const DWORD length = GetModuleFileNameW(nullptr, path, kModulePathCapacity - 1);
+  // A path that filled the buffer was cut: registering it would start nothing, or something else.
+  if (length == 0 || length >= kModulePathCapacity - 1) {
+    WideStrFree(path);
+    return false;
+  }
+  return true;
+}
+
+bool SetRegistryString(bool machineWide, const wchar_t* subKey, const wchar_t* valueName, const wchar_t* text) {
+  if (!text) return false;
+  UniqueHkey key;
+  if (RegCreateKeyExW(RootKey(machineWide), subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
+                      key.put(), nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  const DWORD bytes = static_cast<DWORD>((lstrlenW(text) + 1) * sizeof(wchar_t));
+  return RegSetValueExW(key.get(), valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes) ==
+         ERROR_SUCCESS;
+}
+
+bool DeleteRegistryValue(bool machineWide, const wchar_t* subKey, const wchar_t* valueName) {
+  UniqueHkey key;
+  if (RegOpenKeyExW(RootKey(machineWide), subKey, 0, KEY_ALL_ACCESS, key.put()) != ERROR_SUCCESS) return false;
+  return RegDeleteValueW(key.get(), valueName) == ERROR_SUCCESS;
+}
+
+// Windows: an x86 build on 64-bit Windows writes through the registry redirector, so the value
+// lands in the 32-bit view (Software\WOW6432Node\...\Run), which the system also runs at log-on.
+void RegisterAutoStart() {
+  wchar_t* path = nullptr;
+  if (!GetModulePath(path)) return;
+  SetRegistryString(true, kRunKey, kRunValueName, path);
+  WideStrFree(path);
+}
+
+void UnregisterAutoStart() { DeleteRegistryValue(true, kRunKey, kRunValueName); }

@@ -1,0 +1,60 @@
+// Headless filtering: install the hook with the stored settings, keep the log while logging is
+// on, and stay until some process removes the hook.
+#include "runner.h"
+#include "log_writer.h"
+
+namespace {
+
+constexpr DWORD kSupervisePeriodMs = 500;
+// A woken writer finishes its pass without pauses; even a full cache takes far less than this.
+constexpr DWORD kWriterFinishMs = 2000;
+// Ends after supervising: the hook was removed on purpose by some process, which is success.
+constexpr int kExitAfterSupervising = 0;
+
+// Sleeps for one period while dispatching what arrives for this thread. A 32-bit hook on 64-bit
+// Windows has its calls for 64-bit processes (and the other way round) run on the installing
+// thread through its message queue; a thread that merely slept would stall their mouse input.
+void WaitDispatchingMessages(DWORD periodMs) noexcept {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    const DWORD elapsed = GetTickCount() - start;  // unsigned: right across the tick wrap
+    if (elapsed >= periodMs) return;
+    MsgWaitForMultipleObjectsEx(0, nullptr, periodMs - elapsed, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  }
+}
+
+}  // namespace
+
+bool LoadAndInstallHook() {
+  // A library that lacks an export stays loaded; the process ends soon anyway.
+  if (!LoadHookLibrary(Runner.Library)) return false;
+  return Runner.Library.InstallHook(0) != 0;
+}
+
+int RunHeadless() {
+  if (!LoadAndInstallHook()) return 0;
+
+  const HookLibrary& library = Runner.Library;
+  const Settings& options = Runner.Options;
+  library.SetHookType(options.HookTypeBits);
+  library.SetIntervalTime(options.UpDownIntervalTime, options.DbClickIntervalTime, options.RotReverseIntervalTime);
+  // InstallHook has just turned the shared log state off; this is what turns logging on.
+  library.SetLogState(options.LogToFile ? 1 : 0);
+
+  LogWriter.SizeBound = options.LogFileMaxSize;
+  LogWriter.Library = &Runner.Library;
+  LogWriter.LogToFile = options.LogToFile;
+
+  while (library.QueryHookState() != 0) {
+    PollLogWriter();
+    WaitDispatchingMessages(kSupervisePeriodMs);
+  }
+  // A writer in the middle of a pass holds records it has already taken out of the cache; they
+  // exist nowhere else, so it gets a moment to write them before the process ends.
+  StopLogWriter(kWriterFinishMs);
+  // Neither UninstallHook nor FreeLibrary: the hook is already gone, and the process's end
+  // releases the library.
+  return kExitAfterSupervising;
+}

@@ -1,0 +1,66 @@
+// Quillrun's entry point: no window of its own; the command line picks one operation.
+#include <windows.h>
+#include <shellapi.h>
+
+#include "command.h"
+#include "configuration.h"
+#include "runner.h"
+#include "unique_handle.h"
+#include "utf16.h"
+
+RunnerState Runner;
+
+namespace {
+
+// The Run key starts programs in the system folder. The settings, the language file and the log
+// all lie beside the program, and their paths are formed from the working directory, so that
+// directory has to be the program's own folder before anything is read or written.
+void EnterProgramFolder() noexcept {
+  wchar_t path[MAX_PATH * 4];
+  const DWORD capacity = sizeof path / sizeof path[0];
+  const DWORD length = GetModuleFileNameW(nullptr, path, capacity);
+  if (length == 0 || length >= capacity) return;
+  DWORD folderEnd = length;
+  while (folderEnd > 0 && path[folderEnd - 1] != L'\\' && path[folderEnd - 1] != L'/') --folderEnd;
+  if (folderEnd == 0) return;
+  path[folderEnd] = L'\0';  // the backslash stays, so a drive root remains a root
+  SetCurrentDirectoryW(path);
+}
+
+int Run() {
+  int count = 0;
+  UniqueLocalMemory arguments(CommandLineToArgvW(GetCommandLineW(), &count));
+  wchar_t** argv = static_cast<wchar_t**>(arguments.get());
+  if (!argv || (count != 1 && count != 2)) return 0;
+
+  EnterProgramFolder();
+  ReadRunnerSettings(Runner.Options);
+
+  switch (ChooseCommand(static_cast<std::size_t>(count), count == 2 ? AsUtf16(argv[1]) : nullptr)) {
+    case RunnerCommand::RunHeadless:
+      return RunHeadless();
+    case RunnerCommand::ShowUsage:
+      ShowUsage();
+      return 0;
+    case RunnerCommand::RegisterAutoStart:
+      RegisterAutoStart();
+      return 0;
+    case RunnerCommand::UnregisterAutoStart:
+      UnregisterAutoStart();
+      return 0;
+    case RunnerCommand::Nothing:
+      break;
+  }
+  return 0;
+}
+
+}  // namespace
+
+// Every outcome is silent apart from the usage box, a failure included: exit code 0 on every path.
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  try {
+    return Run();
+  } catch (...) {
+    return 0;
+  }
+}

@@ -1,0 +1,36 @@
+// Quillrun's process-wide state and its operations: headless filtering, the usage box and the
+// Run-key entry.
+#pragma once
+#include <windows.h>
+
+#include "core/settings.h"
+#include "hook_library.h"
+
+// The settings read once at start-up and the bound library. LogToFile, the size bound and the
+// writer thread live in the shared LogWriter state (log_writer.h), which points at Library.
+struct RunnerState {
+  Settings Options;
+  HookLibrary Library;
+};
+extern RunnerState Runner;
+
+// Loads the library from the program's folder, binds the 13 exports and installs the hook
+// without filtering this process. False when any step fails or the hook was already installed.
+bool LoadAndInstallHook();
+// Installs the hook with the stored settings and supervises it until some process removes it.
+// Returns the exit code.
+int RunHeadless();
+
+// Shows the usage box and returns when the user closes it.
+void ShowUsage();
+
+// The Run-key entry under HKEY_LOCAL_MACHINE; both ignore failures, as the process ends with
+// exit code 0 either way.
+void RegisterAutoStart();
+void UnregisterAutoStart();
+
+// Registry helpers: the root is HKEY_LOCAL_MACHINE when machineWide, else HKEY_CURRENT_USER.
+bool SetRegistryString(bool machineWide, const wchar_t* subKey, const wchar_t* valueName, const wchar_t* text);
+bool DeleteRegistryValue(bool machineWide, const wchar_t* subKey, const wchar_t* valueName);
+// The program's own full path in a newly allocated owned wide string (WideStrFree releases it).
+bool GetModulePath(wchar_t*& path);

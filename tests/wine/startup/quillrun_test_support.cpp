@@ -1,0 +1,126 @@
+// Shared helpers of the Quillrun tests (see quillrun_test_support.h).
+#include "quillrun_test_support.h"
+
+#include "wine_test_support.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr wchar_t kRunValueName[] = L"Quillrun";
+
+template <typename Fn>
+bool Bind(HMODULE module, const char* name, Fn& entry) {
+  entry = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+  return entry != nullptr;
+}
+
+}  // namespace
+
+std::wstring PrepareQuillrunFolder(const wchar_t* name, bool withLibrary) {
+  const std::wstring folder = MakeScratchFolder(name);
+  if (folder.empty()) return folder;
+  if (!CopyInto(BinDirectory() + L"Quillrun.exe", folder)) return L"";
+  if (withLibrary && !CopyInto(BinDirectory() + L"Latchkin.dll", folder)) return L"";
+  return folder;
+}
+
+std::wstring QuillrunIn(const std::wstring& folder) { return folder + L"Quillrun.exe"; }
+
+bool WriteProfile(const std::wstring& path, const std::wstring& text) {
+  return WriteFileBytes(path, Utf16LeWithBom(text));
+}
+
+DWORD RunQuillrun(const std::wstring& folder, const std::wstring& arguments, const std::wstring& workingDirectory,
+                  DWORD timeoutMs) {
+  ChildProcess child = ChildProcess::Start(QuillrunIn(folder), arguments, workingDirectory);
+  if (!child.Started()) return static_cast<DWORD>(-1);
+  if (!child.WaitForExit(timeoutMs)) {
+    child.Kill();
+    return STILL_ACTIVE;
+  }
+  return child.ExitCode();
+}
+
+LibraryCopy::~LibraryCopy() { UnloadHookLibrary(library_); }
+
+bool LibraryCopy::Load(const std::wstring& folder) {
+  UnloadHookLibrary(library_);
+  HMODULE m = LoadLibraryW((folder + L"Latchkin.dll").c_str());
+  library_.Module = m;
+  if (!m) return false;
+  return Bind(m, "IsSelf", library_.IsSelf) && Bind(m, "QueryHookState", library_.QueryHookState) &&
+         Bind(m, "InstallHook", library_.InstallHook) && Bind(m, "UninstallHook", library_.UninstallHook) &&
+         Bind(m, "ReturnBlockedCount", library_.ReturnBlockedCount) &&
+         Bind(m, "ClearBlockedCount", library_.ClearBlockedCount) && Bind(m, "SetHookType", library_.SetHookType) &&
+         Bind(m, "GetHookType", library_.GetHookType) && Bind(m, "SetIntervalTime", library_.SetIntervalTime) &&
+         Bind(m, "GetIntervalTime", library_.GetIntervalTime) && Bind(m, "SetLogState", library_.SetLogState) &&
+         Bind(m, "GetLogState", library_.GetLogState) && Bind(m, "ClearLogCahce", library_.ClearLogCahce);
+}
+
+std::uint8_t LibraryCopy::HookType() const {
+  std::uint8_t type = 0xEE;
+  library_.GetHookType(&type);
+  return type;
+}
+
+std::string LibraryCopy::Intervals() const {
+  std::uint32_t upDown = 0, dbClick = 0, rotReverse = 0;
+  library_.GetIntervalTime(&upDown, &dbClick, &rotReverse);
+  char text[48];
+  std::snprintf(text, sizeof text, "%u, %u, %u", static_cast<unsigned>(upDown), static_cast<unsigned>(dbClick),
+                static_cast<unsigned>(rotReverse));
+  return text;
+}
+
+RunValue ReadRunValue() {
+  RunValue value;
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return value;
+  wchar_t data[1024] = {};
+  DWORD bytes = sizeof data - sizeof data[0];
+  if (RegQueryValueExW(key, kRunValueName, nullptr, &value.type, reinterpret_cast<BYTE*>(data), &bytes) ==
+      ERROR_SUCCESS) {
+    value.present = true;
+    value.bytes = bytes;
+    value.data = data;
+  }
+  RegCloseKey(key);
+  return value;
+}
+
+void DeleteRunValue() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+  RegDeleteValueW(key, kRunValueName);
+  RegCloseKey(key);
+}
+
+bool WriteRunValue(const std::wstring& data) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  const bool written = RegSetValueExW(key, kRunValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                                      static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+  RegCloseKey(key);
+  return written;
+}
+
+DWORD CountRunValues() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return 0;
+  DWORD count = 0;
+  RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr,
+                   nullptr);
+  RegCloseKey(key);
+  return count;
+}
+
+std::string Narrow(const std::wstring& text) {
+  std::string narrow;
+  for (wchar_t c : text) narrow += (c >= 0x20 && c < 0x7F) || c == L'\n' ? static_cast<char>(c) : '?';
+  return narrow;
+}
