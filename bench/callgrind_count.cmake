@@ -1,0 +1,35 @@
+# Instructions per decision of the mouse filter, counted by callgrind inside QuillonDecideOnce
+# (call and return included, clock stubbed). Deterministic, so it can be a test:
+#   cmake -DVALGRIND=<valgrind> -DDRIVER=<driver> -DWORK_DIR=<dir> [-DENFORCE=ON] -P callgrind_count.cmake
+cmake_minimum_required(VERSION 3.25)
+
+set(kRepetitions 100000)
+# case;limit pairs: the bounds the hook path is held to.
+set(kCases unwatched 20 watched_pass 40 watched_swallow 40)
+
+file(MAKE_DIRECTORY ${WORK_DIR})
+set(failures "")
+while(kCases)
+  list(POP_FRONT kCases case limit)
+  set(out ${WORK_DIR}/callgrind.${case}.out)
+  execute_process(
+    COMMAND ${VALGRIND} --tool=callgrind --toggle-collect=QuillonDecideOnce --callgrind-out-file=${out}
+            ${DRIVER} ${case} ${kRepetitions}
+    RESULT_VARIABLE result OUTPUT_QUIET ERROR_VARIABLE log)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "callgrind failed for ${case}:\n${log}")
+  endif()
+  file(STRINGS ${out} totals REGEX "^(totals|summary):")
+  list(GET totals 0 totals)
+  string(REGEX REPLACE "^[a-z]+: *([0-9]+).*" "\\1" instructions "${totals}")
+  math(EXPR whole "${instructions} / ${kRepetitions}")
+  math(EXPR tenths "(${instructions} * 10 / ${kRepetitions}) % 10")
+  message(STATUS "mouse filter, ${case}: ${whole}.${tenths} instructions per decision (bound ${limit})")
+  math(EXPR bound "${limit} * ${kRepetitions}")
+  if(instructions GREATER bound)
+    list(APPEND failures "${case}: ${whole}.${tenths} > ${limit}")
+  endif()
+endwhile()
+if(ENFORCE AND failures)
+  message(FATAL_ERROR "over the instruction bound: ${failures}")
+endif()

@@ -1,0 +1,55 @@
+// The block log cache's platform side: the named mutex, the local time, ClearLogCahce and
+// SetLogState.
+#include "core/block_log.h"
+#include "library_state.h"
+
+namespace {
+
+// One handle per append or drain, closed before returning: the library keeps no handle
+// between calls.
+class CacheMutex {
+ public:
+  bool Open() noexcept {
+    handle_ = CreateMutexW(nullptr, FALSE, L"CACHE_IO_MUTEX");
+    return handle_ != nullptr;
+  }
+  // A mutex left abandoned by a process that died holding it is now ours like a released one.
+  bool Wait() noexcept {
+    const DWORD result = WaitForSingleObject(handle_, INFINITE);
+    return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
+  }
+  void Release() noexcept { ReleaseMutex(handle_); }
+  void Close() noexcept {
+    CloseHandle(handle_);
+    handle_ = nullptr;
+  }
+
+ private:
+  HANDLE handle_ = nullptr;
+};
+
+static_assert(sizeof(SYSTEMTIME) == sizeof(BlockLogTime), "the record takes SYSTEMTIME's eight fields in order");
+
+BlockLogTime ReadLocalTime() noexcept {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  return {now.wYear, now.wMonth, now.wDayOfWeek, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
+}
+
+}  // namespace
+
+void AppendToBlockLog(std::uint16_t eventCode) noexcept {
+  CacheMutex mutex;
+  AppendBlockLog(SharedData, eventCode, CurrentProcessId, reinterpret_cast<const char16_t*>(ApplicationPath),
+                 kApplicationPathCapacity, mutex, ReadLocalTime);
+}
+
+std::uint16_t WINAPI ClearLogCahce(std::uint8_t* buffer) noexcept {
+  CacheMutex mutex;
+  return DrainBlockLog(SharedData, CurrentProcessId, buffer, mutex);
+}
+
+void WINAPI SetLogState(std::uint8_t state) noexcept {
+  CacheMutex mutex;
+  SetBlockLogState(SharedData, state, mutex);
+}

@@ -1,0 +1,78 @@
+// The control exports: installing and removing the hook, its settings and its counters.
+#include "latchkin_api.h"
+#include "core/hook_control.h"
+#include "library_state.h"
+
+// The programs bind these by name with the pointer types of latchkin_api.h; a signature that
+// drifted from them fails to compile here.
+namespace signatures {
+[[maybe_unused]] constexpr InstallHookFn kInstallHook = &InstallHook;
+[[maybe_unused]] constexpr UninstallHookFn kUninstallHook = &UninstallHook;
+[[maybe_unused]] constexpr QueryHookStateFn kQueryHookState = &QueryHookState;
+[[maybe_unused]] constexpr IsSelfFn kIsSelf = &IsSelf;
+[[maybe_unused]] constexpr SetHookTypeFn kSetHookType = &SetHookType;
+[[maybe_unused]] constexpr GetHookTypeFn kGetHookType = &GetHookType;
+[[maybe_unused]] constexpr SetIntervalTimeFn kSetIntervalTime = &SetIntervalTime;
+[[maybe_unused]] constexpr GetIntervalTimeFn kGetIntervalTime = &GetIntervalTime;
+[[maybe_unused]] constexpr SetLogStateFn kSetLogState = &SetLogState;
+[[maybe_unused]] constexpr GetLogStateFn kGetLogState = &GetLogState;
+[[maybe_unused]] constexpr ReturnBlockedCountFn kReturnBlockedCount = &ReturnBlockedCount;
+[[maybe_unused]] constexpr ClearBlockedCountFn kClearBlockedCount = &ClearBlockedCount;
+[[maybe_unused]] constexpr ClearLogCahceFn kClearLogCahce = &ClearLogCahce;
+[[maybe_unused]] constexpr HOOKPROC kMousePreProc = &MousePreProc;
+}  // namespace signatures
+
+namespace {
+
+template <typename T>
+void WriteIfSet(T* out, const T& field) noexcept {
+  if (out != nullptr) *out = SharedLoad(field);
+}
+
+}  // namespace
+
+std::uint8_t WINAPI InstallHook(std::uint8_t filterOwnProcess) noexcept {
+  return InstallSharedHook(SharedData, CurrentProcessId, filterOwnProcess, [] {
+    return HookHandleBits(SetWindowsHookExW(WH_MOUSE, MousePreProc, ModuleInstance, 0));
+  });
+}
+
+std::uint8_t WINAPI UninstallHook() noexcept {
+  return UninstallSharedHook(SharedData, [](std::uint32_t handle) {
+    return UnhookWindowsHookEx(HookHandleFromBits(handle)) != FALSE;
+  });
+}
+
+std::uint8_t WINAPI QueryHookState() noexcept { return SharedLoad(SharedData.HookInstalled); }
+
+std::uint8_t WINAPI IsSelf() noexcept {
+  return CurrentProcessId == SharedLoad(SharedData.InstallerProcessId) ? 1 : 0;
+}
+
+void WINAPI SetHookType(std::uint8_t mask) noexcept { SharedStore(SharedData.HookType, mask); }
+
+void WINAPI GetHookType(std::uint8_t* mask) noexcept { WriteIfSet(mask, SharedData.HookType); }
+
+void WINAPI SetIntervalTime(std::uint32_t upDown, std::uint32_t dbClick, std::uint32_t rotReverse) noexcept {
+  SetSharedIntervalTimes(SharedData, upDown, dbClick, rotReverse);
+}
+
+void WINAPI GetIntervalTime(std::uint32_t* upDown, std::uint32_t* dbClick, std::uint32_t* rotReverse) noexcept {
+  WriteIfSet(upDown, SharedData.UpDownIntervalTime);
+  WriteIfSet(dbClick, SharedData.DbClickIntervalTime);
+  WriteIfSet(rotReverse, SharedData.RotReverseIntervalTime);
+}
+
+std::uint8_t WINAPI GetLogState() noexcept { return SharedLoad(SharedData.LogState); }
+
+void WINAPI ReturnBlockedCount(std::uint32_t* upDown, std::uint32_t* dbClick, std::uint32_t* rotReverse) noexcept {
+  WriteIfSet(upDown, SharedData.BlockedUpDown);
+  WriteIfSet(dbClick, SharedData.BlockedDbClick);
+  WriteIfSet(rotReverse, SharedData.BlockedRotReverse);
+}
+
+void WINAPI ClearBlockedCount() noexcept {
+  SharedStore(SharedData.BlockedUpDown, std::uint32_t{0});
+  SharedStore(SharedData.BlockedDbClick, std::uint32_t{0});
+  SharedStore(SharedData.BlockedRotReverse, std::uint32_t{0});
+}

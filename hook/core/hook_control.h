@@ -1,0 +1,61 @@
+// Installing and removing the hook and storing settings in the shared record. The platform's
+// hook calls are parameters, so the ordering rules run natively in tests.
+#pragma once
+#include <cstdint>
+
+#include "hook_shared_data.h"
+
+inline constexpr std::uint32_t kMinIntervalTime = 1;
+inline constexpr std::uint32_t kMaxIntervalTime = 9999;
+
+constexpr bool IsIntervalTimeAccepted(std::uint32_t milliseconds) noexcept {
+  return milliseconds >= kMinIntervalTime && milliseconds <= kMaxIntervalTime;
+}
+
+// Each value outside 1..9999 leaves its field as it is.
+inline void SetSharedIntervalTimes(HookSharedData& data, std::uint32_t upDown, std::uint32_t dbClick,
+                                   std::uint32_t rotReverse) noexcept {
+  if (IsIntervalTimeAccepted(upDown)) SharedStore(data.UpDownIntervalTime, upDown);
+  if (IsIntervalTimeAccepted(dbClick)) SharedStore(data.DbClickIntervalTime, dbClick);
+  if (IsIntervalTimeAccepted(rotReverse)) SharedStore(data.RotReverseIntervalTime, rotReverse);
+}
+
+// setHook() installs the platform hook and returns the 32 significant bits of its handle, 0 on
+// failure. Two programs starting at log-on may both get here at once: the one that claims
+// InstallerProcessId (0 -> its id, a single compare-exchange) installs, the other returns 0 as
+// if the hook were installed already. A failed install gives the claim back.
+template <typename SetHook>
+std::uint8_t InstallSharedHook(HookSharedData& data, std::uint32_t processId, std::uint8_t filterOwnProcess,
+                               SetHook&& setHook) noexcept {
+  if (SharedLoad(data.HookInstalled) != 0) return 0;
+  if (!SharedCompareExchange(data.InstallerProcessId, std::uint32_t{0}, processId)) return 0;
+  const std::uint32_t handle = setHook();
+  SharedStore(data.HookHandle, handle);
+  // Release stores: whoever sees the hook installed (or the claim given back) also sees the
+  // handle stored before.
+  if (handle != 0) {
+    __atomic_store_n(&data.HookInstalled, std::uint8_t{1}, __ATOMIC_RELEASE);
+    SharedStore(data.FilterOwnProcess, filterOwnProcess);
+  } else {
+    __atomic_store_n(&data.InstallerProcessId, std::uint32_t{0}, __ATOMIC_RELEASE);
+  }
+  SharedStore(data.LogState, std::uint8_t{0});
+  return handle != 0 ? 1 : 0;
+}
+
+// unhook(handle) removes the platform hook and says whether it did. Only the call whose unhook
+// succeeds resets the record (a handle is removed once), and it gives up InstallerProcessId
+// last: until then no new install can start, so the reset never clobbers a newer install.
+template <typename Unhook>
+std::uint8_t UninstallSharedHook(HookSharedData& data, Unhook&& unhook) noexcept {
+  if (SharedLoad(data.HookInstalled) == 0) return 0;
+  if (!unhook(SharedLoad(data.HookHandle))) return 0;
+  SharedStore(data.HookInstalled, std::uint8_t{0});
+  SharedStore(data.FilterOwnProcess, std::uint8_t{0});
+  SharedStore(data.BlockedUpDown, std::uint32_t{0});
+  SharedStore(data.BlockedDbClick, std::uint32_t{0});
+  SharedStore(data.BlockedRotReverse, std::uint32_t{0});
+  SharedStore(data.HookHandle, std::uint32_t{0});
+  __atomic_store_n(&data.InstallerProcessId, std::uint32_t{0}, __ATOMIC_RELEASE);
+  return 1;
+}

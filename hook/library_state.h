@@ -1,0 +1,46 @@
+// What every part of Latchkin.dll shares: the cross-process record in the shared section, the
+// variables each process fills when it maps the library, and the library's own exports.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+
+#include "core/hook_shared_data.h"
+
+// One copy for every process that maps this library file.
+extern HookSharedData SharedData;
+
+// One copy per process, set when the library is mapped.
+inline constexpr DWORD kApplicationPathCapacity = 520;
+extern HINSTANCE ModuleInstance;
+extern std::uint32_t CurrentProcessId;
+extern wchar_t ApplicationPath[kApplicationPathCapacity];
+
+// USER handles carry 32 significant bits on x64 too; the record keeps those, and the handle is
+// rebuilt by sign extension, as the platform does when a 32-bit process passes one on.
+inline std::uint32_t HookHandleBits(HHOOK hook) noexcept {
+  return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(hook));
+}
+inline HHOOK HookHandleFromBits(std::uint32_t bits) noexcept {
+  return reinterpret_cast<HHOOK>(static_cast<LONG_PTR>(static_cast<LONG>(bits)));
+}
+
+// Called by the hook procedure for a swallowed message.
+void AppendToBlockLog(std::uint16_t eventCode) noexcept;
+
+extern "C" {
+LRESULT CALLBACK MousePreProc(int code, WPARAM message, LPARAM data) noexcept;
+std::uint8_t WINAPI InstallHook(std::uint8_t filterOwnProcess) noexcept;
+std::uint8_t WINAPI UninstallHook() noexcept;
+std::uint8_t WINAPI QueryHookState() noexcept;
+std::uint8_t WINAPI IsSelf() noexcept;
+void WINAPI SetHookType(std::uint8_t mask) noexcept;
+void WINAPI GetHookType(std::uint8_t* mask) noexcept;
+void WINAPI SetIntervalTime(std::uint32_t upDown, std::uint32_t dbClick, std::uint32_t rotReverse) noexcept;
+void WINAPI GetIntervalTime(std::uint32_t* upDown, std::uint32_t* dbClick, std::uint32_t* rotReverse) noexcept;
+void WINAPI SetLogState(std::uint8_t state) noexcept;
+std::uint8_t WINAPI GetLogState() noexcept;
+void WINAPI ReturnBlockedCount(std::uint32_t* upDown, std::uint32_t* dbClick, std::uint32_t* rotReverse) noexcept;
+void WINAPI ClearBlockedCount() noexcept;
+std::uint16_t WINAPI ClearLogCahce(std::uint8_t* buffer) noexcept;
+}

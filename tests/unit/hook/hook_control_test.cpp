@@ -1,0 +1,225 @@
+// Installing and removing the hook in the shared record, with the platform's hook calls faked:
+// the state table, the settings' ranges, and one installation when two processes race for it.
+#include "hook_control.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr std::uint32_t kSelf = 300;
+constexpr std::uint32_t kHandle = 0x000A0B0Cu;
+
+TEST(HookControl, IntervalsAcceptOneTo9999Each) {
+  struct Row {
+    std::uint32_t upDown, dbClick, rotReverse;
+    std::uint32_t expectUpDown, expectDbClick, expectRotReverse;
+  };
+  const Row rows[] = {
+      {0, 0, 25, 40, 170, 25},
+      {10000, 9999, 1, 40, 9999, 1},
+      {0xFFFFFFFFu, 0x80000000u, 0, 40, 170, 40},
+      {1, 2, 3, 1, 2, 3},
+      {9998, 0, 10001, 9998, 170, 40},
+  };
+  for (const Row& row : rows) {
+    HookSharedData data = InitialHookSharedData();
+    SetSharedIntervalTimes(data, row.upDown, row.dbClick, row.rotReverse);
+    EXPECT_EQ(data.UpDownIntervalTime, row.expectUpDown) << row.upDown;
+    EXPECT_EQ(data.DbClickIntervalTime, row.expectDbClick) << row.dbClick;
+    EXPECT_EQ(data.RotReverseIntervalTime, row.expectRotReverse) << row.rotReverse;
+  }
+}
+
+TEST(HookControl, InitialRecord) {
+  const HookSharedData data = InitialHookSharedData();
+  EXPECT_EQ(data.UpDownIntervalTime, 40u);
+  EXPECT_EQ(data.DbClickIntervalTime, 170u);
+  EXPECT_EQ(data.RotReverseIntervalTime, 40u);
+  EXPECT_EQ(data.LastWheelForward, 1);
+  EXPECT_EQ(data.HookType, 0);
+  EXPECT_EQ(data.InstallerProcessId, 0u);
+  EXPECT_EQ(data.CacheLength, 0);
+}
+
+TEST(HookControl, InstallFollowsTheStateTable) {
+  struct Row {
+    const char* name;
+    std::uint8_t installed;
+    std::uint32_t installer;  // before
+    std::uint32_t handle;     // what the platform returns
+    std::uint8_t result;
+    int platformCalls;
+    std::uint8_t installedAfter;
+    std::uint32_t installerAfter;
+    std::uint8_t logStateAfter;
+  };
+  const Row rows[] = {
+      {"installs", 0, 0, kHandle, 1, 1, 1, kSelf, 0},
+      {"platform refuses", 0, 0, 0, 0, 1, 0, 0, 0},
+      {"already installed elsewhere", 1, 77, kHandle, 0, 0, 1, 77, 1},
+      {"already installed here", 1, kSelf, kHandle, 0, 0, 1, kSelf, 1},
+      {"another process is installing", 0, 77, kHandle, 0, 0, 0, 77, 1},
+  };
+  for (const Row& row : rows) {
+    HookSharedData data = InitialHookSharedData();
+    data.HookInstalled = row.installed;
+    data.InstallerProcessId = row.installer;
+    data.LogState = 1;
+    data.CacheLength = 120;
+    int calls = 0;
+    const std::uint8_t result = InstallSharedHook(data, kSelf, 1, [&] {
+      ++calls;
+      EXPECT_EQ(data.InstallerProcessId, kSelf) << row.name << ": hook set before the claim";
+      return row.handle;
+    });
+    EXPECT_EQ(result, row.result) << row.name;
+    EXPECT_EQ(calls, row.platformCalls) << row.name;
+    EXPECT_EQ(data.HookInstalled, row.installedAfter) << row.name;
+    EXPECT_EQ(data.InstallerProcessId, row.installerAfter) << row.name;
+    EXPECT_EQ(data.LogState, row.logStateAfter) << row.name;
+    EXPECT_EQ(data.CacheLength, 120) << row.name;
+    if (row.platformCalls == 1) {
+      EXPECT_EQ(data.HookHandle, row.handle) << row.name;
+      EXPECT_EQ(data.FilterOwnProcess, row.result) << row.name;
+    }
+  }
+}
+
+TEST(HookControl, UninstallFollowsTheStateTable) {
+  struct Row {
+    const char* name;
+    std::uint8_t installed;
+    bool unhookSucceeds;
+    std::uint8_t result;
+    int platformCalls;
+  };
+  const Row rows[] = {
+      {"removes", 1, true, 1, 1},
+      {"platform refuses", 1, false, 0, 1},
+      {"not installed", 0, true, 0, 0},
+  };
+  for (const Row& row : rows) {
+    HookSharedData data = InitialHookSharedData();
+    data.HookInstalled = row.installed;
+    data.InstallerProcessId = row.installed ? kSelf : 0;
+    data.HookHandle = row.installed ? kHandle : 0;
+    data.FilterOwnProcess = row.installed;
+    data.BlockedUpDown = 5;
+    data.BlockedDbClick = 6;
+    data.BlockedRotReverse = 7;
+    data.LogState = 1;
+    data.HookType = 0x05;
+    data.UpDownIntervalTime = 77;
+    data.LastLButtonDown = 1234;
+    data.LastWheelForward = 0;
+    data.CacheLength = 60;
+    const HookSharedData before = data;
+    int calls = 0;
+    const std::uint8_t result = UninstallSharedHook(data, [&](std::uint32_t handle) {
+      ++calls;
+      EXPECT_EQ(handle, kHandle) << row.name;
+      return row.unhookSucceeds;
+    });
+    EXPECT_EQ(result, row.result) << row.name;
+    EXPECT_EQ(calls, row.platformCalls) << row.name;
+    if (result == 1) {
+      HookSharedData expected = before;
+      expected.HookInstalled = expected.FilterOwnProcess = 0;
+      expected.InstallerProcessId = expected.HookHandle = 0;
+      expected.BlockedUpDown = expected.BlockedDbClick = expected.BlockedRotReverse = 0;
+      EXPECT_EQ(std::memcmp(&data, &expected, sizeof data), 0) << row.name << ": more or less than the install fields changed";
+    } else {
+      EXPECT_EQ(std::memcmp(&data, &before, sizeof data), 0) << row.name << ": the record changed";
+    }
+  }
+}
+
+TEST(HookControl, ReinstallAfterUninstallGoesOnFromTheHistory) {
+  HookSharedData data = InitialHookSharedData();
+  ASSERT_EQ(InstallSharedHook(data, kSelf, 0, [] { return kHandle; }), 1);
+  data.LastLButtonDown = 999;
+  ASSERT_EQ(UninstallSharedHook(data, [](std::uint32_t) { return true; }), 1);
+  EXPECT_EQ(InstallSharedHook(data, kSelf + 1, 0, [] { return kHandle + 1; }), 1);
+  EXPECT_EQ(data.InstallerProcessId, kSelf + 1);
+  EXPECT_EQ(data.LastLButtonDown, 999u);
+}
+
+// Many processes installing at once: exactly one platform hook is set, and it is the one the
+// record holds, so none is left orphaned.
+TEST(HookControl, RacingInstallsSetOneHook) {
+  constexpr int kRounds = 200;
+  constexpr int kRacers = 4;
+  for (int round = 0; round < kRounds; ++round) {
+    HookSharedData data = InitialHookSharedData();
+    std::atomic<int> hooksSet{0};
+    std::atomic<int> winners{0};
+    std::atomic<bool> go{false};
+    std::vector<std::thread> racers;
+    for (int racer = 0; racer < kRacers; ++racer) {
+      racers.emplace_back([&, racer] {
+        while (!go.load()) std::this_thread::yield();
+        const std::uint32_t handle = kHandle + static_cast<std::uint32_t>(racer);
+        if (InstallSharedHook(data, kSelf + static_cast<std::uint32_t>(racer), 0, [&] {
+              hooksSet.fetch_add(1);
+              return handle;
+            }) == 1) {
+          winners.fetch_add(1);
+          EXPECT_EQ(__atomic_load_n(&data.HookHandle, __ATOMIC_SEQ_CST), handle);
+        }
+      });
+    }
+    go.store(true);
+    for (std::thread& racer : racers) racer.join();
+    ASSERT_EQ(hooksSet.load(), 1) << "round " << round;
+    ASSERT_EQ(winners.load(), 1) << "round " << round;
+    ASSERT_EQ(data.HookHandle - kHandle, data.InstallerProcessId - kSelf) << "round " << round;
+  }
+}
+
+// An uninstall racing with installs never resets a record that a newer install has filled.
+TEST(HookControl, UninstallNeverClobbersANewerInstall) {
+  constexpr int kRounds = 200;
+  for (int round = 0; round < kRounds; ++round) {
+    HookSharedData data = InitialHookSharedData();
+    ASSERT_EQ(InstallSharedHook(data, kSelf, 0, [] { return kHandle; }), 1);
+    std::atomic<std::uint32_t> liveHook{kHandle};  // the platform's one hook, 0 when none
+    std::atomic<bool> go{false};
+    std::thread remover([&] {
+      while (!go.load()) std::this_thread::yield();
+      UninstallSharedHook(data, [&](std::uint32_t handle) {
+        std::uint32_t expected = handle;
+        return liveHook.compare_exchange_strong(expected, 0);
+      });
+    });
+    std::thread installer([&] {
+      while (!go.load()) std::this_thread::yield();
+      for (int attempt = 0; attempt < 1000; ++attempt) {
+        const bool installed = InstallSharedHook(data, kSelf + 1, 0, [&] {
+          std::uint32_t expected = 0;
+          return liveHook.compare_exchange_strong(expected, kHandle + 1) ? kHandle + 1 : 0u;
+        }) == 1;
+        if (installed) break;
+        std::this_thread::yield();
+      }
+    });
+    go.store(true);
+    remover.join();
+    installer.join();
+    // Whatever the interleaving: the record describes the platform's hook.
+    if (liveHook.load() == 0) {
+      EXPECT_EQ(data.HookInstalled, 0) << "round " << round;
+      EXPECT_EQ(data.InstallerProcessId, 0u) << "round " << round;
+    } else {
+      EXPECT_EQ(data.HookInstalled, 1) << "round " << round;
+      EXPECT_EQ(data.HookHandle, liveHook.load()) << "round " << round;
+      EXPECT_EQ(data.InstallerProcessId, kSelf + 1) << "round " << round;
+    }
+  }
+}
+
+}  // namespace

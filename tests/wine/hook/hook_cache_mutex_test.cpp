@@ -1,0 +1,108 @@
+// The block log cache's lock across processes: appends, drains and log-state resets wait for a
+// process that holds "CACHE_IO_MUTEX", and take it over when that process dies holding it.
+#include "hook_test_fixture.h"
+
+#include <functional>
+
+namespace {
+
+// Runs work on a thread of its own so a test can see whether it is blocked.
+class Worker {
+ public:
+  explicit Worker(std::function<void()> work) : work_(std::move(work)) {
+    thread_ = CreateThread(nullptr, 0, &Worker::Run, this, 0, nullptr);
+  }
+  ~Worker() {
+    if (thread_ != nullptr) {
+      WaitForSingleObject(thread_, 60000);
+      CloseHandle(thread_);
+    }
+  }
+  bool Started() const { return thread_ != nullptr; }
+  bool FinishedWithin(DWORD ms) { return WaitForSingleObject(thread_, ms) == WAIT_OBJECT_0; }
+
+ private:
+  static DWORD WINAPI Run(void* self) {
+    static_cast<Worker*>(self)->work_();
+    return 0;
+  }
+  std::function<void()> work_;
+  HANDLE thread_ = nullptr;
+};
+
+class CacheMutex : public LatchkinTest {
+ protected:
+  void SetUp() override {
+    LatchkinTest::SetUp();
+    ASSERT_EQ(hook_.InstallHook(1), 1);
+    hook_.SetHookType(0x07);
+    hook_.SetIntervalTime(9999, 9999, 9999);
+    hook_.SetLogState(1);
+    ASSERT_NE(Message(WM_LBUTTONDOWN), 1);
+  }
+  LRESULT Message(UINT message) {
+    MOUSEHOOKSTRUCTEX data = {};
+    return hook_.MousePreProc(HC_ACTION, message, reinterpret_cast<LPARAM>(&data));
+  }
+  std::uint16_t Drain() {
+    std::uint8_t buffer[10240];
+    return hook_.ClearLogCahce(buffer);
+  }
+  std::wstring Name(const wchar_t* what) const {
+    return L"Quillon.HookTest." + std::to_wstring(GetCurrentProcessId()) + L"." + what;
+  }
+  // A peer that takes the mutex, says so, and on Go either releases it or dies holding it.
+  ChildProcess StartHolder(bool dies) {
+    ChildProcess peer = StartPeer({L"holdmutex", L"signal:" + Name(L"Held"), L"wait:" + Name(L"Go"),
+                                   dies ? L"exit:7" : L"releasemutex"});
+    EXPECT_EQ(WaitForSingleObject(held_, 30000), WAIT_OBJECT_0) << "the peer never took the mutex";
+    return peer;
+  }
+
+  HANDLE held_ = Event(Name(L"Held"));
+  HANDLE go_ = Event(Name(L"Go"));
+};
+
+TEST_F(CacheMutex, OperationsWaitForTheHolderAndTakeOverAnAbandonedLock) {
+  struct Row {
+    const char* name;
+    bool holderDies;
+    bool needsRecord;  // the drain takes the lock only for a non-empty cache
+    std::function<void()> operation;
+    std::function<void()> check;
+  };
+  std::uint16_t drained = 0;
+  const Row rows[] = {
+      {"append, holder dies", true, false, [this] { EXPECT_EQ(Message(WM_LBUTTONUP), 1); },
+       [this] { EXPECT_GT(Drain(), 0) << "the record was made"; }},
+      {"append, holder releases", false, false, [this] { EXPECT_EQ(Message(WM_LBUTTONUP), 1); },
+       [this] { EXPECT_GT(Drain(), 0); }},
+      {"drain, holder dies", true, true, [&] { drained = Drain(); }, [&] { EXPECT_GT(drained, 0); }},
+      {"log reset, holder releases", false, true, [this] { hook_.SetLogState(0); },
+       [this] {
+         hook_.SetLogState(1);
+         EXPECT_EQ(Drain(), 0) << "the reset emptied the cache";
+       }},
+  };
+  for (const Row& row : rows) {
+    ResetEvent(held_);
+    ResetEvent(go_);
+    if (row.needsRecord) {
+      ASSERT_EQ(Message(WM_LBUTTONUP), 1) << row.name;
+    }
+    ChildProcess holder = StartHolder(row.holderDies);
+    Worker worker(row.operation);
+    ASSERT_TRUE(worker.Started()) << row.name;
+    // The holder keeps the lock until told otherwise, so this wait cannot race anything.
+    EXPECT_FALSE(worker.FinishedWithin(300)) << row.name << ": did not wait for the lock";
+    SetEvent(go_);
+    EXPECT_TRUE(worker.FinishedWithin(30000)) << row.name << ": still blocked after the holder let go";
+    ASSERT_TRUE(holder.WaitForExit(30000)) << row.name;
+    row.check();
+  }
+  // And the lock is usable as ever.
+  ASSERT_EQ(Message(WM_LBUTTONUP), 1);
+  EXPECT_GT(Drain(), 0);
+}
+
+}  // namespace

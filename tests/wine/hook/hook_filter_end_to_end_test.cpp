@@ -1,0 +1,94 @@
+// The installed hook on real input: this process installs it, a separate target process gets
+// injected chatter, and what reaches the target, the counters and the drained records agree.
+#include "hook_test_fixture.h"
+
+namespace {
+
+// Every rule's interval. A spurious transition comes 15 ms after the genuine one (hundreds of ms
+// of margin for a loaded machine); a genuine one at least 600 ms after: a measured gap is never
+// shorter than the pause, so that case cannot flake at all.
+constexpr std::uint32_t kInterval = 300;
+constexpr DWORD kChatter = 15;
+constexpr DWORD kCalm = 2 * kInterval;
+
+class FilterEndToEnd : public LatchkinTest {
+ protected:
+  void SetUp() override {
+    LatchkinTest::SetUp();
+    ASSERT_TRUE(target_.Start());
+    ASSERT_EQ(hook_.InstallHook(0), 1);
+    hook_.SetHookType(0x07);
+    hook_.SetIntervalTime(kInterval, kInterval, kInterval);
+    hook_.SetLogState(1);
+  }
+  void TearDown() override {
+    if (hook_.UninstallHook != nullptr) hook_.UninstallHook();
+    target_.Stop();
+    LatchkinTest::TearDown();
+  }
+
+  MouseTarget target_;
+};
+
+TEST_F(FilterEndToEnd, ChatterNeverReachesTheTarget) {
+  struct Row {
+    const char* name;
+    std::vector<InputStep> steps;
+    std::vector<ReceivedMessage> received;
+    std::uint16_t code;  // 0: nothing swallowed
+  };
+  const Row rows[] = {
+      {"left release right after the press",
+       {ButtonStep(MouseButton::Left, true, kCalm), ButtonStep(MouseButton::Left, false, kChatter),
+        ButtonStep(MouseButton::Left, false, kCalm)},
+       {{WM_LBUTTONDOWN, 0}, {WM_LBUTTONUP, 0}}, 0x0101},
+      {"left release well after the press",
+       {ButtonStep(MouseButton::Left, true, kCalm), ButtonStep(MouseButton::Left, false, kCalm)},
+       {{WM_LBUTTONDOWN, 0}, {WM_LBUTTONUP, 0}}, 0},
+      {"right release right after the press",
+       {ButtonStep(MouseButton::Right, true, kCalm), ButtonStep(MouseButton::Right, false, kChatter),
+        ButtonStep(MouseButton::Right, false, kCalm)},
+       {{WM_RBUTTONDOWN, 0}, {WM_RBUTTONUP, 0}}, 0x0401},
+      {"wheel turning back right after a notch",
+       {WheelStep(120, kCalm), WheelStep(-120, kChatter)}, {{WM_MOUSEWHEEL, 120}}, 0x0202},
+      {"wheel turning back well after a notch",
+       {WheelStep(120, kCalm), WheelStep(-120, kCalm)}, {{WM_MOUSEWHEEL, 120}, {WM_MOUSEWHEEL, -120}}, 0},
+  };
+  std::vector<std::uint16_t> expectedCodes;
+  for (const Row& row : rows) {
+    target_.MoveToFreshPoint();
+    target_.ClearReceived();
+    ASSERT_TRUE(target_.Play(row.steps)) << row.name;
+    EXPECT_EQ(Describe(target_.Received()), Describe(row.received)) << row.name;
+    if (row.code != 0) expectedCodes.push_back(row.code);
+  }
+  EXPECT_EQ(hook_.Counts(), (std::vector<std::uint32_t>{2, 0, 1}));
+
+  std::uint8_t buffer[10240];
+  const std::uint16_t count = hook_.ClearLogCahce(buffer);
+  ASSERT_LE(count, 10240);
+  const std::vector<DrainedRecord> records = ParseRecords(buffer, count);
+  ASSERT_EQ(records.size(), expectedCodes.size());
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    EXPECT_EQ(records[i].eventCode, expectedCodes[i]) << "record " << i;
+    EXPECT_EQ(records[i].processId, target_.Pid()) << "record " << i;
+    EXPECT_EQ(CompareStringOrdinal(records[i].appName.c_str(), -1, target_.ExePath().c_str(), -1, TRUE), CSTR_EQUAL)
+        << "record " << i << ": " << std::string(records[i].appName.begin(), records[i].appName.end());
+  }
+}
+
+// This process installed the hook with its own input unfiltered: its history stays untouched.
+TEST_F(FilterEndToEnd, InstallerProcessInputLeavesTheHistoryAlone) {
+  target_.MoveToFreshPoint();
+  target_.ClearReceived();
+  ASSERT_TRUE(target_.Play({ButtonStep(MouseButton::Left, true, kCalm)}));
+  // Chatter judged in this process would be swallowed, so it must pass untouched...
+  MOUSEHOOKSTRUCTEX data = {};
+  EXPECT_NE(hook_.MousePreProc(HC_ACTION, WM_LBUTTONUP, reinterpret_cast<LPARAM>(&data)), 1);
+  // ...and leave the target's press as the last accepted one.
+  ASSERT_TRUE(target_.Play({ButtonStep(MouseButton::Left, false, kChatter), ButtonStep(MouseButton::Left, false, kCalm)}));
+  EXPECT_EQ(Describe(target_.Received()), Describe({{WM_LBUTTONDOWN, 0}, {WM_LBUTTONUP, 0}}));
+  EXPECT_EQ(hook_.Counts(), (std::vector<std::uint32_t>{1, 0, 0}));
+}
+
+}  // namespace

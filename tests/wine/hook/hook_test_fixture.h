@@ -1,0 +1,72 @@
+// What the hook library's Wine tests share: a private copy of Latchkin.dll (the shared record
+// belongs to one library file, so every test starts from the initial record), its exports
+// bound in this process, and peer processes that load the same copy.
+#pragma once
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "latchkin_api.h"
+#include "wine_test_support.h"
+
+using MousePreProcFn = LRESULT(CALLBACK*)(int code, WPARAM message, LPARAM data);
+
+struct LatchkinExports {
+  InstallHookFn InstallHook = nullptr;
+  UninstallHookFn UninstallHook = nullptr;
+  QueryHookStateFn QueryHookState = nullptr;
+  IsSelfFn IsSelf = nullptr;
+  SetHookTypeFn SetHookType = nullptr;
+  GetHookTypeFn GetHookType = nullptr;
+  SetIntervalTimeFn SetIntervalTime = nullptr;
+  GetIntervalTimeFn GetIntervalTime = nullptr;
+  SetLogStateFn SetLogState = nullptr;
+  GetLogStateFn GetLogState = nullptr;
+  ReturnBlockedCountFn ReturnBlockedCount = nullptr;
+  ClearBlockedCountFn ClearBlockedCount = nullptr;
+  ClearLogCahceFn ClearLogCahce = nullptr;
+  MousePreProcFn MousePreProc = nullptr;
+
+  std::vector<std::uint32_t> Counts() const;
+  std::vector<std::uint32_t> Intervals() const;
+};
+
+// One swallowed message as a drained record describes it.
+struct DrainedRecord {
+  std::uint16_t length;
+  std::uint16_t localTime[8];
+  std::uint16_t eventCode;
+  std::uint32_t processId;
+  std::wstring appName;
+};
+
+// Walks a drained batch; a record that does not add up fails the test.
+std::vector<DrainedRecord> ParseRecords(const std::uint8_t* batch, std::size_t count);
+
+class LatchkinTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Starts hook_peer.exe beside the private library; each command appends "command=result"
+  // to the peer's results file. Peers are numbered in start order.
+  ChildProcess StartPeer(const std::vector<std::wstring>& commands);
+  // Runs a peer to its end and returns its results, command by command.
+  std::vector<std::string> RunPeer(const std::vector<std::wstring>& commands);
+  // The results peer number `peer` has written so far.
+  std::vector<std::string> PeerResults(int peer);
+  // A manual-reset event a peer can wait for or signal by name.
+  HANDLE Event(const std::wstring& name);
+
+  std::wstring folder_;
+  HMODULE module_ = nullptr;
+  LatchkinExports hook_;
+
+ private:
+  int peers_ = 0;
+  std::vector<HANDLE> events_;
+};
