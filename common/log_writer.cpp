@@ -1,1 +1,152 @@
-// (being written)
+// The block log file writer (see log_writer.h): the start rule, the writer thread with its
+// passes, the byte-order-mark preparation and the shutdown wait.
+#include "log_writer.h"
+
+#include <cstdio>
+
+#include "hook_library.h"
+#include "log_record.h"
+#include "unique_handle.h"
+
+LogWriterState LogWriter;
+
+namespace {
+
+constexpr DWORD kPassPauseMs = 3000;
+constexpr DWORD kRecordPauseMs = 10;
+
+// What a running writer needs, copied by PollLogWriter before the thread starts, so the
+// writer never reads the program's HookLibrary while the program may rebind it.
+ClearLogCahceFn WriterDrain = nullptr;
+std::uint32_t WriterSizeBound = 0;
+
+// Ends the writer's pauses early when StopLogWriter asks it to end. Manual reset: once set it
+// stays set until the next writer starts, so a stop request can never be missed. Created once
+// and kept for the life of the process.
+HANDLE WakeEvent = nullptr;
+
+// The handle of the last writer started. Only the thread that runs PollLogWriter and
+// StopLogWriter touches it, so it is never closed while StopLogWriter waits on it; the writer
+// itself only clears the mark in LogWriter.LogWriterThread.
+UniqueHandle WriterHandle;
+
+void Pause(DWORD ms) {
+  if (WakeEvent) {
+    WaitForSingleObject(WakeEvent, ms);
+  } else {
+    Sleep(ms);
+  }
+}
+
+enum class PassEnd { Continue, HookLost };
+
+// Opens the log for one pass: prepared, size-checked and positioned at its end. Returns false
+// when the file was too large and has been deleted; the pass then drains nothing.
+bool OpenLogForPass(UniqueFile& file) {
+  PrepareLogFile(kLogFileName);
+  file.reset(CreateFileW(kLogFileName, GENERIC_ALL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return true;  // the pass goes on without a file: records are drained and lost
+
+  // The whole 64-bit size: with only the low 32 bits a file past 4 GiB could look small and
+  // grow without end. A size that cannot be read deletes nothing.
+  LARGE_INTEGER size{};
+  if (GetFileSizeEx(file.get(), &size) && static_cast<ULONGLONG>(size.QuadPart) / 1024 > WriterSizeBound) {
+    file.reset();
+    DeleteFileW(kLogFileName);
+    return false;
+  }
+  SetFilePointer(file.get(), 0, nullptr, FILE_END);
+  return true;
+}
+
+// One pass. May throw (from a drain entry point); the caller keeps the file as it stands.
+PassEnd RunPass(UniqueFile& file, std::uint8_t* drain) {
+  Pause(kPassPauseMs);
+  // A file still open from an interrupted pass is used as it is.
+  if (!file && !OpenLogForPass(file)) return PassEnd::Continue;
+
+  const std::uint16_t count = WriterDrain(drain);
+  if (count > kLogDrainBufferSize) return PassEnd::HookLost;
+
+  BlockLogLines lines(drain, count);
+  while (lines.Next()) {
+    if (file) {
+      DWORD written = 0;
+      WriteFile(file.get(), lines.Line(), static_cast<DWORD>(lines.Length() * sizeof(char16_t)), &written, nullptr);
+    }
+    Pause(kRecordPauseMs);
+  }
+  file.reset();
+  return PassEnd::Continue;
+}
+
+}  // namespace
+
+void PollLogWriter() {
+  const HookLibrary* library = LogWriter.Library;
+  if (!library || !library->GetLogState) return;
+  const bool logging = library->GetLogState() != 0;
+  LogWriter.LogToFile = logging;
+  if (!logging || !library->IsSelf || !library->IsSelf() || !library->ClearLogCahce) return;
+  if (LogWriter.LogWriterThread.load() != nullptr) return;
+
+  WriterDrain = library->ClearLogCahce;
+  WriterSizeBound = LogWriter.SizeBound;
+  if (!WakeEvent) WakeEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (WakeEvent) ResetEvent(WakeEvent);
+
+  // The previous writer has cleared its mark; its handle is no longer waited on.
+  WriterHandle.reset();
+  // Started suspended so the mark is in place before the writer can reach its end and clear it.
+  HANDLE thread = CreateThread(nullptr, 0, LogWriterProc, nullptr, CREATE_SUSPENDED, nullptr);
+  if (!thread) return;
+  WriterHandle.reset(thread);
+  LogWriter.LogWriterThread = thread;
+  if (ResumeThread(thread) == static_cast<DWORD>(-1)) {
+    // The thread never ran a line of the writer: it can be ended without harm.
+    TerminateThread(thread, 0);
+    LogWriter.LogWriterThread = nullptr;
+    WriterHandle.reset();
+  }
+}
+
+DWORD WINAPI LogWriterProc(void*) {
+  // The thread owns its drain buffer (the line buffer lives in each pass's walk).
+  std::uint8_t drain[kLogDrainBufferSize];
+  UniqueFile file;
+  while (LogWriter.LogToFile.load()) {
+    try {
+      if (RunPass(file, drain) == PassEnd::HookLost) break;
+    } catch (...) {
+      // The pass is abandoned where it stands; a file it left open serves the next pass.
+    }
+  }
+  file.reset();
+  LogWriter.LogWriterThread = nullptr;  // last act: a new writer may start from here on
+  return 0;
+}
+
+bool PrepareLogFile(const wchar_t* path) {
+  if (!path) return false;
+  // "ab+" creates a missing file and never truncates an existing one.
+  FILE* stream = _wfopen(path, L"ab+");
+  if (!stream) return false;
+  fclose(stream);
+  stream = _wfopen(path, L"rb+");
+  if (!stream) return false;
+  const unsigned char byteOrderMark[2] = {0xFF, 0xFE};
+  const std::size_t written = fwrite(byteOrderMark, 1, sizeof byteOrderMark, stream);
+  // The bytes reach the file only when the stream is flushed at close.
+  const bool closed = fclose(stream) == 0;
+  return written == sizeof byteOrderMark && closed;
+}
+
+bool StopLogWriter(DWORD timeoutMs) {
+  LogWriter.LogToFile = false;
+  if (WakeEvent) SetEvent(WakeEvent);
+  if (!WriterHandle) return LogWriter.LogWriterThread.load() == nullptr;
+  if (WaitForSingleObject(WriterHandle.get(), timeoutMs) != WAIT_OBJECT_0) return false;
+  WriterHandle.reset();
+  return true;
+}

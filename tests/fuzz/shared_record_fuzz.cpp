@@ -1,0 +1,215 @@
+// Arbitrary shared-record contents and arbitrary sequences of what processes do with the record
+// (judge a message, append, drain, switch logging, set intervals, install, uninstall, and another
+// process scribbling over any bytes) through the hook engine's core, with the drained batches
+// walked as the log writer walks them. Nothing may touch a byte outside the record and the
+// caller's buffers, and whatever the record held, the cache is trustworthy again after a drain.
+//
+// Input: 80 bytes laid over the record's header; the rest gives a byte pattern repeated over
+// the cache and the sequence of operations.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <iterator>
+#include <memory>
+#include <vector>
+
+#include "block_log.h"
+#include "hook_control.h"
+#include "log_record.h"
+#include "mouse_filter.h"
+
+namespace {
+
+constexpr std::size_t kHeaderSize = offsetof(HookSharedData, CacheBuffer);
+constexpr std::uint32_t kSelf = 4242;
+
+// Counts the lock discipline: Release only after a Wait that succeeded, Close only after an Open
+// that succeeded, and nothing held when the operation returns.
+struct FuzzLock {
+  FuzzedDataProvider* input = nullptr;
+  bool opened = false;
+  bool held = false;
+
+  bool Open() {
+    if (opened) __builtin_trap();
+    opened = input->ConsumeIntegralInRange<int>(0, 15) != 0;
+    return opened;
+  }
+  bool Wait() {
+    if (!opened || held) __builtin_trap();
+    held = input->ConsumeIntegralInRange<int>(0, 15) != 0;
+    return held;
+  }
+  void Release() {
+    if (!held) __builtin_trap();
+    held = false;
+  }
+  void Close() {
+    if (!opened || held) __builtin_trap();
+    opened = false;
+  }
+  void CheckDone() const {
+    if (opened || held) __builtin_trap();
+  }
+};
+
+// Executable paths as the library holds them, each in an exactly sized block so a read past the
+// given capacity is a heap overflow.
+struct Path {
+  std::unique_ptr<char16_t[]> units;
+  std::size_t capacity;
+};
+
+Path MakePath(std::size_t length, std::size_t capacity) {
+  Path path{std::make_unique<char16_t[]>(capacity), capacity};
+  for (std::size_t i = 0; i < capacity; ++i) path.units[i] = i < length ? static_cast<char16_t>(u'A' + i % 26) : 0;
+  return path;
+}
+
+std::uint32_t CounterSum(const HookSharedData& data) {
+  return data.BlockedUpDown + data.BlockedDbClick + data.BlockedRotReverse;
+}
+
+bool IsValidCode(std::uint32_t message, std::uint16_t code) {
+  const std::uint8_t source = static_cast<std::uint8_t>(code >> 8);
+  const std::uint8_t rule = static_cast<std::uint8_t>(code);
+  switch (message) {
+    case kWmLButtonDown: return source == kSourceLeftButton && (rule == 0x02 || rule == 0x08);
+    case kWmLButtonUp: return source == kSourceLeftButton && rule == 0x01;
+    case kWmLButtonDblClk: return source == kSourceLeftButton && (rule == 0x04 || rule == 0x10);
+    case kWmRButtonDown: return source == kSourceRightButton && (rule == 0x02 || rule == 0x08);
+    case kWmRButtonUp: return source == kSourceRightButton && rule == 0x01;
+    case kWmRButtonDblClk: return source == kSourceRightButton && (rule == 0x04 || rule == 0x10);
+    case kWmMouseWheel: return source == kSourceWheel && (rule == 0x01 || rule == 0x02);
+    default: return false;
+  }
+}
+
+// Walks a drained batch the way the log writer does, from an exactly sized copy: a read past the
+// drained count is a heap overflow. Returns true when the walk read every byte.
+bool WalkBatch(const std::uint8_t* drained, std::uint16_t count) {
+  std::unique_ptr<std::uint8_t[]> batch(count ? new std::uint8_t[count] : nullptr);
+  if (count) std::memcpy(batch.get(), drained, count);
+  BlockLogLines lines(batch.get(), count);
+  while (lines.Next()) {
+    const char16_t* line = lines.Line();
+    const std::size_t length = lines.Length();
+    if (length < 4 || length >= kLogLineCapacity || line[length] != 0) __builtin_trap();
+    if (line[0] != u'[' || line[length - 3] != u'>' || line[length - 2] != u'\r' || line[length - 1] != u'\n')
+      __builtin_trap();
+  }
+  return lines.Stop() == BlockLogStop::End;
+}
+
+constexpr std::uint32_t kMessages[] = {kWmLButtonDown, kWmLButtonUp,  kWmLButtonDblClk, kWmRButtonDown,
+                                       kWmRButtonUp,   kWmRButtonDblClk, kWmMouseWheel, kWmMouseMove,
+                                       kWmMButtonDown, kWmMouseHWheel};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  // The record and the drain buffer in exactly sized heap blocks.
+  auto record = std::make_unique<HookSharedData>(InitialHookSharedData());
+  HookSharedData& shared = *record;
+  const std::size_t header = size < kHeaderSize ? size : kHeaderSize;
+  std::memcpy(&shared, data, header);
+  data += header;
+  size -= header;
+
+  FuzzedDataProvider input(data, size);
+  const std::size_t cacheBytes = input.ConsumeIntegralInRange<std::size_t>(0, 2048);
+  const std::vector<std::uint8_t> pattern = input.ConsumeBytes<std::uint8_t>(cacheBytes);
+  if (!pattern.empty())
+    for (std::size_t i = 0; i < kBlockLogCacheSize; ++i) shared.CacheBuffer[i] = pattern[i % pattern.size()];
+
+  auto drain = std::make_unique<std::uint8_t[]>(kBlockLogCacheSize);
+  const Path paths[] = {MakePath(0, 1), MakePath(40, 41), MakePath(260, 261), MakePath(261, 262),
+                        MakePath(300, 300) /* unterminated */, MakePath(5, 5) /* unterminated, short */};
+
+  // True while every byte of the cache was put there by an append: then a drain walks whole.
+  bool cacheTrusted = false;
+  FuzzLock lock;
+  lock.input = &input;
+
+  while (input.remaining_bytes() > 0) {
+    switch (input.ConsumeIntegralInRange<int>(0, 6)) {
+      case 0: {  // a process judges a message and, when swallowed, appends its record
+        const std::uint32_t message = input.ConsumeBool() ? input.PickValueInArray(kMessages)
+                                                          : input.ConsumeIntegral<std::uint32_t>();
+        const std::int32_t hookCode = input.ConsumeBool() ? input.PickValueInArray({0, 3, -1})
+                                                          : input.ConsumeIntegral<std::int32_t>();
+        const std::int16_t wheelDelta = input.ConsumeIntegral<std::int16_t>();
+        const std::uint32_t processId = input.ConsumeBool() ? kSelf : input.ConsumeIntegral<std::uint32_t>();
+        const std::uint32_t tick = input.ConsumeIntegral<std::uint32_t>();
+        const std::uint32_t before = CounterSum(shared);
+        int clockReads = 0;
+        const std::uint16_t code = FilterMouseMessage(shared, hookCode, message, wheelDelta, processId, [&] {
+          ++clockReads;
+          return tick;
+        });
+        if (clockReads > 1) __builtin_trap();
+        if (code == kPass) {
+          if (CounterSum(shared) != before) __builtin_trap();
+          break;
+        }
+        if (!IsValidCode(message, code) || CounterSum(shared) != before + 1) __builtin_trap();
+        const Path& path = paths[input.ConsumeIntegralInRange<std::size_t>(0, std::size(paths) - 1)];
+        AppendBlockLog(shared, code, processId, path.units.get(), path.capacity, lock,
+                       [&] { return BlockLogTime{input.ConsumeIntegral<std::uint16_t>(), 13, 0, 31, 23, 59, 59, 999}; });
+        lock.CheckDone();
+        break;
+      }
+      case 1: {  // a drain, by the installer or by another process
+        const std::uint32_t installer = shared.InstallerProcessId;
+        const std::uint32_t processId = input.ConsumeBool() ? installer : input.ConsumeIntegral<std::uint32_t>();
+        const std::uint16_t count = DrainBlockLog(shared, processId, drain.get(), lock);
+        lock.CheckDone();
+        if (processId != installer) {
+          if (count != kDrainNotInstaller) __builtin_trap();
+          break;
+        }
+        if (count > kBlockLogCacheSize) __builtin_trap();
+        if (count > 0 && shared.CacheLength != 0) __builtin_trap();
+        const bool whole = WalkBatch(drain.get(), count);
+        if (cacheTrusted && !whole) __builtin_trap();
+        if (shared.CacheLength == 0) cacheTrusted = true;
+        break;
+      }
+      case 2: {  // logging switched
+        SetBlockLogState(shared, input.ConsumeIntegral<std::uint8_t>(), lock);
+        lock.CheckDone();
+        if (shared.CacheLength == 0) cacheTrusted = true;
+        break;
+      }
+      case 3:
+        SetSharedIntervalTimes(shared, input.ConsumeIntegral<std::uint32_t>(), input.ConsumeIntegral<std::uint32_t>(),
+                               input.ConsumeIntegral<std::uint32_t>());
+        break;
+      case 4: {
+        const std::uint32_t handle = input.ConsumeIntegral<std::uint32_t>();
+        InstallSharedHook(shared, input.ConsumeBool() ? kSelf : input.ConsumeIntegral<std::uint32_t>(),
+                          input.ConsumeIntegral<std::uint8_t>(), [&] { return handle; });
+        break;
+      }
+      case 5: {
+        const bool unhooks = input.ConsumeBool();
+        const std::uint8_t before = shared.HookInstalled;
+        const std::uint8_t result = UninstallSharedHook(shared, [&](std::uint32_t) { return unhooks; });
+        // A handle the platform does not take leaves the installation as it was.
+        if (!unhooks && (result != 0 || shared.HookInstalled != before)) __builtin_trap();
+        break;
+      }
+      case 6: {  // another process writes whatever it likes anywhere in the record
+        const std::size_t offset = input.ConsumeIntegralInRange<std::size_t>(0, sizeof(HookSharedData) - 1);
+        const std::vector<std::uint8_t> bytes = input.ConsumeBytes<std::uint8_t>(
+            input.ConsumeIntegralInRange<std::size_t>(1, sizeof(HookSharedData) - offset < 16 ? sizeof(HookSharedData) - offset : 16));
+        if (!bytes.empty()) std::memcpy(reinterpret_cast<std::uint8_t*>(&shared) + offset, bytes.data(), bytes.size());
+        cacheTrusted = false;
+        break;
+      }
+    }
+  }
+  return 0;
+}

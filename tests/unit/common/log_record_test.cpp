@@ -1,0 +1,280 @@
+// The block record walk and the log line format: field decoding, the exact line text, and
+// drains that end early or hold bytes no library would write.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "log_record.h"
+
+namespace {
+
+struct RecordSpec {
+  std::uint16_t Year = 2024, Month = 3, DayOfWeek = 2, Day = 5, Hour = 7, Minute = 8, Second = 9, Milliseconds = 123;
+  std::uint16_t EventCode = 0x0101;
+  std::uint32_t ProcessId = 42;
+  std::u16string AppName = u"C:\\Tools\\app.exe";
+};
+
+void Put16(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint16_t value) {
+  bytes[offset] = static_cast<std::uint8_t>(value & 0xFF);
+  bytes[offset + 1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+// A record as the library lays it out: 26 + 2n bytes, little-endian.
+std::vector<std::uint8_t> Record(const RecordSpec& spec = {}) {
+  std::vector<std::uint8_t> bytes(26 + 2 * spec.AppName.size(), 0);
+  Put16(bytes, 0, static_cast<std::uint16_t>(bytes.size()));
+  const std::uint16_t time[] = {spec.Year, spec.Month, spec.DayOfWeek, spec.Day,
+                                spec.Hour, spec.Minute, spec.Second, spec.Milliseconds};
+  for (std::size_t i = 0; i < 8; ++i) Put16(bytes, 2 + 2 * i, time[i]);
+  Put16(bytes, 18, spec.EventCode);
+  Put16(bytes, 20, static_cast<std::uint16_t>(spec.ProcessId & 0xFFFF));
+  Put16(bytes, 22, static_cast<std::uint16_t>(spec.ProcessId >> 16));
+  for (std::size_t i = 0; i < spec.AppName.size(); ++i) Put16(bytes, 24 + 2 * i, spec.AppName[i]);
+  return bytes;
+}
+
+std::vector<std::uint8_t> WithLength(std::vector<std::uint8_t> bytes, std::uint16_t length) {
+  Put16(bytes, 0, length);
+  return bytes;
+}
+
+std::vector<std::uint8_t> Join(std::initializer_list<std::vector<std::uint8_t>> parts) {
+  std::vector<std::uint8_t> all;
+  for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
+std::vector<std::uint8_t> Repeat(const std::vector<std::uint8_t>& record, std::size_t times) {
+  std::vector<std::uint8_t> all;
+  for (std::size_t i = 0; i < times; ++i) all.insert(all.end(), record.begin(), record.end());
+  return all;
+}
+
+std::u16string Line(const RecordSpec& spec) {
+  const std::vector<std::uint8_t> bytes = Record(spec);
+  BlockLogWalk walk(bytes.data(), bytes.size());
+  BlockLogEntry entry;
+  EXPECT_TRUE(walk.Next(entry));
+  char16_t line[kLogLineCapacity];
+  const std::size_t length = FormatLogLine(entry, line, kLogLineCapacity);
+  EXPECT_EQ(length, std::char_traits<char16_t>::length(line));
+  return std::u16string(line, length);
+}
+
+std::u16string Ascii(const std::string& text) { return std::u16string(text.begin(), text.end()); }
+
+std::string Printable(const std::u16string& text) {
+  std::string out;
+  for (char16_t c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
+  return out;
+}
+
+TEST(LogLineFormat, PrintsEachFieldAsTheLineFormatSays) {
+  struct Row {
+    const char* name;
+    RecordSpec spec;
+    std::u16string expected;
+  };
+  const RecordSpec typical;
+  RecordSpec pid7;
+  pid7.ProcessId = 7;
+  RecordSpec pid123456;
+  pid123456.ProcessId = 123456;
+  RecordSpec pidMax;
+  pidMax.ProcessId = 0xFFFFFFFF;
+  RecordSpec code0202;
+  code0202.EventCode = 0x0202;
+  RecordSpec codeHex;
+  codeHex.EventCode = 0xAB0C;
+  RecordSpec emptyName;
+  emptyName.AppName = u"";
+  RecordSpec smallDate;
+  smallDate.Year = 5;
+  smallDate.Month = 1;
+  smallDate.Day = 1;
+  smallDate.Hour = 0;
+  smallDate.Minute = 0;
+  smallDate.Second = 0;
+  RecordSpec largeFields;
+  largeFields.Year = 65535;
+  largeFields.Month = 100;
+  RecordSpec unicodeName;
+  unicodeName.AppName = u"C:\\Caf\u00e9\\\U0001F42D.exe";
+
+  const Row rows[] = {
+      {"typical", typical, Ascii("[2024-03-05 07:08:09]  PID=<0042> APPNAME=<\"C:\\Tools\\app.exe\"> CODE=<0x0101>\r\n")},
+      {"pid 7 zero-filled", pid7, Ascii("[2024-03-05 07:08:09]  PID=<0007> APPNAME=<\"C:\\Tools\\app.exe\"> CODE=<0x0101>\r\n")},
+      {"pid 123456 in full", pid123456,
+       Ascii("[2024-03-05 07:08:09]  PID=<123456> APPNAME=<\"C:\\Tools\\app.exe\"> CODE=<0x0101>\r\n")},
+      {"pid never negative", pidMax,
+       Ascii("[2024-03-05 07:08:09]  PID=<4294967295> APPNAME=<\"C:\\Tools\\app.exe\"> CODE=<0x0101>\r\n")},
+      {"code 0x0202", code0202, Ascii("[2024-03-05 07:08:09]  PID=<0042> APPNAME=<\"C:\\Tools\\app.exe\"> CODE=<0x0202>\r\n")},
+      {"code upper-case hex", codeHex,
+       Ascii("[2024-03-05 07:08:09]  PID=<0042> APPNAME=<\"C:\\Tools\\app.exe\"> CODE=<0xAB0C>\r\n")},
+      {"empty path", emptyName, Ascii("[2024-03-05 07:08:09]  PID=<0042> APPNAME=<\"\"> CODE=<0x0101>\r\n")},
+      {"small date zero-filled", smallDate,
+       Ascii("[0005-01-01 00:00:00]  PID=<0042> APPNAME=<\"C:\\Tools\\app.exe\"> CODE=<0x0101>\r\n")},
+      {"out-of-range fields printed whole", largeFields,
+       Ascii("[65535-100-05 07:08:09]  PID=<0042> APPNAME=<\"C:\\Tools\\app.exe\"> CODE=<0x0101>\r\n")},
+      {"path code units kept as recorded", unicodeName,
+       u"[2024-03-05 07:08:09]  PID=<0042> APPNAME=<\"C:\\Caf\u00e9\\\U0001F42D.exe\"> CODE=<0x0101>\r\n"},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(Line(row.spec), row.expected) << row.name;
+  }
+}
+
+TEST(LogLineFormat, LongPathsFitTheLineBufferAndTheLineAlwaysCloses) {
+  struct Row {
+    const char* name;
+    std::size_t pathLength;
+    bool pathWhole;
+  };
+  const Row rows[] = {
+      {"260 code units, the longest the library records", 260, true},
+      {"715 code units, the longest that fits", 715, true},
+      {"716 code units, cut", 716, false},
+      {"5000 code units, cut", 5000, false},
+  };
+  for (const Row& row : rows) {
+    RecordSpec spec;
+    spec.ProcessId = 123456;
+    spec.AppName = std::u16string(row.pathLength, u'p');
+    const std::u16string line = Line(spec);
+    const std::string text = Printable(line);
+    EXPECT_LE(line.size(), kLogLineCapacity - 1) << row.name;
+    EXPECT_EQ(text.substr(0, 47), "[2024-03-05 07:08:09]  PID=<123456> APPNAME=<\"p") << row.name;
+    EXPECT_EQ(text.substr(text.size() - 18), "\"> CODE=<0x0101>\r\n") << row.name;
+    const std::size_t printedPath = line.size() - 46 - 18;
+    if (row.pathWhole) {
+      EXPECT_EQ(printedPath, row.pathLength) << row.name;
+    } else {
+      EXPECT_EQ(line.size(), kLogLineCapacity - 1) << row.name;
+      EXPECT_LT(printedPath, row.pathLength) << row.name;
+    }
+  }
+}
+
+TEST(BlockLogWalk, DecodesEveryFieldLittleEndian) {
+  RecordSpec spec;
+  spec.Year = 0x07E8;
+  spec.Month = 0x0C0B;
+  spec.DayOfWeek = 6;
+  spec.Day = 31;
+  spec.Hour = 23;
+  spec.Minute = 59;
+  spec.Second = 58;
+  spec.Milliseconds = 999;
+  spec.EventCode = 0x0403;
+  spec.ProcessId = 0x12345678;
+  spec.AppName = u"ab";
+  // One byte in front, so the record starts at an odd address: nothing may assume alignment.
+  std::vector<std::uint8_t> bytes = Join({{0}, Record(spec)});
+  BlockLogWalk walk(bytes.data() + 1, bytes.size() - 1);
+  BlockLogEntry e;
+  ASSERT_TRUE(walk.Next(e));
+  EXPECT_EQ(e.Year, 0x07E8);
+  EXPECT_EQ(e.Month, 0x0C0B);
+  EXPECT_EQ(e.DayOfWeek, 6);
+  EXPECT_EQ(e.Day, 31);
+  EXPECT_EQ(e.Hour, 23);
+  EXPECT_EQ(e.Minute, 59);
+  EXPECT_EQ(e.Second, 58);
+  EXPECT_EQ(e.Milliseconds, 999);
+  EXPECT_EQ(e.EventCode, 0x0403);
+  EXPECT_EQ(e.ProcessId, 0x12345678u);
+  ASSERT_EQ(e.AppNameLength, 2u);
+  EXPECT_EQ(e.AppName, bytes.data() + 1 + 24);
+  EXPECT_FALSE(walk.Next(e));
+  EXPECT_EQ(walk.Stop(), BlockLogStop::End);
+}
+
+TEST(BlockLogWalk, StopsSafelyAtEveryRecordItCannotReadWhole) {
+  RecordSpec a;
+  a.AppName = u"C:\\a.exe";
+  RecordSpec b;
+  b.AppName = u"C:\\bb.exe";
+  RecordSpec empty;
+  empty.AppName = u"";
+  RecordSpec full;
+  full.AppName = std::u16string(260, u'x');
+  RecordSpec seven;  // a 40-byte record: 256 of them fill the drain exactly
+  seven.AppName = u"1234567";
+
+  // A record whose path fills it without a terminator: the next bytes would hold a zero.
+  std::vector<std::uint8_t> unterminated = Record(a);
+  Put16(unterminated, unterminated.size() - 2, u'x');
+  // A 30-byte record whose path ends early: trailing bytes inside the record are skipped.
+  std::vector<std::uint8_t> padded = Join({Record(empty), {0, 0, 0x42, 0}});
+  Put16(padded, 0, 30);
+  Put16(padded, 24, u'A');
+
+  struct Row {
+    const char* name;
+    std::vector<std::uint8_t> bytes;
+    std::size_t count;  // drained count; SIZE_MAX: all bytes
+    std::vector<std::size_t> pathLengths;
+    BlockLogStop stop;
+  };
+  const std::size_t all = SIZE_MAX;
+  const std::vector<Row> rows = {
+      {"empty drain", {}, all, {}, BlockLogStop::End},
+      {"two records back to back", Join({Record(a), Record(b)}), all, {8, 9}, BlockLogStop::End},
+      {"empty path, 26 bytes", Record(empty), all, {0}, BlockLogStop::End},
+      {"260-unit path, 546 bytes", Record(full), all, {260}, BlockLogStop::End},
+      {"full drain of 10240 bytes", Repeat(Record(seven), 256), all, std::vector<std::size_t>(256, 7),
+       BlockLogStop::End},
+      {"393 smallest records", Repeat(Record(empty), 393), all, std::vector<std::size_t>(393, 0), BlockLogStop::End},
+      {"path ends before its record does", Join({padded, Record(b)}), all, {1, 9}, BlockLogStop::End},
+      {"first length 24 suppresses the drain", Join({WithLength(Record(empty), 24), Record(a)}), all, {},
+       BlockLogStop::ShortLength},
+      {"length 0 after a record", Join({Record(a), WithLength(Record(b), 0)}), all, {8}, BlockLogStop::ShortLength},
+      {"length 25", Join({WithLength(Record(a), 25), Record(b)}), all, {}, BlockLogStop::OddLength},
+      {"odd length after a record", Join({Record(a), WithLength(Record(b), 27)}), all, {8}, BlockLogStop::OddLength},
+      {"length past the drained count", Record(b), 40, {}, BlockLogStop::Truncated},
+      {"second record cut by the count", Join({Record(a), Record(b)}), 42 + 30, {8}, BlockLogStop::Truncated},
+      {"length larger than the whole drain", WithLength(Record(a), 0xFFFE), all, {}, BlockLogStop::Truncated},
+      {"one stray byte after a record", Join({Record(a), {0x1A}}), all, {8}, BlockLogStop::Truncated},
+      {"path without terminator", Join({unterminated, Record(b)}), all, {}, BlockLogStop::Unterminated},
+      {"terminator only past the record",
+       Join({Record(a), WithLength(Record(b), static_cast<std::uint16_t>(Record(b).size() - 2))}), all, {8},
+       BlockLogStop::Unterminated},
+  };
+  for (const Row& row : rows) {
+    const std::size_t count = row.count == all ? row.bytes.size() : row.count;
+    BlockLogWalk walk(row.bytes.data(), count);
+    std::vector<std::size_t> pathLengths;
+    BlockLogEntry entry;
+    while (walk.Next(entry)) {
+      // Every path lies inside the drained bytes, terminator included.
+      EXPECT_GE(entry.AppName, row.bytes.data()) << row.name;
+      EXPECT_LE(entry.AppName + 2 * entry.AppNameLength + 2, row.bytes.data() + count) << row.name;
+      pathLengths.push_back(entry.AppNameLength);
+    }
+    EXPECT_EQ(pathLengths, row.pathLengths) << row.name;
+    EXPECT_STREQ(BlockLogStopName(walk.Stop()), BlockLogStopName(row.stop)) << row.name;
+    EXPECT_FALSE(walk.Next(entry)) << row.name << ": a stopped walk stays stopped";
+  }
+}
+
+TEST(BlockLogLines, GivesOneLinePerRecordInOrder) {
+  RecordSpec first;
+  first.ProcessId = 7;
+  first.AppName = u"C:\\first.exe";
+  RecordSpec second;
+  second.ProcessId = 9000;
+  second.EventCode = 0x0202;
+  second.AppName = u"";
+  const std::vector<std::uint8_t> bytes = Join({Record(first), Record(second), WithLength(Record(second), 24)});
+  BlockLogLines lines(bytes.data(), bytes.size());
+  std::vector<std::u16string> got;
+  while (lines.Next()) got.emplace_back(lines.Line(), lines.Length());
+  EXPECT_EQ(got, (std::vector<std::u16string>{Line(first), Line(second)}));
+  EXPECT_EQ(lines.Stop(), BlockLogStop::ShortLength);
+  EXPECT_EQ(lines.Length(), 0u);
+}
+
+}  // namespace
