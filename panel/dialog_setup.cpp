@@ -1,0 +1,108 @@
+// Setting up the main dialog inside its creation, and replacing the template's language keys.
+#include <windows.h>
+
+#include "configuration.h"
+#include "core/panel_texts.h"
+#include "core/text_builder.h"
+#include "edit_enter_filter.h"
+#include "language.h"
+#include "log_writer.h"
+#include "main_dialog.h"
+#include "panel_state.h"
+#include "product_version.h"
+#include "resource.h"
+#include "tray_icon.h"
+#include "utf16.h"
+
+namespace {
+
+// Each size loaded on its own, so the caption and the task bar get a drawn image, not a
+// scaled-down one. Shared icons are owned by the system.
+void SetDialogIcons(HWND dialog) {
+  const auto load = [](int widthMetric, int heightMetric) {
+    return static_cast<HICON>(LoadImageW(Panel.Instance, MAKEINTRESOURCEW(IDI_QUILLON), IMAGE_ICON,
+                                         GetSystemMetrics(widthMetric), GetSystemMetrics(heightMetric), LR_SHARED));
+  };
+  SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(load(SM_CXSMICON, SM_CYSMICON)));
+  SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(load(SM_CXICON, SM_CYICON)));
+}
+
+bool FetchControls(HWND dialog) {
+  for (int i = 0; i < kControlCount; ++i) {
+    Panel.Controls[i] = GetDlgItem(dialog, kControlIds[i]);
+    if (!Panel.Controls[i]) return false;
+  }
+  return true;
+}
+
+// With no hook installed the panel's settings become the library's; an installed hook keeps
+// the settings of whoever installed it, shown from the first refresh tick on. The log state
+// goes too: every refresh tick takes the library's log state as the panel's, so a stored
+// LogToFile = 1 would otherwise be read back as 0 and written over one tick after the start.
+void PushSettingsIntoLibrary() {
+  const HookLibrary& library = Panel.Library;
+  Settings& options = Panel.Options;
+  Panel.HookActive = library.QueryHookState() != 0;
+  if (Panel.HookActive) return;
+  library.SetHookType(options.HookTypeBits);
+  library.SetIntervalTime(options.UpDownIntervalTime, options.DbClickIntervalTime, options.RotReverseIntervalTime);
+  library.SetLogState(LogWriter.LogToFile ? 1 : 0);
+  library.GetHookType(&options.HookTypeBits);
+  library.GetIntervalTime(&options.UpDownIntervalTime, &options.DbClickIntervalTime, &options.RotReverseIntervalTime);
+}
+
+void SetUpIntervalEdits() {
+  const std::uint32_t intervals[3] = {Panel.Options.UpDownIntervalTime, Panel.Options.DbClickIntervalTime,
+                                      Panel.Options.RotReverseIntervalTime};
+  const int edits[3] = {IDC_UPDOWN_EDIT, IDC_DBCLICK_EDIT, IDC_ROTREVERSE_EDIT};
+  for (int slot = 0; slot < 3; ++slot) {
+    HWND edit = Control(edits[slot]);
+    wchar_t number[16];
+    TextBuilder(AsUtf16(number), 16).Decimal(intervals[slot]);
+    SetWindowTextW(edit, number);
+    SendMessageW(edit, EM_LIMITTEXT, 4, 0);
+    InstallEditEnterFilter(edit, slot);
+  }
+}
+
+// The template's "TEXT_INFO" is a placeholder: the control shows the fixed version and maker.
+void SetInfoText() {
+  wchar_t info[kInfoTextCapacity];
+  ComposeInfoText(AsUtf16(info), kInfoTextCapacity, AsUtf16(QUILLON_PRODUCT_TEXT), AsUtf16(QUILLON_VERSION_TEXT),
+                  AsUtf16(QUILLON_PROVIDER_TEXT));
+  SetWindowTextW(Control(IDC_INFO), info);
+}
+
+}  // namespace
+
+bool InitMainDialog(HWND dialog) {
+  Panel.Dialog = dialog;
+  SetDialogIcons(dialog);
+  if (!FetchControls(dialog)) {
+    DestroyWindow(dialog);
+    Panel.Dialog = nullptr;
+    return false;
+  }
+  if (Panel.LibraryReady) PushSettingsIntoLibrary();
+  SyncHookTypeBoxes();
+  SetUpIntervalEdits();
+  SyncAutoTipsBox();
+  SyncAutoHookBox();
+  SyncLogToFileBox();
+  SetInfoText();
+  InitTrayIcon(Panel.Instance, dialog);
+  return true;
+}
+
+void ApplyDialogTexts() {
+  struct Caption { int id; const wchar_t* key; };
+  static constexpr Caption kCaptions[] = {
+      {IDC_HOOKTYPE_GROUP, L"TEXT_HOOKTYPE"}, {IDC_PARAM_GROUP, L"TEXT_PARAM"},   {IDC_MISC_GROUP, L"TEXT_MISC"},
+      {IDC_LBUTTON, L"TEXT_LBUTTON"},         {IDC_RBUTTON, L"TEXT_RBUTTON"},     {IDC_WHEEL, L"TEXT_WHEEL"},
+      {IDC_AUTOTIPS, L"TEXT_AUTOTIPS"},       {IDC_AUTOHOOK, L"TEXT_AUTOHOOK"},   {IDC_LOGTOFILE, L"TEXT_LOGTOFILE"},
+      {IDC_UPDOWN_SET, L"TEXT_SET"},          {IDC_DBCLICK_SET, L"TEXT_SET"},     {IDC_ROTREVERSE_SET, L"TEXT_SET"},
+      {IDC_ACTION, L"TEXT_HOOK"},             {IDC_EXIT, L"TEXT_EXIT"},
+  };
+  SetLangWindowText(Panel.Dialog, L"TEXT_APPNAME");
+  for (const Caption& caption : kCaptions) SetLangWindowText(Control(caption.id), caption.key);
+}

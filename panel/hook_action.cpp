@@ -1,0 +1,75 @@
+// Installing and removing the hook from the panel (action button, tray item, AutoHook at
+// start-up) and reporting the result in a message box or a balloon.
+#include "hook_action.h"
+
+#include <windows.h>
+
+#include <memory>
+
+#include "language.h"
+#include "log_writer.h"
+#include "panel_state.h"
+#include "tray_icon.h"
+#include "unique_handle.h"
+
+namespace {
+
+// Leaves the box time to appear before the user's next action reaches the dialog.
+constexpr DWORD kResultBoxPauseMs = 300;
+
+struct ResultText {
+  wchar_t Text[kLongTextCapacity];
+};
+
+// Thread routine: owns the text it is given.
+DWORD WINAPI ShowResultBox(void* parameter) {
+  std::unique_ptr<ResultText> result(static_cast<ResultText*>(parameter));
+  wchar_t caption[kShortTextCapacity];
+  GetLangText(caption, L"TEXT_RESULT", kShortTextCapacity);
+  MessageBoxW(Panel.Dialog, result->Text, caption, MB_OK | MB_ICONINFORMATION);
+  return 0;
+}
+
+void StartResultBox(const wchar_t* key) {
+  auto result = std::make_unique<ResultText>();
+  GetLangText(result->Text, key, kLongTextCapacity);
+  UniqueHandle thread(CreateThread(nullptr, 0, ShowResultBox, result.get(), 0, nullptr));
+  if (!thread) return;
+  result.release();  // the thread owns it now
+  Sleep(kResultBoxPauseMs);
+}
+
+}  // namespace
+
+void ReportHookResult(const wchar_t* key) {
+  if (Panel.Options.WindowShown) {
+    if (Panel.Options.ShowHookResultForce) StartResultBox(key);
+    return;
+  }
+  wchar_t balloon[kLongTextCapacity];
+  GetLangTipText(balloon, key, kLongTextCapacity);
+  ShowBalloon(balloon);
+}
+
+void ToggleHook() {
+  if (!Panel.LibraryReady) {
+    ReportHookResult(L"TEXT_HOOKFAILED");
+    return;
+  }
+  const HookLibrary& library = Panel.Library;
+  if (Panel.HookActive) {
+    library.UninstallHook();
+    Panel.HookActive = library.QueryHookState() != 0;
+    ReportHookResult(Panel.HookActive ? L"TEXT_UNHOOKFAILED" : L"TEXT_UNHOOKSUCCESSFULLY");
+    return;
+  }
+  library.InstallHook(Panel.Options.SelfHookEnabled ? 1 : 0);
+  Panel.HookActive = library.QueryHookState() != 0;
+  if (!Panel.HookActive) {
+    ReportHookResult(L"TEXT_HOOKFAILED");
+    return;
+  }
+  // Installing resets the library's log state.
+  library.SetLogState(LogWriter.LogToFile ? 1 : 0);
+  ReportHookResult(L"TEXT_HOOKSUCCESSFULLY");
+}

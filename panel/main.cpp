@@ -1,0 +1,90 @@
+// Quillon.exe: start-up order, binding of the hook library, the message loop and shutdown.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "configuration.h"
+#include "log_writer.h"
+#include "main_dialog.h"
+#include "hook_action.h"
+#include "panel_state.h"
+#include "resource.h"
+#include "tray_icon.h"
+
+namespace {
+
+// The writer sleeps between drains on a wake-able wait; a drain in progress writes at most a
+// few hundred lines 10 ms apart. Past this the library simply stays loaded until exit.
+constexpr DWORD kLogWriterStopTimeoutMs = 6000;
+
+// Loads Latchkin.dll beside the program and binds its 13 exports; the panel runs on without
+// them, with its hook controls disabled.
+void BindHookLibrary() {
+  Panel.LibraryReady = LoadHookLibrary(Panel.Library);
+  LogWriter.Library = &Panel.Library;
+}
+
+int RunMessageLoop() {
+  MSG message = {};
+  for (;;) {
+    const BOOL result = GetMessageW(&message, nullptr, 0, 0);
+    if (result == 0) return static_cast<int>(message.wParam);
+    if (result == -1) return 0;  // no valid queue any more: spinning on -1 would never end
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+// After the loop: the library stays loaded while a log writer could still call into it.
+void FinishPanel() {
+  Panel.Dialog = nullptr;
+  if (Panel.Library.Module && StopLogWriter(kLogWriterStopTimeoutMs)) UnloadHookLibrary(Panel.Library);
+  ReleaseConfiguration();
+}
+
+int RunPanel(HINSTANCE instance, int showCommand) {
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};
+  if (!InitCommonControlsEx(&controls)) return 0;
+
+  OpenConfiguration();
+  ReadSettings(Panel.Options);
+  LogWriter.LogToFile = Panel.Options.LogToFile;
+  LogWriter.SizeBound = Panel.Options.LogFileMaxSize;
+  BindHookLibrary();
+
+  Panel.Instance = instance;
+  // The handle is also stored by the dialog's set-up, which runs inside this call.
+  Panel.Dialog = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainDialogProc, 0);
+  if (!Panel.Dialog) {
+    FinishPanel();
+    return 0;
+  }
+  ApplyDialogTexts();
+  if (Panel.Options.WindowShown) {
+    ShowWindow(Panel.Dialog, showCommand);
+  } else {
+    MinimizeToTray();
+  }
+  if (!Panel.HookActive && Panel.Options.AutoHook) ToggleHook();
+  UpdateWindow(Panel.Dialog);
+
+  const int exitCode = RunMessageLoop();
+  FinishPanel();
+  return exitCode;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+  try {
+    return RunPanel(instance, showCommand);
+  } catch (...) {
+    return 0;  // a failed start shows nothing and reports nothing
+  }
+}
+
+void ExitPanel() {
+  if (!Panel.Options.WindowShown) Shell_NotifyIconW(NIM_DELETE, &Panel.TrayIconData);
+  // Also a hook that another process installed: leaving the panel switches the filter off.
+  if (Panel.HookActive && Panel.LibraryReady) Panel.Library.UninstallHook();
+  DestroyWindow(Panel.Dialog);
+}

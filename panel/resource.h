@@ -1,0 +1,51 @@
+// Resource, control, menu, timer and message ids of Quillon.exe, shared by the resource script
+// and the code. Plain macros: windres reads this file too.
+#pragma once
+
+#define IDI_QUILLON 128            // icon group: dialog icons and the notification icon
+#define IDD_MAIN 103               // the main dialog
+#define IDR_TRAYMENU 1200          // menu holding the popup "TrayMenu"
+
+// Controls of dialog 103.
+#define IDC_HOOKTYPE_GROUP 1000
+#define IDC_PARAM_GROUP 1001
+#define IDC_MISC_GROUP 1002
+#define IDC_UPDOWN_LABEL 1003
+#define IDC_DBCLICK_LABEL 1004
+#define IDC_ROTREVERSE_LABEL 1005
+#define IDC_INFO 1006
+#define IDC_LBUTTON 1010
+#define IDC_RBUTTON 1011
+#define IDC_WHEEL 1012
+#define IDC_AUTOTIPS 1013
+#define IDC_AUTOHOOK 1014
+#define IDC_LOGTOFILE 1015
+#define IDC_UPDOWN_EDIT 1020
+#define IDC_DBCLICK_EDIT 1021
+#define IDC_ROTREVERSE_EDIT 1022
+#define IDC_UPDOWN_SET 1030
+#define IDC_DBCLICK_SET 1031
+#define IDC_ROTREVERSE_SET 1032
+#define IDC_ACTION 1033
+#define IDC_EXIT 1034
+
+// Items of the popup "TrayMenu".
+#define IDM_AUTOREPORT 1210
+#define IDM_LOGTOFILE 1211
+#define IDM_SETTING 1212
+#define IDM_ACTION 1213
+#define IDM_ABOUT 1214
+#define IDM_EXIT 1215
+
+// Timers of the main dialog.
+#define REFRESH_TIMER 1
+#define TIPS_TIMER 2
+
+// Private messages of the main dialog (WM_USER is 0x0400).
+#define MSG_APPLY_UPDOWN (0x0400 + 38)
+#define MSG_APPLY_DBCLICK (0x0400 + 39)
+#define MSG_APPLY_ROTREVERSE (0x0400 + 40)
+#define MSG_TRAY_NOTIFY (0x0400 + 59)
+
+// The notification icon's id within the dialog.
+#define TRAY_ICON_ID 128

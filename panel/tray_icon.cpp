@@ -1,0 +1,136 @@
+// The notification icon: the one NOTIFYICONDATAW record, moving between the dialog and the
+// icon, the balloons (minimised notice, hook results, blocked counts) and the icon's mouse.
+#include "tray_icon.h"
+
+#include <shellapi.h>
+
+#include "configuration.h"
+#include "core/panel_texts.h"
+#include "language.h"
+#include "panel_state.h"
+#include "resource.h"
+#include "utf16.h"
+
+namespace {
+
+// Lets the notification area's message fade in before the UI thread goes on.
+constexpr DWORD kMinimizedBalloonPauseMs = 400;
+constexpr UINT kBalloonTimeoutMs = 1000;
+// The record up to its balloon fields, without the identifying GUID.
+static_assert(NOTIFYICONDATAW_V2_SIZE == (sizeof(void*) == 8 ? 952 : 936), "notification record size");
+
+// Windows: an elevated panel would never hear "TaskbarCreated" from the (unelevated) shell
+// without this. Looked up at run time: the filter exists from Windows 7 on.
+void AllowTaskbarCreated(HWND dialog, UINT message) {
+  using ChangeWindowMessageFilterExFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+  HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  if (!user32) return;
+  auto allow = reinterpret_cast<ChangeWindowMessageFilterExFn>(
+      reinterpret_cast<void*>(GetProcAddress(user32, "ChangeWindowMessageFilterEx")));
+  if (allow) allow(dialog, message, 1 /* MSGFLT_ALLOW */, nullptr);
+}
+
+HICON LoadTrayIcon(HINSTANCE instance) {
+  return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_QUILLON), IMAGE_ICON,
+                                       GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+}
+
+void AddIconWithoutBalloon() {
+  Panel.TrayIconData.szInfo[0] = L'\0';
+  Shell_NotifyIconW(NIM_ADD, &Panel.TrayIconData);
+}
+
+}  // namespace
+
+void InitTrayIcon(HINSTANCE instance, HWND dialog) {
+  NOTIFYICONDATAW& data = Panel.TrayIconData;
+  data = NOTIFYICONDATAW{};
+  // The record in the form with balloon fields and without the identifying GUID: what every
+  // shell from Windows 2000 on accepts. Its size differs between x86 (936) and x64.
+  data.cbSize = NOTIFYICONDATAW_V2_SIZE;
+  data.hWnd = dialog;
+  data.uID = TRAY_ICON_ID;
+  data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO;
+  data.uCallbackMessage = MSG_TRAY_NOTIFY;
+  data.hIcon = LoadTrayIcon(instance);
+  wchar_t title[kLongTextCapacity];
+  GetLangText(title, L"TEXT_TIPSTITLE", kLongTextCapacity);
+  CopyToField(AsUtf16(data.szTip), sizeof data.szTip / sizeof data.szTip[0], AsUtf16(title));
+  data.szInfo[0] = L'\0';
+  data.uTimeout = kBalloonTimeoutMs;
+  CopyToField(AsUtf16(data.szInfoTitle), sizeof data.szInfoTitle / sizeof data.szInfoTitle[0], AsUtf16(title));
+  data.dwInfoFlags = NIIF_INFO;
+
+  Panel.TaskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
+  if (Panel.TaskbarCreatedMessage != 0) AllowTaskbarCreated(dialog, Panel.TaskbarCreatedMessage);
+}
+
+void ShowBalloon(const wchar_t* text) {
+  NOTIFYICONDATAW& data = Panel.TrayIconData;
+  CopyToField(AsUtf16(data.szInfo), sizeof data.szInfo / sizeof data.szInfo[0], AsUtf16(text));
+  Shell_NotifyIconW(NIM_MODIFY, &data);
+}
+
+void MinimizeToTray() {
+  AddIconWithoutBalloon();
+  Panel.Options.WindowShown = false;
+  ShowWindow(Panel.Dialog, SW_HIDE);
+  wchar_t notice[kShortTextCapacity];
+  GetLangTipText(notice, L"TEXT_MINIMIZED", kShortTextCapacity);
+  ShowBalloon(notice);
+  Sleep(kMinimizedBalloonPauseMs);
+  WriteSetting(L"Minimized", 1);
+}
+
+void RestoreFromTray() {
+  Shell_NotifyIconW(NIM_DELETE, &Panel.TrayIconData);
+  Panel.Options.WindowShown = true;
+  ShowWindow(Panel.Dialog, SW_SHOWNORMAL);
+  SetForegroundWindow(Panel.Dialog);
+  WriteSetting(L"Minimized", 0);
+}
+
+void ShowCountTip(bool forced) {
+  if (!Panel.HookActive) {
+    wchar_t unhooked[kShortTextCapacity];
+    GetLangTipText(unhooked, L"TEXT_UNHOOKED", kShortTextCapacity);
+    ShowBalloon(unhooked);
+    return;
+  }
+  CountBalloonTexts texts = {};
+  Panel.Library.ReturnBlockedCount(&texts.Counts[0], &texts.Counts[1], &texts.Counts[2]);
+  if (!forced && texts.Counts[0] == 0 && texts.Counts[1] == 0 && texts.Counts[2] == 0) return;
+  if (Panel.Options.AutoClearCountLog) Panel.Library.ClearBlockedCount();
+
+  wchar_t unit[kShortTextCapacity];
+  GetLangText(unit, L"TEXT_COUNT", kShortTextCapacity);
+  wchar_t labels[3][kLongTextCapacity];
+  GetLangText(labels[0], L"TEXT_BLOCKEDUPDOWN", kLongTextCapacity);
+  GetLangText(labels[1], L"TEXT_BLOCKEDDBCLICK", kLongTextCapacity);
+  GetLangText(labels[2], L"TEXT_BLOCKEDROTREVERSE", kLongTextCapacity);
+  for (int i = 0; i < 3; ++i) texts.Labels[i] = AsUtf16(labels[i]);
+  texts.Unit = AsUtf16(unit);
+
+  // Composed straight into the balloon field, so it is cut to the field's 255 characters.
+  NOTIFYICONDATAW& data = Panel.TrayIconData;
+  ComposeCountBalloon(AsUtf16(data.szInfo), sizeof data.szInfo / sizeof data.szInfo[0], texts);
+  Shell_NotifyIconW(NIM_MODIFY, &data);
+}
+
+void ShowAutoTip() {
+  if (Panel.HookActive && Panel.Options.AutoTips && !Panel.Options.WindowShown) ShowCountTip(false);
+}
+
+bool OnTrayNotify(UINT mouseMessage) {
+  if (Panel.Options.WindowShown) return false;
+  switch (mouseMessage) {
+    case WM_LBUTTONDBLCLK: RestoreFromTray(); return true;
+    case WM_LBUTTONDOWN: ShowCountTip(true); return true;
+    case WM_RBUTTONUP: ShowTrayMenu(); return true;
+    default: return false;
+  }
+}
+
+void OnTaskbarCreated() {
+  if (!Panel.Options.WindowShown) AddIconWithoutBalloon();
+}

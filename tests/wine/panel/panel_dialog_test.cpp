@@ -1,0 +1,139 @@
+// The main dialog with the library: the action button, the controls that follow the hook,
+// the intervals (Set, Enter, values from another process) and the hook-type boxes.
+#include <gtest/gtest.h>
+
+#include "panel_test_support.h"
+#include "resource.h"
+
+namespace {
+
+const int kParameterControls[] = {IDC_LBUTTON,     IDC_RBUTTON,         IDC_WHEEL,
+                                  IDC_UPDOWN_EDIT, IDC_DBCLICK_EDIT,    IDC_ROTREVERSE_EDIT,
+                                  IDC_UPDOWN_SET,  IDC_DBCLICK_SET,     IDC_ROTREVERSE_SET};
+
+bool ParametersEnabled(const PanelProcess& panel, bool enabled) {
+  for (int id : kParameterControls) {
+    if (panel.Enabled(id) != enabled) return false;
+  }
+  return true;
+}
+
+// Starts the panel and installs the hook through its action button.
+void StartHooked(PanelProcess& panel, const wchar_t* folder, const std::vector<std::wstring>& options = {}) {
+  PanelFiles files;
+  files.settings = OptionsSection(options);
+  ASSERT_TRUE(panel.Start(folder, files));
+  ASSERT_TRUE(panel.Eventually([&] { return panel.Text(IDC_ACTION) == L"TEXT_HOOK"; }));
+  ASSERT_TRUE(panel.Click(IDC_ACTION));
+  ASSERT_TRUE(panel.Eventually([&] { return panel.Text(IDC_ACTION) == L"TEXT_UNHOOK"; }));
+}
+
+TEST(PanelDialog, ActionButtonInstallsAndRemovesTheHook) {
+  PanelProcess panel;
+  PanelFiles files;
+  files.settings = OptionsSection({L"LogToFile=1"});
+  ASSERT_TRUE(panel.Start(L"dialog-action", files));
+  FolderLibrary library(panel.Folder());
+  ASSERT_TRUE(library.Loaded());
+  // Until the first refresh tick the template's states stand.
+  EXPECT_TRUE(panel.Eventually([&] { return ParametersEnabled(panel, false); }));
+  EXPECT_EQ(panel.Text(IDC_ACTION), L"TEXT_HOOK");
+  EXPECT_EQ(panel.Setting(L"Options", L"LogToFile"), L"1") << "the stored log choice survives the first tick";
+  EXPECT_TRUE(panel.Checked(IDC_LOGTOFILE));
+
+  struct Step { const char* name; bool installed; const wchar_t* caption; };
+  const Step steps[] = {{"install", true, L"TEXT_UNHOOK"}, {"remove", false, L"TEXT_HOOK"},
+                        {"install again", true, L"TEXT_UNHOOK"}};
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.name);
+    ASSERT_TRUE(panel.Click(IDC_ACTION));
+    EXPECT_EQ(library.HookInstalled(), step.installed);
+    EXPECT_TRUE(panel.Eventually([&] { return panel.Text(IDC_ACTION) == step.caption; }));
+    EXPECT_TRUE(panel.Eventually([&] { return ParametersEnabled(panel, step.installed); }));
+    EXPECT_TRUE(panel.Enabled(IDC_ACTION));
+  }
+  EXPECT_TRUE(library.IsSelf() == false) << "the panel, not the test, installed it";
+  EXPECT_TRUE(library.LogState()) << "logging is switched on after the install";
+  EXPECT_TRUE(MessageBoxesOf(panel.Process().Pid(), panel.Dialog()).empty()) << "results are not forced";
+  // The installing panel's writer starts its log within its first pass (3 s).
+  EXPECT_TRUE(panel.Eventually([&] { return FileExists(panel.Folder() + L"Quillon.log"); }, 10000));
+
+  EXPECT_TRUE(panel.ExitCleanly());
+  EXPECT_FALSE(library.HookInstalled());
+}
+
+TEST(PanelDialog, IntervalsApplyBySetButtonAndEnter) {
+  PanelProcess panel;
+  StartHooked(panel, L"dialog-intervals");
+  FolderLibrary library(panel.Folder());
+  ASSERT_TRUE(library.Loaded());
+
+  struct Row {
+    const char* name; int edit; int label; bool enter; const wchar_t* typed;
+    int slot; std::uint32_t inLibrary; const wchar_t* key; const wchar_t* labelText;
+  };
+  const Row rows[] = {
+      {"Set, up/down", IDC_UPDOWN_EDIT, IDC_UPDOWN_LABEL, false, L"25", 0, 25, L"UpDownIntervalTime",
+       L"TEXT_UPDOWNINTVTIME 25 TEXT_MILLISECOND"},
+      {"Enter, double click", IDC_DBCLICK_EDIT, IDC_DBCLICK_LABEL, true, L"300", 1, 300, L"DbClickIntervalTime",
+       L"TEXT_DBCLICKINTVTIME 300 TEXT_MILLISECOND"},
+      {"Enter, wheel", IDC_ROTREVERSE_EDIT, IDC_ROTREVERSE_LABEL, true, L"9999", 2, 9999, L"RotReverseIntervalTime",
+       L"TEXT_ROTREVERSEINTVTIME 9999 TEXT_MILLISECOND"},
+      {"0 is stored, the library keeps its value", IDC_UPDOWN_EDIT, IDC_UPDOWN_LABEL, false, L"0", 0, 25,
+       L"UpDownIntervalTime", L"TEXT_UPDOWNINTVTIME 25 TEXT_MILLISECOND"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    SendMessageW(panel.Item(row.edit), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(row.typed));
+    if (row.enter) {
+      SendMessageW(panel.Item(row.edit), WM_KEYDOWN, VK_RETURN, 0);
+    } else {
+      panel.Click(row.edit + (IDC_UPDOWN_SET - IDC_UPDOWN_EDIT));
+    }
+    std::uint32_t intervals[3];
+    library.Intervals(intervals);
+    EXPECT_EQ(intervals[row.slot], row.inLibrary);
+    EXPECT_EQ(panel.Setting(L"Options", row.key), row.typed);
+    EXPECT_TRUE(panel.Eventually([&] { return panel.Text(row.label) == row.labelText; })) << panel.Text(row.label).c_str();
+    EXPECT_EQ(panel.Text(row.edit), row.typed);
+  }
+
+  // Another process's change shows in the label; the edit box keeps what was typed.
+  library.SetIntervals(0, 0, 77);
+  EXPECT_TRUE(panel.Eventually(
+      [&] { return panel.Text(IDC_ROTREVERSE_LABEL) == L"TEXT_ROTREVERSEINTVTIME 77 TEXT_MILLISECOND"; }));
+  EXPECT_EQ(panel.Text(IDC_ROTREVERSE_EDIT), L"9999");
+  EXPECT_TRUE(panel.ExitCleanly());
+}
+
+TEST(PanelDialog, HookTypeBoxesFollowTheLibrary) {
+  PanelProcess panel;
+  StartHooked(panel, L"dialog-hooktype");
+  FolderLibrary library(panel.Folder());
+  ASSERT_TRUE(library.Loaded());
+  ASSERT_EQ(library.HookType(), 0x07);
+
+  struct Row { const char* name; int box; const wchar_t* key; std::uint8_t maskAfter; const wchar_t* stored; };
+  const Row rows[] = {
+      {"left off", IDC_LBUTTON, L"HookLButton", 0x06, L"0"},
+      {"right off", IDC_RBUTTON, L"HookRButton", 0x02, L"0"},
+      {"wheel off", IDC_WHEEL, L"HookWheel", 0x00, L"0"},
+      {"left on", IDC_LBUTTON, L"HookLButton", 0x01, L"1"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ASSERT_TRUE(panel.Click(row.box));
+    EXPECT_EQ(library.HookType(), row.maskAfter);
+    EXPECT_EQ(panel.Setting(L"Options", row.key), row.stored);
+    EXPECT_EQ(panel.Checked(row.box), row.stored[0] == L'1');
+  }
+
+  // A mask set by another process reaches the boxes and the settings file on the next tick.
+  library.SetHookType(0x04);
+  EXPECT_TRUE(panel.Eventually([&] { return panel.Checked(IDC_RBUTTON) && !panel.Checked(IDC_LBUTTON); }));
+  EXPECT_TRUE(panel.Eventually([&] { return panel.Setting(L"Options", L"HookLButton") == L"0"; }));
+  EXPECT_EQ(panel.Setting(L"Options", L"HookRButton"), L"1");
+  EXPECT_TRUE(panel.ExitCleanly());
+}
+
+}  // namespace

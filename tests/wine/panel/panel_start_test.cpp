@@ -1,0 +1,127 @@
+// Starting the panel: the first start's settings file and caption, a missing or incomplete
+// library, and a hook that another process installed before the start.
+#include <gtest/gtest.h>
+
+#include "panel_test_support.h"
+#include "resource.h"
+
+namespace {
+
+constexpr std::uint8_t kWheelOnly = 0x02;
+
+using Keys = std::vector<std::wstring>;
+
+Keys SectionNames(const std::wstring& file) {
+  std::vector<wchar_t> buffer(4096, L'\0');
+  const DWORD length = GetPrivateProfileSectionNamesW(buffer.data(), static_cast<DWORD>(buffer.size()), file.c_str());
+  Keys names;
+  for (DWORD at = 0; at < length && buffer[at] != L'\0'; at += static_cast<DWORD>(names.back().size()) + 1) {
+    names.emplace_back(&buffer[at]);
+  }
+  return names;
+}
+
+TEST(PanelStart, FirstStartWritesTheSettingsFile) {
+  struct Row { const char* name; bool languageFile; std::wstring caption; };
+  const Row rows[] = {
+      {"without a language file", false, L"TEXT_APPNAME"},
+      {"with the shipped language file", true, ShippedText(L"NEUTRAL", L"TEXT_APPNAME")},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    PanelProcess panel;
+    PanelFiles files;
+    files.languageFile = row.languageFile;
+    ASSERT_TRUE(panel.Start(row.languageFile ? L"start-first-language" : L"start-first-keys", files));
+    EXPECT_TRUE(panel.Eventually([&] { return panel.Caption() == row.caption; })) << panel.Caption().c_str();
+    EXPECT_TRUE(panel.Eventually([&] { return IsWindowVisible(panel.Dialog()) != FALSE; }));
+
+    EXPECT_EQ(SectionNames(panel.Folder() + L"Quillon.cfg"), (Keys{L"Main", L"Options"}));
+    EXPECT_EQ(panel.SettingKeys(L"Main"), (Keys{L"Provider", L"Product", L"Signature", L"Version"}));
+    EXPECT_EQ(panel.SettingKeys(L"Options"),
+              (Keys{L"HookLButton", L"HookRButton", L"HookWheel", L"AutoTips", L"AutoHook", L"LogToFile"}));
+    const std::pair<const wchar_t*, const wchar_t*> values[] = {
+        {L"HookLButton", L"1"}, {L"HookRButton", L"1"}, {L"HookWheel", L"1"},
+        {L"AutoTips", L"0"},    {L"AutoHook", L"0"},    {L"LogToFile", L"0"}};
+    for (const auto& [key, value] : values) EXPECT_EQ(panel.Setting(L"Options", key), value) << key;
+    EXPECT_EQ(panel.Setting(L"Main", L"Version"), L"01.00.1020.0000");
+    EXPECT_TRUE(panel.ExitCleanly());
+  }
+}
+
+TEST(PanelStart, RunsOnWithoutAUsableLibrary) {
+  struct Row { const char* name; PanelFiles::Library library; };
+  const Row rows[] = {{"no library", PanelFiles::Library::None},
+                      {"library lacking an export", PanelFiles::Library::LackingExport}};
+  const int disabled[] = {IDC_LBUTTON,     IDC_RBUTTON,     IDC_WHEEL,          IDC_UPDOWN_EDIT,
+                          IDC_DBCLICK_EDIT, IDC_ROTREVERSE_EDIT, IDC_UPDOWN_SET, IDC_DBCLICK_SET,
+                          IDC_ROTREVERSE_SET, IDC_ACTION};
+  const int enabled[] = {IDC_AUTOTIPS, IDC_AUTOHOOK, IDC_LOGTOFILE, IDC_EXIT};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    PanelProcess panel;
+    PanelFiles files;
+    files.library = row.library;
+    files.settings = OptionsSection({L"ShowHookResultForce=1"});
+    ASSERT_TRUE(panel.Start(L"start-no-library", files));
+
+    EXPECT_TRUE(panel.Eventually([&] { return !panel.Enabled(IDC_ACTION); }));
+    for (int id : disabled) EXPECT_FALSE(panel.Enabled(id)) << id;
+    for (int id : enabled) EXPECT_TRUE(panel.Enabled(id)) << id;
+    EXPECT_EQ(panel.Text(IDC_UPDOWN_LABEL), L"TEXT_UPDOWNINTVTIME TEXT_UNKNOWN");
+    EXPECT_EQ(panel.Text(IDC_DBCLICK_LABEL), L"TEXT_DBCLICKINTVTIME TEXT_UNKNOWN");
+    EXPECT_EQ(panel.Text(IDC_ROTREVERSE_LABEL), L"TEXT_ROTREVERSEINTVTIME TEXT_UNKNOWN");
+
+    // The action (here the command the disabled button would send) reports the failure.
+    PostMessageW(panel.Dialog(), WM_COMMAND, IDC_ACTION, 0);
+    std::vector<HWND> boxes;
+    ASSERT_TRUE(panel.Eventually([&] {
+      return !(boxes = MessageBoxesOf(panel.Process().Pid(), panel.Dialog())).empty();
+    }));
+    EXPECT_EQ(WindowText(boxes[0]), L"TEXT_RESULT");
+    EXPECT_EQ(MessageBoxText(boxes[0]), L"TEXT_HOOKFAILED");
+    PostMessageW(boxes[0], WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(panel.Eventually([&] { return MessageBoxesOf(panel.Process().Pid(), panel.Dialog()).empty(); }));
+    EXPECT_TRUE(panel.ExitCleanly());
+  }
+}
+
+TEST(PanelStart, KeepsAHookThatAnotherProcessInstalled) {
+  PanelProcess panel;
+  PanelFiles files;
+  files.settings = OptionsSection({L"AutoHook=1", L"LogToFile=1", L"UpDownIntervalTime=55"});
+  ASSERT_TRUE(panel.Prepare(L"start-foreign-hook", files));
+  FolderLibrary library(panel.Folder());
+  ASSERT_TRUE(library.Loaded());
+  library.SetHookType(kWheelOnly);
+  library.SetIntervals(11, 22, 33);
+  ASSERT_TRUE(library.Install());
+  library.SetLogState(true);
+  ASSERT_TRUE(panel.Launch());
+
+  EXPECT_TRUE(panel.Eventually([&] { return panel.Text(IDC_ROTREVERSE_LABEL) == L"TEXT_ROTREVERSEINTVTIME 33 TEXT_MILLISECOND"; }));
+  EXPECT_EQ(panel.Text(IDC_UPDOWN_LABEL), L"TEXT_UPDOWNINTVTIME 11 TEXT_MILLISECOND");
+  EXPECT_EQ(panel.Text(IDC_DBCLICK_LABEL), L"TEXT_DBCLICKINTVTIME 22 TEXT_MILLISECOND");
+  EXPECT_EQ(panel.Text(IDC_UPDOWN_EDIT), L"55") << "the edit boxes show the configured intervals";
+  EXPECT_FALSE(panel.Checked(IDC_LBUTTON));
+  EXPECT_FALSE(panel.Checked(IDC_RBUTTON));
+  EXPECT_TRUE(panel.Checked(IDC_WHEEL));
+  EXPECT_TRUE(panel.Checked(IDC_LOGTOFILE)) << "the library's log state";
+  EXPECT_EQ(panel.Text(IDC_ACTION), L"TEXT_UNHOOK");
+
+  // Nothing was pushed and nothing reinstalled: the test process still owns the hook.
+  std::uint32_t intervals[3];
+  library.Intervals(intervals);
+  EXPECT_EQ(library.HookType(), kWheelOnly);
+  EXPECT_EQ(intervals[0], 11u);
+  EXPECT_TRUE(library.IsSelf());
+
+  // A writer would have created the log file within its first 3 s pass.
+  PumpMessagesFor(5000);
+  EXPECT_FALSE(FileExists(panel.Folder() + L"Quillon.log")) << "only the installing process writes the log";
+
+  EXPECT_TRUE(panel.ExitCleanly());
+  EXPECT_FALSE(library.HookInstalled()) << "leaving the panel removes the hook";
+}
+
+}  // namespace

@@ -1,0 +1,314 @@
+// What the panel's Wine tests share (see panel_test_support.h).
+#include "panel_test_support.h"
+
+#include <shellapi.h>
+
+#include "hook/latchkin_api.h"
+#include "menu_probe.h"
+#include "resource.h"
+
+namespace {
+
+constexpr DWORD kStartTimeoutMs = 15000;
+constexpr DWORD kMessageTimeoutMs = 5000;
+
+struct DialogSearch {
+  DWORD pid;
+  HWND exclude;
+  bool mainDialog;            // true: the panel's dialog; false: its message boxes
+  std::vector<HWND> found;
+};
+
+bool HasClass(HWND window, const wchar_t* className) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  return lstrcmpW(name, className) == 0;
+}
+
+BOOL CALLBACK MatchDialog(HWND window, LPARAM parameter) {
+  auto& search = *reinterpret_cast<DialogSearch*>(parameter);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (pid != search.pid || window == search.exclude || !HasClass(window, L"#32770")) return TRUE;
+  const bool isMain = GetDlgItem(window, IDC_ACTION) != nullptr;
+  if (isMain == search.mainDialog && (isMain || IsWindowVisible(window))) search.found.push_back(window);
+  return TRUE;
+}
+
+std::vector<HWND> FindDialogs(DWORD pid, HWND exclude, bool mainDialog) {
+  DialogSearch search{pid, exclude, mainDialog, {}};
+  EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+struct MenuSearch {
+  DWORD pid;
+  HWND found;
+};
+
+BOOL CALLBACK MatchMenu(HWND window, LPARAM parameter) {
+  auto& search = *reinterpret_cast<MenuSearch*>(parameter);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (pid == search.pid && IsWindowVisible(window) && HasClass(window, L"#32768")) {
+    search.found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND FindOpenMenu(DWORD pid) {
+  MenuSearch search{pid, nullptr};
+  EnumWindows(MatchMenu, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+}  // namespace
+
+std::wstring OptionsSection(const std::vector<std::wstring>& lines) {
+  std::wstring text = L"[Options]\r\n";
+  for (const std::wstring& line : lines) text += line + L"\r\n";
+  return text;
+}
+
+std::wstring WindowText(HWND window) {
+  wchar_t text[1024] = {};
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                           kMessageTimeoutMs, &length)) {
+    return L"<no answer>";
+  }
+  return text;
+}
+
+std::vector<HWND> MessageBoxesOf(DWORD pid, HWND mainDialog) { return FindDialogs(pid, mainDialog, false); }
+
+std::wstring MessageBoxText(HWND box) { return WindowText(GetDlgItem(box, 0xFFFF)); }
+
+// ---- FolderLibrary ------------------------------------------------------------------------
+
+FolderLibrary::FolderLibrary(const std::wstring& folder) {
+  module_ = LoadLibraryW((folder + kHookLibraryFileName).c_str());
+}
+
+FolderLibrary::~FolderLibrary() {
+  if (module_) FreeLibrary(module_);
+}
+
+bool FolderLibrary::HookInstalled() const {
+  auto query = Entry<QueryHookStateFn>("QueryHookState");
+  return query && query() != 0;
+}
+
+bool FolderLibrary::Install() {
+  auto install = Entry<InstallHookFn>("InstallHook");
+  return install && install(0) != 0;
+}
+
+bool FolderLibrary::Uninstall() {
+  auto uninstall = Entry<UninstallHookFn>("UninstallHook");
+  return uninstall && uninstall() != 0;
+}
+
+std::uint8_t FolderLibrary::HookType() const {
+  std::uint8_t mask = 0xFF;
+  if (auto get = Entry<GetHookTypeFn>("GetHookType")) get(&mask);
+  return mask;
+}
+
+void FolderLibrary::SetHookType(std::uint8_t mask) {
+  if (auto set = Entry<SetHookTypeFn>("SetHookType")) set(mask);
+}
+
+void FolderLibrary::Intervals(std::uint32_t out[3]) const {
+  out[0] = out[1] = out[2] = 0;
+  if (auto get = Entry<GetIntervalTimeFn>("GetIntervalTime")) get(&out[0], &out[1], &out[2]);
+}
+
+void FolderLibrary::SetIntervals(std::uint32_t upDown, std::uint32_t dbClick, std::uint32_t rotReverse) {
+  if (auto set = Entry<SetIntervalTimeFn>("SetIntervalTime")) set(upDown, dbClick, rotReverse);
+}
+
+bool FolderLibrary::LogState() const {
+  auto get = Entry<GetLogStateFn>("GetLogState");
+  return get && get() != 0;
+}
+
+void FolderLibrary::SetLogState(bool on) {
+  if (auto set = Entry<SetLogStateFn>("SetLogState")) set(on ? 1 : 0);
+}
+
+void FolderLibrary::BlockedCounts(std::uint32_t out[3]) const {
+  out[0] = out[1] = out[2] = 0;
+  if (auto get = Entry<ReturnBlockedCountFn>("ReturnBlockedCount")) get(&out[0], &out[1], &out[2]);
+}
+
+bool FolderLibrary::IsSelf() const {
+  auto isSelf = Entry<IsSelfFn>("IsSelf");
+  return isSelf && isSelf() != 0;
+}
+
+// ---- Shipped texts and the notification area -----------------------------------------------
+
+std::wstring ShippedText(const wchar_t* section, const wchar_t* key) {
+  wchar_t text[256] = {};
+  GetPrivateProfileStringW(section, key, L"<missing>", text, 256, (BinDirectory() + L"Language.cfg").c_str());
+  return text;
+}
+
+namespace {
+NOTIFYICONDATAW IconOf(HWND dialog) {
+  NOTIFYICONDATAW data = {};
+  data.cbSize = NOTIFYICONDATAW_V2_SIZE;
+  data.hWnd = dialog;
+  data.uID = TRAY_ICON_ID;
+  return data;
+}
+}  // namespace
+
+// Modifying nothing succeeds only for an icon the notification area holds.
+bool TrayIconExists(HWND dialog) {
+  NOTIFYICONDATAW data = IconOf(dialog);
+  return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
+void DeleteTrayIcon(HWND dialog) {
+  NOTIFYICONDATAW data = IconOf(dialog);
+  Shell_NotifyIconW(NIM_DELETE, &data);
+}
+
+// ---- PanelProcess -------------------------------------------------------------------------
+
+bool PanelProcess::Prepare(const wchar_t* folderName, const PanelFiles& files) {
+  folder_ = MakeScratchFolder(folderName);
+  if (folder_.empty()) return false;
+  const std::wstring bin = BinDirectory();
+  if (!CopyInto(bin + L"Quillon.exe", folder_)) return false;
+  if (files.library == PanelFiles::Library::Real && !CopyInto(bin + kHookLibraryFileName, folder_)) return false;
+  if (files.library == PanelFiles::Library::LackingExport &&
+      !CopyFileW((bin + L"latchkin_lacking_export.dll").c_str(), (folder_ + kHookLibraryFileName).c_str(), FALSE)) {
+    return false;
+  }
+  if (files.languageFile && !CopyInto(bin + L"Language.cfg", folder_)) return false;
+  if (!files.settings.empty() && !WriteFileBytes(folder_ + L"Quillon.cfg", Utf16LeWithBom(files.settings))) {
+    return false;
+  }
+  return true;
+}
+
+bool PanelProcess::Launch() {
+  process_ = ChildProcess::Start(folder_ + L"Quillon.exe", L"", folder_);
+  if (!process_.Started()) return false;
+  WaitUntil(
+      [&] {
+        const std::vector<HWND> found = FindDialogs(process_.Pid(), nullptr, true);
+        dialog_ = found.empty() ? nullptr : found.front();
+        return dialog_ != nullptr;
+      },
+      kStartTimeoutMs);
+  // Windows: the panel first waits for input in its message loop, once its start-up is
+  // complete. Wine may report that earlier, so tests still wait for what they check.
+  return dialog_ != nullptr && WaitForInputIdle(process_.Handle(), kStartTimeoutMs) == 0;
+}
+
+PanelProcess::~PanelProcess() {
+  if (process_.Running()) process_.Kill();
+}
+
+std::wstring PanelProcess::Text(int id) const { return WindowText(Item(id)); }
+
+std::wstring PanelProcess::Caption() const { return WindowText(dialog_); }
+
+bool PanelProcess::Checked(int id) const {
+  DWORD_PTR state = 0;
+  SendMessageTimeoutW(Item(id), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &state);
+  return state == BST_CHECKED;
+}
+
+bool PanelProcess::Click(int id) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(Item(id), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &result) != 0;
+}
+
+void PanelProcess::Send(UINT message, WPARAM wParam, LPARAM lParam) {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(dialog_, message, wParam, lParam, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &result);
+}
+
+void PanelProcess::PostTrayMouse(UINT mouseMessage) {
+  PostMessageW(dialog_, MSG_TRAY_NOTIFY, TRAY_ICON_ID, mouseMessage);
+}
+
+bool PanelProcess::Eventually(const std::function<bool()>& condition, DWORD timeoutMs) {
+  return WaitUntil(condition, timeoutMs, 50);
+}
+
+std::wstring PanelProcess::Setting(const wchar_t* section, const wchar_t* key) const {
+  wchar_t value[256] = {};
+  GetPrivateProfileStringW(section, key, L"", value, 256, (folder_ + L"Quillon.cfg").c_str());
+  return value;
+}
+
+std::vector<std::wstring> PanelProcess::SettingKeys(const wchar_t* section) const {
+  std::vector<wchar_t> buffer(4096, L'\0');
+  const DWORD length = GetPrivateProfileStringW(section, nullptr, L"", buffer.data(),
+                                                static_cast<DWORD>(buffer.size()), (folder_ + L"Quillon.cfg").c_str());
+  std::vector<std::wstring> keys;
+  for (DWORD at = 0; at < length && buffer[at] != L'\0';) {
+    keys.emplace_back(&buffer[at]);
+    at += static_cast<DWORD>(keys.back().size()) + 1;
+  }
+  return keys;
+}
+
+bool PanelProcess::ExitCleanly() {
+  if (IsWindowVisible(dialog_)) {
+    Click(IDC_EXIT);
+  } else {
+    PostMessageW(dialog_, WM_COMMAND, IDM_EXIT, 0);
+  }
+  return process_.WaitForExit(10000) && process_.ExitCode() == 0;
+}
+
+// ---- Menus --------------------------------------------------------------------------------
+
+// The probe library hooks the panel's UI thread, reads the menu there and answers through a
+// named mapping (see menu_probe.cpp for why the test does not read the handle itself).
+std::vector<MenuItem> ReadOpenMenu(DWORD pid, DWORD timeoutMs) {
+  std::vector<MenuItem> items;
+  HWND menuWindow = nullptr;
+  if (!WaitUntil([&] { return (menuWindow = FindOpenMenu(pid)) != nullptr; }, timeoutMs)) return items;
+
+  HMODULE probe = LoadLibraryW((BinDirectory() + L"menu_probe.dll").c_str());
+  auto probeProc = probe ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(probe, "MenuProbeProc")))
+                         : nullptr;
+  HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(MenuProbeResult),
+                                      kMenuProbeMapping);
+  auto* result = mapping ? static_cast<MenuProbeResult*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0)) : nullptr;
+  const DWORD thread = GetWindowThreadProcessId(menuWindow, nullptr);
+  HHOOK hook = (probeProc && result) ? SetWindowsHookExW(WH_CALLWNDPROC, probeProc, probe, thread) : nullptr;
+  if (hook) {
+    ZeroMemory(result, sizeof *result);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(menuWindow, RegisterWindowMessageW(kMenuProbeMessage), 0, 0, SMTO_ABORTIFHUNG,
+                        kMessageTimeoutMs, &ignored);
+    if (result->answered) {
+      for (int i = 0; i < result->count && i < kMenuProbeMaxItems; ++i) {
+        const MenuProbeItem& probed = result->items[i];
+        items.push_back({probed.id, probed.text, (probed.state & MF_CHECKED) != 0, (probed.state & MF_GRAYED) != 0});
+      }
+    }
+    UnhookWindowsHookEx(hook);
+  }
+  if (result) UnmapViewOfFile(result);
+  if (mapping) CloseHandle(mapping);
+  if (probe) FreeLibrary(probe);
+  return items;
+}
+
+void CloseOpenMenu(DWORD pid) {
+  if (HWND menuWindow = FindOpenMenu(pid)) {
+    PostMessageW(menuWindow, WM_KEYDOWN, VK_ESCAPE, 0);
+    WaitUntil([&] { return FindOpenMenu(pid) == nullptr; }, 3000);
+  }
+}

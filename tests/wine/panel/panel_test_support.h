@@ -1,0 +1,120 @@
+// What the panel's Wine tests share: a scratch folder holding a copy of Quillon.exe (with or
+// without the library, the language file and a settings file), the running panel driven by
+// window messages, and that folder's own copy of Latchkin.dll loaded into the test.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <functional>
+#include <vector>
+
+#include "wine_test_support.h"
+
+// What goes into the scratch folder beside Quillon.exe.
+struct PanelFiles {
+  // Latchkin.dll: the real one, none, or a stand-in lacking one export
+  enum class Library { Real, None, LackingExport } library = Library::Real;
+  bool languageFile = false;   // the shipped Language.cfg
+  std::wstring settings;       // Quillon.cfg text (written UTF-16LE with BOM); empty: no file
+};
+
+// The lines of a settings file: "[Options]\r\nAutoHook=1\r\n..." from {"AutoHook=1", ...}.
+std::wstring OptionsSection(const std::vector<std::wstring>& lines);
+
+// A scratch folder's copy of Latchkin.dll loaded into the test: the shared record is per file,
+// so this is the record the panel of that folder works on.
+class FolderLibrary {
+ public:
+  explicit FolderLibrary(const std::wstring& folder);
+  ~FolderLibrary();
+  FolderLibrary(const FolderLibrary&) = delete;
+  FolderLibrary& operator=(const FolderLibrary&) = delete;
+
+  bool Loaded() const { return module_ != nullptr; }
+  bool HookInstalled() const;
+  bool Install();     // from the test process, as another program would
+  bool Uninstall();
+  std::uint8_t HookType() const;
+  void SetHookType(std::uint8_t mask);
+  void Intervals(std::uint32_t out[3]) const;
+  void SetIntervals(std::uint32_t upDown, std::uint32_t dbClick, std::uint32_t rotReverse);
+  bool LogState() const;
+  void SetLogState(bool on);
+  // Blocked up/down, double-click and wheel-reversal counts.
+  void BlockedCounts(std::uint32_t out[3]) const;
+  bool IsSelf() const;
+
+ private:
+  template <typename Fn>
+  Fn Entry(const char* name) const {
+    return module_ ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module_, name))) : nullptr;
+  }
+  HMODULE module_ = nullptr;
+};
+
+class PanelProcess {
+ public:
+  // Makes the scratch folder (name: the test's own) with the files and starts the panel there.
+  bool Start(const wchar_t* folderName, const PanelFiles& files) { return Prepare(folderName, files) && Launch(); }
+  // The two halves of Start, for a test that works on the folder's library before the start.
+  bool Prepare(const wchar_t* folderName, const PanelFiles& files);
+  bool Launch();
+  ~PanelProcess();
+
+  const std::wstring& Folder() const { return folder_; }
+  ChildProcess& Process() { return process_; }
+  // The main dialog (found by its action button, so message boxes are never taken for it).
+  HWND Dialog() const { return dialog_; }
+  HWND Item(int id) const { return GetDlgItem(dialog_, id); }
+  std::wstring Text(int id) const;
+  std::wstring Caption() const;
+  bool Enabled(int id) const { return IsWindowEnabled(Item(id)) != FALSE; }
+  bool Checked(int id) const;
+  // Presses a button as a click would; false when the panel did not answer.
+  bool Click(int id);
+  void Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+  // A mouse message of the notification icon, posted: a right button release opens a menu
+  // that would hold a sent message until it closes.
+  void PostTrayMouse(UINT mouseMessage);
+  // Waits until the condition holds, with a margin of several refresh ticks.
+  bool Eventually(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
+
+  // A value of the folder's Quillon.cfg; empty when missing.
+  std::wstring Setting(const wchar_t* section, const wchar_t* key) const;
+  // The key names of a section of Quillon.cfg, in file order.
+  std::vector<std::wstring> SettingKeys(const wchar_t* section) const;
+
+  // Exit through the Exit button and wait for the process; true with exit code 0.
+  bool ExitCleanly();
+
+ private:
+  std::wstring folder_;
+  ChildProcess process_;
+  HWND dialog_ = nullptr;
+};
+
+// Top-level dialog windows (#32770) of a process other than the panel's main dialog: the
+// message boxes it shows.
+std::vector<HWND> MessageBoxesOf(DWORD pid, HWND mainDialog);
+// The text of a message box (its static control 0xFFFF).
+std::wstring MessageBoxText(HWND box);
+std::wstring WindowText(HWND window);
+
+// The line of a language text as the shipped Language.cfg (beside the test) gives it.
+std::wstring ShippedText(const wchar_t* section, const wchar_t* key);
+// Whether the notification area holds the icon of this dialog (id 128).
+bool TrayIconExists(HWND dialog);
+void DeleteTrayIcon(HWND dialog);
+
+// One item of a popup menu as another process reads it.
+struct MenuItem {
+  UINT id;            // 0 for a separator
+  std::wstring text;
+  bool checked;
+  bool grayed;
+};
+// The items of the popup menu that a process shows (window class #32768), or empty.
+std::vector<MenuItem> ReadOpenMenu(DWORD pid, DWORD timeoutMs);
+// Closes an open popup menu of the process without choosing an item.
+void CloseOpenMenu(DWORD pid);
