@@ -7,11 +7,11 @@ SHELL := /bin/bash
 DEB_PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev \
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix \
     wine64 wine xvfb xauth x11-utils imagemagick \
-    googletest libgtest-dev libbenchmark-dev valgrind nsis zip
+    googletest libgtest-dev libbenchmark-dev valgrind nsis unzip
 
 PRESETS_BUILT := host sanitize win32 win64
 
-.PHONY: deps build test run bench dist clean host-build win-build
+.PHONY: deps build test run stop bench dist clean
 
 deps:
 	@missing=$$(for p in $(DEB_PACKAGES); do \
@@ -41,7 +41,10 @@ bench: deps
 	cmake --build --preset host --target bench-report
 
 run: build
-	@bash packaging/run-panel.sh build/win64
+	@bash packaging/run-panel.sh start build/win64
+
+stop:
+	@bash packaging/run-panel.sh stop
 
 dist: build
 	@bash packaging/make-dist.sh

@@ -10,7 +10,7 @@
 
 namespace {
 
-struct RecordSpec {
+struct RecordFields {
   std::uint16_t Year = 2024, Month = 3, DayOfWeek = 2, Day = 5, Hour = 7, Minute = 8, Second = 9, Milliseconds = 123;
   std::uint16_t EventCode = 0x0101;
   std::uint32_t ProcessId = 42;
@@ -23,16 +23,16 @@ void Put16(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint16_t v
 }
 
 // A record as the library lays it out: 26 + 2n bytes, little-endian.
-std::vector<std::uint8_t> Record(const RecordSpec& spec = {}) {
-  std::vector<std::uint8_t> bytes(26 + 2 * spec.AppName.size(), 0);
+std::vector<std::uint8_t> Record(const RecordFields& fields = {}) {
+  std::vector<std::uint8_t> bytes(26 + 2 * fields.AppName.size(), 0);
   Put16(bytes, 0, static_cast<std::uint16_t>(bytes.size()));
-  const std::uint16_t time[] = {spec.Year, spec.Month, spec.DayOfWeek, spec.Day,
-                                spec.Hour, spec.Minute, spec.Second, spec.Milliseconds};
+  const std::uint16_t time[] = {fields.Year, fields.Month, fields.DayOfWeek, fields.Day,
+                                fields.Hour, fields.Minute, fields.Second, fields.Milliseconds};
   for (std::size_t i = 0; i < 8; ++i) Put16(bytes, 2 + 2 * i, time[i]);
-  Put16(bytes, 18, spec.EventCode);
-  Put16(bytes, 20, static_cast<std::uint16_t>(spec.ProcessId & 0xFFFF));
-  Put16(bytes, 22, static_cast<std::uint16_t>(spec.ProcessId >> 16));
-  for (std::size_t i = 0; i < spec.AppName.size(); ++i) Put16(bytes, 24 + 2 * i, spec.AppName[i]);
+  Put16(bytes, 18, fields.EventCode);
+  Put16(bytes, 20, static_cast<std::uint16_t>(fields.ProcessId & 0xFFFF));
+  Put16(bytes, 22, static_cast<std::uint16_t>(fields.ProcessId >> 16));
+  for (std::size_t i = 0; i < fields.AppName.size(); ++i) Put16(bytes, 24 + 2 * i, fields.AppName[i]);
   return bytes;
 }
 
@@ -53,8 +53,8 @@ std::vector<std::uint8_t> Repeat(const std::vector<std::uint8_t>& record, std::s
   return all;
 }
 
-std::u16string Line(const RecordSpec& spec) {
-  const std::vector<std::uint8_t> bytes = Record(spec);
+std::u16string Line(const RecordFields& fields) {
+  const std::vector<std::uint8_t> bytes = Record(fields);
   BlockLogWalk walk(bytes.data(), bytes.size());
   BlockLogEntry entry;
   EXPECT_TRUE(walk.Next(entry));
@@ -75,33 +75,33 @@ std::string Printable(const std::u16string& text) {
 TEST(LogLineFormat, PrintsEachFieldAsTheLineFormatSays) {
   struct Row {
     const char* name;
-    RecordSpec spec;
+    RecordFields fields;
     std::u16string expected;
   };
-  const RecordSpec typical;
-  RecordSpec pid7;
+  const RecordFields typical;
+  RecordFields pid7;
   pid7.ProcessId = 7;
-  RecordSpec pid123456;
+  RecordFields pid123456;
   pid123456.ProcessId = 123456;
-  RecordSpec pidMax;
+  RecordFields pidMax;
   pidMax.ProcessId = 0xFFFFFFFF;
-  RecordSpec code0202;
+  RecordFields code0202;
   code0202.EventCode = 0x0202;
-  RecordSpec codeHex;
+  RecordFields codeHex;
   codeHex.EventCode = 0xAB0C;
-  RecordSpec emptyName;
+  RecordFields emptyName;
   emptyName.AppName = u"";
-  RecordSpec smallDate;
+  RecordFields smallDate;
   smallDate.Year = 5;
   smallDate.Month = 1;
   smallDate.Day = 1;
   smallDate.Hour = 0;
   smallDate.Minute = 0;
   smallDate.Second = 0;
-  RecordSpec largeFields;
+  RecordFields largeFields;
   largeFields.Year = 65535;
   largeFields.Month = 100;
-  RecordSpec unicodeName;
+  RecordFields unicodeName;
   unicodeName.AppName = u"C:\\Caf\u00e9\\\U0001F42D.exe";
 
   const Row rows[] = {
@@ -123,7 +123,7 @@ TEST(LogLineFormat, PrintsEachFieldAsTheLineFormatSays) {
        u"[2024-03-05 07:08:09]  PID=<0042> APPNAME=<\"C:\\Caf\u00e9\\\U0001F42D.exe\"> CODE=<0x0101>\r\n"},
   };
   for (const Row& row : rows) {
-    EXPECT_EQ(Line(row.spec), row.expected) << row.name;
+    EXPECT_EQ(Line(row.fields), row.expected) << row.name;
   }
 }
 
@@ -140,10 +140,10 @@ TEST(LogLineFormat, LongPathsFitTheLineBufferAndTheLineAlwaysCloses) {
       {"5000 code units, cut", 5000, false},
   };
   for (const Row& row : rows) {
-    RecordSpec spec;
-    spec.ProcessId = 123456;
-    spec.AppName = std::u16string(row.pathLength, u'p');
-    const std::u16string line = Line(spec);
+    RecordFields fields;
+    fields.ProcessId = 123456;
+    fields.AppName = std::u16string(row.pathLength, u'p');
+    const std::u16string line = Line(fields);
     const std::string text = Printable(line);
     EXPECT_LE(line.size(), kLogLineCapacity - 1) << row.name;
     EXPECT_EQ(text.substr(0, 47), "[2024-03-05 07:08:09]  PID=<123456> APPNAME=<\"p") << row.name;
@@ -159,20 +159,20 @@ TEST(LogLineFormat, LongPathsFitTheLineBufferAndTheLineAlwaysCloses) {
 }
 
 TEST(BlockLogWalk, DecodesEveryFieldLittleEndian) {
-  RecordSpec spec;
-  spec.Year = 0x07E8;
-  spec.Month = 0x0C0B;
-  spec.DayOfWeek = 6;
-  spec.Day = 31;
-  spec.Hour = 23;
-  spec.Minute = 59;
-  spec.Second = 58;
-  spec.Milliseconds = 999;
-  spec.EventCode = 0x0403;
-  spec.ProcessId = 0x12345678;
-  spec.AppName = u"ab";
+  RecordFields fields;
+  fields.Year = 0x07E8;
+  fields.Month = 0x0C0B;
+  fields.DayOfWeek = 6;
+  fields.Day = 31;
+  fields.Hour = 23;
+  fields.Minute = 59;
+  fields.Second = 58;
+  fields.Milliseconds = 999;
+  fields.EventCode = 0x0403;
+  fields.ProcessId = 0x12345678;
+  fields.AppName = u"ab";
   // One byte in front, so the record starts at an odd address: nothing may assume alignment.
-  std::vector<std::uint8_t> bytes = Join({{0}, Record(spec)});
+  std::vector<std::uint8_t> bytes = Join({{0}, Record(fields)});
   BlockLogWalk walk(bytes.data() + 1, bytes.size() - 1);
   BlockLogEntry e;
   ASSERT_TRUE(walk.Next(e));
@@ -193,15 +193,15 @@ TEST(BlockLogWalk, DecodesEveryFieldLittleEndian) {
 }
 
 TEST(BlockLogWalk, StopsSafelyAtEveryRecordItCannotReadWhole) {
-  RecordSpec a;
+  RecordFields a;
   a.AppName = u"C:\\a.exe";
-  RecordSpec b;
+  RecordFields b;
   b.AppName = u"C:\\bb.exe";
-  RecordSpec empty;
+  RecordFields empty;
   empty.AppName = u"";
-  RecordSpec full;
+  RecordFields full;
   full.AppName = std::u16string(260, u'x');
-  RecordSpec seven;  // a 40-byte record: 256 of them fill the drain exactly
+  RecordFields seven;  // a 40-byte record: 256 of them fill the drain exactly
   seven.AppName = u"1234567";
 
   // A record whose path fills it without a terminator: the next bytes would hold a zero.
@@ -261,10 +261,10 @@ TEST(BlockLogWalk, StopsSafelyAtEveryRecordItCannotReadWhole) {
 }
 
 TEST(BlockLogLines, GivesOneLinePerRecordInOrder) {
-  RecordSpec first;
+  RecordFields first;
   first.ProcessId = 7;
   first.AppName = u"C:\\first.exe";
-  RecordSpec second;
+  RecordFields second;
   second.ProcessId = 9000;
   second.EventCode = 0x0202;
   second.AppName = u"";

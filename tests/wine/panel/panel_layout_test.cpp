@@ -124,7 +124,10 @@ TEST(PanelLayout, EveryLanguageFitsItsControls) {
     files.languageFile = true;
     // With the hook installed every control is enabled and the action reads "stop".
     files.settings = L"[Main]\r\nLanguage=" + section + L"\r\n" + OptionsSection({L"AutoHook=1"});
-    ASSERT_TRUE(panel.Start(L"layout", files));
+    // A folder per language: the previous run's library may still be mapped by hooked
+    // processes, so its folder cannot always be emptied yet.
+    const std::wstring folderName = L"layout-" + section;
+    ASSERT_TRUE(panel.Start(folderName.c_str(), files));
     const std::wstring unit = ShippedText(section.c_str(), L"TEXT_MILLISECOND");
     ASSERT_TRUE(panel.Eventually([&] {
       const std::wstring label = panel.Text(IDC_UPDOWN_LABEL);
