@@ -13,5 +13,5 @@ echo "Packages in $top/dist:"
 ls -l "$top"/dist/Quillon-* | awk '{printf "  %10d  %s\n", $5, $9}'
 for zip in "$top"/dist/Quillon-*.zip; do
   echo "$(basename "$zip"):"
-  unzip -l "$zip" | awk 'NR>3 && $4 != "" {printf "  %10d  %s\n", $1, $4}' | sed '$d'
+  unzip -l "$zip" | awk '$1 ~ /^[0-9]+$/ && $4 != "" {printf "  %10d  %s\n", $1, $4}'
 done
