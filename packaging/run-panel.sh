@@ -48,6 +48,9 @@ echo $! >"$state/xvfb.pid"
 for _ in $(seq 100); do [ -s "$state/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(tr -d '[:space:]' <"$state/display")"
 [ -d "$WINEPREFIX" ] || "$WINE" wineboot -i >/dev/null 2>&1
+# Wine: with no window manager on the private display, let Wine draw the panel's own frame so
+# the screenshot shows its caption.
+"$WINE" reg add 'HKCU\Software\Wine\AppDefaults\Quillon.exe\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
 (cd "$run" && setsid "$WINE" Quillon.exe </dev/null >"$state/panel.log" 2>&1 &)
 
 # Wait for the dialog to be mapped, then let it paint.

@@ -1,10 +1,5 @@
-// Arbitrary language texts through every text the programs compose from them (usage box, about
-// box, count balloon, interval labels, info text, notification-icon fields) and through the
-// language lookups: each stays terminated inside its buffer, reports its own length, and what it
-// keeps is a prefix of the text it would compose with unlimited room.
-//
-// Input: two bytes choose a buffer capacity; the rest is UTF-16LE texts separated by NUL units
-// (a text the input does not reach stands for a missing one).
+// Fuzzes every text composed from language texts and the language lookups: each stays inside
+// its buffer, reports its own length and keeps a prefix of the uncut text.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -20,7 +15,7 @@ namespace {
 using Text = std::u16string;
 
 constexpr std::size_t kTextCount = 11;
-constexpr std::size_t kUnlimited = 1 << 16;
+constexpr std::size_t kUnlimited = 1 << 14;  // beyond any composition of a 4 KiB input
 
 struct Input {
   std::vector<Text> texts;
@@ -173,6 +168,10 @@ void CheckLookups(const Input& input) {
 
 }  // namespace
 
+// Input: two bytes choose a buffer capacity; the rest is UTF-16LE texts separated by NUL units
+// (a text the input does not reach stands for a missing one). The texts go into the usage box,
+// the about box, the count balloon, the interval labels, the info text, the notification-icon
+// fields and the lookups.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const Input input = Parse(data, size);
   CheckUsage(input);

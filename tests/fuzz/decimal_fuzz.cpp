@@ -1,6 +1,5 @@
-// Arbitrary UTF-16 text through the decimal conversion that reads every stored setting and every
-// typed interval: it must agree with the C library wherever no overflow is involved, never read
-// past the terminator, and round-trip through the decimal formatting the settings are written with.
+// Fuzzes the decimal conversion of stored settings and typed intervals: it agrees with the C
+// library wherever no overflow is involved and round-trips through the settings' decimal writer.
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>

@@ -1,10 +1,5 @@
-// Arbitrary settings files and current directories through the settings rules of both programs:
-// every value lands inside its range or keeps its initial value, no read is given more room than
-// its buffer has, every access goes to the configuration file, and the paths are well formed.
-//
-// Input: UTF-16LE text. The first line is the current directory the platform reports ("#N"
-// instead claims that N characters are needed, "a|b" answers a and then b, "!" fails); the other
-// lines are the settings file ("[Section]", "key=value").
+// Fuzzes both programs' settings readers with arbitrary settings files and current directories:
+// values stay in range or initial, reads fit their buffers, paths are well formed.
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -152,6 +147,9 @@ Text Held(const char16_t* text) { return text ? Text(text) : Text(); }
 
 }  // namespace
 
+// Input: UTF-16LE text. The first line is the current directory the platform reports ("#N"
+// instead claims that N characters are needed, "a|b" answers a and then b, "!" fails); the other
+// lines are the settings file ("[Section]", "key=value"). Every access must name the settings file.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   World world = Parse(data, size);
   const ProfileAccess profile{&ReadProfile, &WriteProfile, &world};

@@ -1,11 +1,5 @@
-// Arbitrary shared-record contents and arbitrary sequences of what processes do with the record
-// (judge a message, append, drain, switch logging, set intervals, install, uninstall, and another
-// process scribbling over any bytes) through the hook engine's core, with the drained batches
-// walked as the log writer walks them. Nothing may touch a byte outside the record and the
-// caller's buffers, and whatever the record held, the cache is trustworthy again after a drain.
-//
-// Input: 80 bytes laid over the record's header; the rest gives a byte pattern repeated over
-// the cache and the sequence of operations.
+// Fuzzes the hook engine's core with arbitrary shared records and sequences of what processes do
+// with them; nothing outside the record is touched, and a drain makes the cache trustworthy again.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>
@@ -109,6 +103,10 @@ constexpr std::uint32_t kMessages[] = {kWmLButtonDown, kWmLButtonUp,  kWmLButton
 
 }  // namespace
 
+// Input: 80 bytes laid over the record's header; the rest gives a byte pattern repeated over the
+// cache and a sequence of operations: judge a message (and append when swallowed), drain, switch
+// logging, set intervals, install, uninstall, and another process scribbling over any bytes.
+// Drained batches are walked as the log writer walks them.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // The record and the drain buffer in exactly sized heap blocks.
   auto record = std::make_unique<HookSharedData>(InitialHookSharedData());
