@@ -8,6 +8,7 @@
 #include "language.h"
 #include "log_writer.h"
 #include "main_dialog.h"
+#include "panel_icons.h"
 #include "panel_state.h"
 #include "product_version.h"
 #include "resource.h"
@@ -17,14 +18,10 @@
 namespace {
 
 // Each size loaded on its own, so the caption and the task bar get a drawn image, not a
-// scaled-down one. Shared icons are owned by the system.
+// scaled one.
 void SetDialogIcons(HWND dialog) {
-  const auto load = [](int widthMetric, int heightMetric) {
-    return static_cast<HICON>(LoadImageW(Panel.Instance, MAKEINTRESOURCEW(IDI_QUILLON), IMAGE_ICON,
-                                         GetSystemMetrics(widthMetric), GetSystemMetrics(heightMetric), LR_SHARED));
-  };
-  SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(load(SM_CXSMICON, SM_CYSMICON)));
-  SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(load(SM_CXICON, SM_CYICON)));
+  SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(PanelIcon(Panel.Instance, false)));
+  SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(PanelIcon(Panel.Instance, true)));
 }
 
 bool FetchControls(HWND dialog) {

@@ -7,6 +7,7 @@
 #include "configuration.h"
 #include "core/panel_texts.h"
 #include "language.h"
+#include "panel_icons.h"
 #include "panel_state.h"
 #include "resource.h"
 #include "utf16.h"
@@ -30,11 +31,6 @@ void AllowTaskbarCreated(HWND dialog, UINT message) {
   if (allow) allow(dialog, message, 1 /* MSGFLT_ALLOW */, nullptr);
 }
 
-HICON LoadTrayIcon(HINSTANCE instance) {
-  return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_QUILLON), IMAGE_ICON,
-                                       GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-}
-
 void AddIconWithoutBalloon() {
   Panel.TrayIconData.szInfo[0] = L'\0';
   Shell_NotifyIconW(NIM_ADD, &Panel.TrayIconData);
@@ -52,7 +48,7 @@ void InitTrayIcon(HINSTANCE instance, HWND dialog) {
   data.uID = TRAY_ICON_ID;
   data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO;
   data.uCallbackMessage = MSG_TRAY_NOTIFY;
-  data.hIcon = LoadTrayIcon(instance);
+  data.hIcon = PanelIcon(instance, false);
   wchar_t title[kLongTextCapacity];
   GetLangText(title, L"TEXT_TIPSTITLE", kLongTextCapacity);
   CopyToField(AsUtf16(data.szTip), sizeof data.szTip / sizeof data.szTip[0], AsUtf16(title));

@@ -7,8 +7,12 @@ TextBuilder::TextBuilder(char16_t* buffer, std::size_t capacity) noexcept
 }
 
 void TextBuilder::Put(char16_t c) noexcept {
+  // Once cut, a text stays cut: nothing shorter may slip in after the cut.
+  if (truncated_) return;
   if (length_ + 1 >= capacity_) {
     truncated_ = true;
+    // Half a surrogate pair at the cut would be drawn as a box: the whole character goes.
+    if (length_ > 0 && buffer_[length_ - 1] >= 0xD800 && buffer_[length_ - 1] <= 0xDBFF) buffer_[--length_] = 0;
     return;
   }
   buffer_[length_++] = c;

@@ -22,7 +22,8 @@ class TextBuilder {
   TextBuilder& Hex(std::uint32_t value, int width = 0) noexcept;
 
   std::size_t Length() const noexcept { return length_; }
-  // True once anything was cut because the buffer was full.
+  // True once anything was cut because the buffer was full. A cut text takes nothing more, and
+  // never ends in the first half of a surrogate pair.
   bool Truncated() const noexcept { return truncated_; }
 
  private:

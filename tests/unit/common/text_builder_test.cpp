@@ -50,6 +50,12 @@ TEST(TextBuilder, CutsAtCapacityAndStaysTerminated) {
   EXPECT_TRUE(exact.Truncated());
   EXPECT_EQ(exact.Length(), 3u);
 
+  // A cut never leaves half a surrogate pair, and nothing slips in after a cut.
+  EXPECT_EQ(Compose(4, [](TextBuilder& b) { b.Text(u"ab\U0001F600"); }), u"ab");
+  EXPECT_EQ(Compose(5, [](TextBuilder& b) { b.Text(u"ab\U0001F600"); }), u"ab\U0001F600");
+  EXPECT_EQ(Compose(4, [](TextBuilder& b) { b.Text(u"ab\U0001F600").Char(u'c'); }), u"ab");
+  EXPECT_EQ(Compose(4, [](TextBuilder& b) { b.Text(u"abcd").Text(u""); }), u"abc");
+
   TextBuilder none(nullptr, 10);  // no buffer: everything is cut, nothing is written
   none.Text(u"abc");
   EXPECT_TRUE(none.Truncated());
