@@ -8,6 +8,7 @@
 #include <new>
 #include <vector>
 
+#include "block_records.h"
 #include "log_record.h"
 
 // Every heap allocation in this program is counted, so a loop that allocates per line shows.
@@ -26,26 +27,21 @@ __attribute__((noinline)) void operator delete(void* p, std::size_t) noexcept { 
 
 namespace {
 
-void Put16(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint16_t value) {
-  bytes[offset] = static_cast<std::uint8_t>(value & 0xFF);
-  bytes[offset + 1] = static_cast<std::uint8_t>(value >> 8);
-}
-
-// Records with a path of pathLength code units, as many as fit the 10240-byte drain.
+// Records with a path of pathLength code units (made by the library's own builder), as many as
+// fit the 10240-byte drain.
 std::vector<std::uint8_t> FullDrain(std::size_t pathLength) {
-  const std::size_t recordLength = 26 + 2 * pathLength;
-  const std::size_t records = kLogDrainBufferSize / recordLength;
-  std::vector<std::uint8_t> drain(records * recordLength, 0);
+  RecordFields fields;
+  fields.Year = 2024, fields.Month = 5, fields.DayOfWeek = 1, fields.Day = 6;
+  fields.Hour = 13, fields.Minute = 14, fields.Milliseconds = 678;
+  fields.AppName.clear();
+  for (std::size_t i = 0; i < pathLength; ++i) fields.AppName.push_back(i % 8 == 0 ? u'\\' : u'a' + i % 26);
+  const std::size_t records = kLogDrainBufferSize / BuildRecord(fields).size();
+  std::vector<std::uint8_t> drain;
   for (std::size_t r = 0; r < records; ++r) {
-    const std::size_t at = r * recordLength;
-    Put16(drain, at, static_cast<std::uint16_t>(recordLength));
-    const std::uint16_t time[] = {2024, 5, 1, 6, 13, 14, static_cast<std::uint16_t>(r % 60), 678};
-    for (std::size_t i = 0; i < 8; ++i) Put16(drain, at + 2 + 2 * i, time[i]);
-    Put16(drain, at + 18, 0x0101);
-    Put16(drain, at + 20, static_cast<std::uint16_t>(1000 + r));
-    for (std::size_t i = 0; i < pathLength; ++i) {
-      Put16(drain, at + 24 + 2 * i, static_cast<std::uint16_t>(i % 8 == 0 ? u'\\' : u'a' + i % 26));
-    }
+    fields.Second = static_cast<std::uint16_t>(r % 60);
+    fields.ProcessId = static_cast<std::uint32_t>(1000 + r);
+    const std::vector<std::uint8_t> record = BuildRecord(fields);
+    drain.insert(drain.end(), record.begin(), record.end());
   }
   return drain;
 }

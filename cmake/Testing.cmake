@@ -2,7 +2,8 @@
 # CTest runs each executable as one test.
 #
 #   quillon_add_unit_test(NAME SOURCES ... [LIBS ...])
-#       host GoogleTest program (also built under ASan/UBSan by the sanitize preset).
+#       host GoogleTest program (also built under ASan/UBSan by the sanitize preset), linked with
+#       the portable test kit (tests/support).
 #   quillon_add_windows_test_program(NAME SOURCES ... [LIBS ...] [GTEST] [GUI])
 #       a Windows program built with MinGW into bin/, statically linked (GTEST: with gtest_main).
 #   quillon_add_wine_test(NAME COMMAND PROGRAM [ARGS ...] [TIMEOUT seconds])
@@ -11,7 +12,7 @@
 function(quillon_add_unit_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} quillon_test_kit GTest::gtest GTest::gtest_main)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES LABELS unit TIMEOUT 120)
 endfunction()

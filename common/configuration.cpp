@@ -59,6 +59,18 @@ void WriteSetting(const wchar_t* key, int value) {
   WriteOption(PlatformProfile(), AsUtf16(ConfigFilePath), AsUtf16(key), value);
 }
 
+void WriteSetting(bool Settings::*flag, bool value) {
+  WriteOption(PlatformProfile(), AsUtf16(ConfigFilePath), OptionKeyName(flag), StoredFlagNumber(flag, value));
+}
+
+void WriteSetting(std::uint32_t Settings::*value, int number) {
+  WriteOption(PlatformProfile(), AsUtf16(ConfigFilePath), OptionKeyName(value), number);
+}
+
+void WriteHookTypeSetting(std::uint8_t sourceBit, bool on) {
+  WriteOption(PlatformProfile(), AsUtf16(ConfigFilePath), HookTypeKeyName(sourceBit), on ? 1 : 0);
+}
+
 void ReleaseConfiguration() {
   ConfigurationPaths paths = TakePaths();
   ReleaseConfigurationPaths(paths);

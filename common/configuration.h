@@ -17,5 +17,9 @@ void ReadSettings(Settings& settings);
 void ReadRunnerSettings(Settings& settings);
 // Writes value with "%d" under key in [Options] of ConfigFilePath. Failures are not detected.
 void WriteSetting(const wchar_t* key, int value);
+// The same for one setting, under the stored key the key table gives it (settings_rules.h).
+void WriteSetting(bool Settings::*flag, bool value);
+void WriteSetting(std::uint32_t Settings::*value, int number);
+void WriteHookTypeSetting(std::uint8_t sourceBit, bool on);
 // Releases the four path strings.
 void ReleaseConfiguration();

@@ -1,19 +1,12 @@
 // Run-time binding of Latchkin.dll (see hook_library.h).
 #include "hook_library.h"
 
+#include "program_folder.h"
+
 namespace {
 
-// The folder of the running program, ending in a backslash; empty on failure.
-bool ProgramFolderPath(wchar_t* path, DWORD capacity, const wchar_t* fileName) {
-  DWORD length = GetModuleFileNameW(nullptr, path, capacity);
-  if (length == 0 || length >= capacity) return false;
-  DWORD folderEnd = length;
-  while (folderEnd > 0 && path[folderEnd - 1] != L'\\' && path[folderEnd - 1] != L'/') --folderEnd;
-  DWORD nameLength = static_cast<DWORD>(lstrlenW(fileName));
-  if (folderEnd + nameLength + 1 > capacity) return false;
-  lstrcpyW(path + folderEnd, fileName);
-  return true;
-}
+// Long enough for any path GetModuleFileNameW reports without the long-path prefix.
+constexpr DWORD kLibraryPathCapacity = MAX_PATH * 4;
 
 template <typename Fn>
 bool Bind(HMODULE module, const char* name, Fn& entry) {
@@ -31,9 +24,18 @@ void ClearEntryPoints(HookLibrary& library) {
 
 bool LoadHookLibrary(HookLibrary& library) {
   UnloadHookLibrary(library);
-  // Long enough for any path GetModuleFileNameW reports without the long-path prefix.
-  wchar_t path[MAX_PATH * 4];
-  if (!ProgramFolderPath(path, sizeof path / sizeof path[0], kHookLibraryFileName)) return false;
+  wchar_t folder[kLibraryPathCapacity];
+  if (!ProgramFolder(folder, kLibraryPathCapacity)) return false;
+  return LoadHookLibraryFrom(library, folder);
+}
+
+bool LoadHookLibraryFrom(HookLibrary& library, const wchar_t* folder) {
+  UnloadHookLibrary(library);
+  wchar_t path[kLibraryPathCapacity];
+  const DWORD folderLength = static_cast<DWORD>(lstrlenW(folder));
+  if (folderLength + lstrlenW(kHookLibraryFileName) + 1 > kLibraryPathCapacity) return false;
+  lstrcpyW(path, folder);
+  lstrcpyW(path + folderLength, kHookLibraryFileName);
   library.Module = LoadLibraryW(path);
   if (!library.Module) return false;
 

@@ -28,6 +28,8 @@ struct HookLibrary {
 // found. When the library loaded but an export is missing, Module stays set (the caller frees
 // it) and the entry points are all cleared, so a partly bound library is never called.
 bool LoadHookLibrary(HookLibrary& library);
+// The same for the library in folder (ending in a backslash): a test binds a private copy so.
+bool LoadHookLibraryFrom(HookLibrary& library, const wchar_t* folder);
 
 // Frees the module if one is loaded and clears every entry point.
 void UnloadHookLibrary(HookLibrary& library);

@@ -49,9 +49,9 @@ std::uint8_t WINAPI IsSelf() noexcept {
   return CurrentProcessId == SharedLoad(SharedData.InstallerProcessId) ? 1 : 0;
 }
 
-void WINAPI SetHookType(std::uint8_t mask) noexcept { SharedStore(SharedData.HookType, mask); }
+void WINAPI SetHookType(std::uint8_t hookType) noexcept { SharedStore(SharedData.HookType, hookType); }
 
-void WINAPI GetHookType(std::uint8_t* mask) noexcept { WriteIfSet(mask, SharedData.HookType); }
+void WINAPI GetHookType(std::uint8_t* hookType) noexcept { WriteIfSet(hookType, SharedData.HookType); }
 
 void WINAPI SetIntervalTime(std::uint32_t upDown, std::uint32_t dbClick, std::uint32_t rotReverse) noexcept {
   SetSharedIntervalTimes(SharedData, upDown, dbClick, rotReverse);

@@ -6,8 +6,9 @@
 #include "configuration.h"
 #include "core/decimal.h"
 #include "hook_action.h"
+#include "interval_rows.h"
 #include "log_writer.h"
-#include "main_dialog.h"
+#include "dialog_commands.h"
 #include "panel_state.h"
 #include "resource.h"
 #include "tray_icon.h"
@@ -15,14 +16,14 @@
 
 namespace {
 
-void SyncFlagBox(const wchar_t* key, bool value, int boxId) {
-  WriteSetting(key, value ? 1 : 0);
+void SyncFlagBox(bool Settings::*flag, bool value, int boxId) {
+  WriteSetting(flag, value);
   SendMessageW(Control(boxId), BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 // Without the library the bit still flips and is stored, so the choice holds for the next start.
-void FlipHookTypeBit(std::uint8_t bit) {
-  Panel.Options.HookTypeBits ^= bit;
+void FlipHookTypeBit(std::uint8_t sourceBit) {
+  Panel.Options.HookTypeBits ^= sourceBit;
   if (Panel.LibraryReady) {
     Panel.Library.SetHookType(Panel.Options.HookTypeBits);
     Panel.Library.GetHookType(&Panel.Options.HookTypeBits);
@@ -37,38 +38,57 @@ void ToggleLogToFile() {
   SyncLogToFileBox();
 }
 
-// The typed number goes to the library (which ignores 0 and values past 9999) and is stored
-// under the key all the same; the label keeps showing what the library holds.
-void ApplyInterval(int editId, int slot, const wchar_t* key) {
+// The typed number goes to the library (which ignores 0 and values outside its range) and is
+// stored under the key all the same; the label keeps showing what the library holds.
+void ApplyInterval(int slot) {
+  const IntervalRow& row = kIntervalRows[slot];
   wchar_t text[16] = {};
-  GetWindowTextW(Control(editId), text, 16);
+  GetWindowTextW(Control(row.EditId), text, 16);
   const std::int32_t number = ParseDecimal(AsUtf16(text));
   const std::uint32_t value = static_cast<std::uint32_t>(number);
   if (Panel.LibraryReady) {
-    Panel.Library.SetIntervalTime(slot == 0 ? value : 0, slot == 1 ? value : 0, slot == 2 ? value : 0);
+    std::uint32_t values[kIntervalCount] = {};  // 0 leaves the other two as they are
+    values[slot] = value;
+    Panel.Library.SetIntervalTime(values[0], values[1], values[2]);
   }
-  WriteSetting(key, number);
+  WriteSetting(row.Value, number);
+}
+
+// The row whose Set button has this id, or -1.
+int IntervalSlotOfSetButton(int id) {
+  for (int slot = 0; slot < kIntervalCount; ++slot)
+    if (kIntervalRows[slot].SetId == id) return slot;
+  return -1;
 }
 
 }  // namespace
 
 void SyncHookTypeBoxes() {
-  struct Pair { std::uint8_t bit; const wchar_t* key; int boxId; };
-  static constexpr Pair kPairs[] = {{kHookLeftButton, L"HookLButton", IDC_LBUTTON},
-                                    {kHookRightButton, L"HookRButton", IDC_RBUTTON},
-                                    {kHookWheel, L"HookWheel", IDC_WHEEL}};
-  for (const Pair& pair : kPairs) SyncFlagBox(pair.key, (Panel.Options.HookTypeBits & pair.bit) != 0, pair.boxId);
+  struct Box { std::uint8_t sourceBit; int boxId; };
+  static constexpr Box kBoxes[] = {{kSourceLeftButton, IDC_LBUTTON},
+                                   {kSourceRightButton, IDC_RBUTTON},
+                                   {kSourceWheel, IDC_WHEEL}};
+  for (const Box& box : kBoxes) {
+    const bool on = (Panel.Options.HookTypeBits & box.sourceBit) != 0;
+    WriteHookTypeSetting(box.sourceBit, on);
+    SendMessageW(Control(box.boxId), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
 }
 
-void SyncAutoTipsBox() { SyncFlagBox(L"AutoTips", Panel.Options.AutoTips, IDC_AUTOTIPS); }
-void SyncAutoHookBox() { SyncFlagBox(L"AutoHook", Panel.Options.AutoHook, IDC_AUTOHOOK); }
-void SyncLogToFileBox() { SyncFlagBox(L"LogToFile", LogWriter.LogToFile, IDC_LOGTOFILE); }
+void SyncAutoTipsBox() { SyncFlagBox(&Settings::AutoTips, Panel.Options.AutoTips, IDC_AUTOTIPS); }
+void SyncAutoHookBox() { SyncFlagBox(&Settings::AutoHook, Panel.Options.AutoHook, IDC_AUTOHOOK); }
+void SyncLogToFileBox() { SyncFlagBox(&Settings::LogToFile, LogWriter.LogToFile, IDC_LOGTOFILE); }
 
 bool RunCommand(int id) {
+  const int intervalSlot = IntervalSlotOfSetButton(id);
+  if (intervalSlot >= 0) {
+    ApplyInterval(intervalSlot);
+    return true;
+  }
   switch (id) {
-    case IDC_LBUTTON: FlipHookTypeBit(kHookLeftButton); return true;
-    case IDC_RBUTTON: FlipHookTypeBit(kHookRightButton); return true;
-    case IDC_WHEEL: FlipHookTypeBit(kHookWheel); return true;
+    case IDC_LBUTTON: FlipHookTypeBit(kSourceLeftButton); return true;
+    case IDC_RBUTTON: FlipHookTypeBit(kSourceRightButton); return true;
+    case IDC_WHEEL: FlipHookTypeBit(kSourceWheel); return true;
     case IDC_AUTOTIPS:
     case IDM_AUTOREPORT:
       Panel.Options.AutoTips = !Panel.Options.AutoTips;
@@ -80,9 +100,6 @@ bool RunCommand(int id) {
       return true;
     case IDC_LOGTOFILE:
     case IDM_LOGTOFILE: ToggleLogToFile(); return true;
-    case IDC_UPDOWN_SET: ApplyInterval(IDC_UPDOWN_EDIT, 0, L"UpDownIntervalTime"); return true;
-    case IDC_DBCLICK_SET: ApplyInterval(IDC_DBCLICK_EDIT, 1, L"DbClickIntervalTime"); return true;
-    case IDC_ROTREVERSE_SET: ApplyInterval(IDC_ROTREVERSE_EDIT, 2, L"RotReverseIntervalTime"); return true;
     case IDC_ACTION:
     case IDM_ACTION: ToggleHook(); return true;
     case IDC_EXIT:

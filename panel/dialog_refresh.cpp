@@ -5,7 +5,9 @@
 #include "core/panel_texts.h"
 #include "language.h"
 #include "log_writer.h"
-#include "main_dialog.h"
+#include "interval_rows.h"
+#include "dialog_commands.h"
+#include "dialog_refresh.h"
 #include "panel_state.h"
 #include "resource.h"
 #include "utf16.h"
@@ -13,22 +15,13 @@
 namespace {
 
 // The hook type and the intervals can be changed only while the hook is installed.
-constexpr int kParameterControls[] = {IDC_LBUTTON,     IDC_RBUTTON,    IDC_WHEEL,
-                                      IDC_UPDOWN_EDIT, IDC_UPDOWN_SET, IDC_DBCLICK_EDIT,
-                                      IDC_DBCLICK_SET, IDC_ROTREVERSE_EDIT, IDC_ROTREVERSE_SET};
-
-struct IntervalRow {
-  int labelId;
-  const wchar_t* labelKey;
-  std::uint32_t Settings::*value;
-  std::uint32_t PanelState::*lastShown;
-};
-constexpr IntervalRow kIntervalRows[] = {
-    {IDC_UPDOWN_LABEL, L"TEXT_UPDOWNINTVTIME", &Settings::UpDownIntervalTime, &PanelState::LastShownUpDown},
-    {IDC_DBCLICK_LABEL, L"TEXT_DBCLICKINTVTIME", &Settings::DbClickIntervalTime, &PanelState::LastShownDbClick},
-    {IDC_ROTREVERSE_LABEL, L"TEXT_ROTREVERSEINTVTIME", &Settings::RotReverseIntervalTime,
-     &PanelState::LastShownRotReverse},
-};
+void EnableParameterControls(BOOL enable) {
+  for (int id : {IDC_LBUTTON, IDC_RBUTTON, IDC_WHEEL}) EnableWindow(Control(id), enable);
+  for (const IntervalRow& row : kIntervalRows) {
+    EnableWindow(Control(row.EditId), enable);
+    EnableWindow(Control(row.SetId), enable);
+  }
+}
 
 // Rewriting an unchanged caption twice a second would only make it flicker.
 void SetTextIfChanged(HWND window, const wchar_t* text) {
@@ -39,16 +32,16 @@ void SetTextIfChanged(HWND window, const wchar_t* text) {
 }
 
 void ShowLibraryMissing() {
-  for (int id : kParameterControls) EnableWindow(Control(id), FALSE);
+  EnableParameterControls(FALSE);
   EnableWindow(Control(IDC_ACTION), FALSE);
   wchar_t unknown[kShortTextCapacity];
   GetLangText(unknown, L"TEXT_UNKNOWN", kShortTextCapacity);
   for (const IntervalRow& row : kIntervalRows) {
     wchar_t labelText[kLongTextCapacity];
-    GetLangText(labelText, row.labelKey, kLongTextCapacity);
+    GetLangText(labelText, row.TextKey, kLongTextCapacity);
     wchar_t label[kIntervalLabelCapacity];
     ComposeUnknownLabel(AsUtf16(label), kIntervalLabelCapacity, AsUtf16(labelText), AsUtf16(unknown));
-    SetTextIfChanged(Control(row.labelId), label);
+    SetTextIfChanged(Control(row.LabelId), label);
   }
 }
 
@@ -57,7 +50,7 @@ void ShowLibraryState() {
   Settings& options = Panel.Options;
   EnableWindow(Control(IDC_ACTION), TRUE);
   Panel.HookActive = library.QueryHookState() != 0;
-  for (int id : kParameterControls) EnableWindow(Control(id), Panel.HookActive ? TRUE : FALSE);
+  EnableParameterControls(Panel.HookActive ? TRUE : FALSE);
   wchar_t action[kShortTextCapacity];
   GetLangText(action, Panel.HookActive ? L"TEXT_UNHOOK" : L"TEXT_HOOK", kShortTextCapacity);
   SetTextIfChanged(Control(IDC_ACTION), action);
@@ -69,15 +62,16 @@ void ShowLibraryState() {
   library.GetIntervalTime(&options.UpDownIntervalTime, &options.DbClickIntervalTime, &options.RotReverseIntervalTime);
   wchar_t unit[kShortTextCapacity];
   GetLangText(unit, L"TEXT_MILLISECOND", kShortTextCapacity);
-  for (const IntervalRow& row : kIntervalRows) {
-    const std::uint32_t value = options.*row.value;
-    if (value == Panel.*row.lastShown) continue;
-    Panel.*row.lastShown = value;
+  for (int slot = 0; slot < kIntervalCount; ++slot) {
+    const IntervalRow& row = kIntervalRows[slot];
+    const std::uint32_t value = options.*row.Value;
+    if (value == Panel.LastShownIntervals[slot]) continue;
+    Panel.LastShownIntervals[slot] = value;
     wchar_t labelText[kLongTextCapacity];
-    GetLangText(labelText, row.labelKey, kLongTextCapacity);
+    GetLangText(labelText, row.TextKey, kLongTextCapacity);
     wchar_t label[kIntervalLabelCapacity];
     ComposeIntervalLabel(AsUtf16(label), kIntervalLabelCapacity, AsUtf16(labelText), value, AsUtf16(unit));
-    SetWindowTextW(Control(row.labelId), label);
+    SetWindowTextW(Control(row.LabelId), label);
   }
 }
 

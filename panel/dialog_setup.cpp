@@ -5,9 +5,11 @@
 #include "core/panel_texts.h"
 #include "core/text_builder.h"
 #include "edit_enter_filter.h"
+#include "interval_rows.h"
 #include "language.h"
 #include "log_writer.h"
-#include "main_dialog.h"
+#include "dialog_commands.h"
+#include "dialog_setup.h"
 #include "panel_icons.h"
 #include "panel_state.h"
 #include "product_version.h"
@@ -49,13 +51,11 @@ void PushSettingsIntoLibrary() {
 }
 
 void SetUpIntervalEdits() {
-  const std::uint32_t intervals[3] = {Panel.Options.UpDownIntervalTime, Panel.Options.DbClickIntervalTime,
-                                      Panel.Options.RotReverseIntervalTime};
-  const int edits[3] = {IDC_UPDOWN_EDIT, IDC_DBCLICK_EDIT, IDC_ROTREVERSE_EDIT};
-  for (int slot = 0; slot < 3; ++slot) {
-    HWND edit = Control(edits[slot]);
+  for (int slot = 0; slot < kIntervalCount; ++slot) {
+    const IntervalRow& row = kIntervalRows[slot];
+    HWND edit = Control(row.EditId);
     wchar_t number[16];
-    TextBuilder(AsUtf16(number), 16).Decimal(intervals[slot]);
+    TextBuilder(AsUtf16(number), 16).Decimal(Panel.Options.*row.Value);
     SetWindowTextW(edit, number);
     SendMessageW(edit, EM_LIMITTEXT, 4, 0);
     InstallEditEnterFilter(edit, slot);
@@ -97,9 +97,9 @@ void ApplyDialogTexts() {
       {IDC_HOOKTYPE_GROUP, L"TEXT_HOOKTYPE"}, {IDC_PARAM_GROUP, L"TEXT_PARAM"},   {IDC_MISC_GROUP, L"TEXT_MISC"},
       {IDC_LBUTTON, L"TEXT_LBUTTON"},         {IDC_RBUTTON, L"TEXT_RBUTTON"},     {IDC_WHEEL, L"TEXT_WHEEL"},
       {IDC_AUTOTIPS, L"TEXT_AUTOTIPS"},       {IDC_AUTOHOOK, L"TEXT_AUTOHOOK"},   {IDC_LOGTOFILE, L"TEXT_LOGTOFILE"},
-      {IDC_UPDOWN_SET, L"TEXT_SET"},          {IDC_DBCLICK_SET, L"TEXT_SET"},     {IDC_ROTREVERSE_SET, L"TEXT_SET"},
       {IDC_ACTION, L"TEXT_HOOK"},             {IDC_EXIT, L"TEXT_EXIT"},
   };
   SetLangWindowText(Panel.Dialog, L"TEXT_APPNAME");
   for (const Caption& caption : kCaptions) SetLangWindowText(Control(caption.id), caption.key);
+  for (const IntervalRow& row : kIntervalRows) SetLangWindowText(Control(row.SetId), L"TEXT_SET");
 }

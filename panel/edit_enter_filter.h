@@ -2,5 +2,5 @@
 #pragma once
 #include <windows.h>
 
-// Installs the filter on one of the edits 1020, 1021, 1022 (slot 0, 1, 2).
+// Installs the filter on the edit of interval row slot (interval_rows.h).
 void InstallEditEnterFilter(HWND edit, int slot);

@@ -4,6 +4,8 @@
 
 #include "configuration.h"
 #include "log_writer.h"
+#include "dialog_setup.h"
+#include "main.h"
 #include "main_dialog.h"
 #include "hook_action.h"
 #include "panel_state.h"

@@ -4,6 +4,11 @@
 
 #include <windowsx.h>
 
+#include "dialog_commands.h"
+#include "dialog_refresh.h"
+#include "dialog_setup.h"
+#include "interval_rows.h"
+#include "main.h"
 #include "panel_state.h"
 #include "resource.h"
 #include "tray_icon.h"
@@ -51,12 +56,18 @@ INT_PTR OnLeftButtonDown(HWND dialog, LPARAM lParam) {
   return TRUE;
 }
 
-INT_PTR OnApplyInterval(int setButtonId) {
-  SendMessageW(Control(setButtonId), BM_CLICK, 0, 0);
-  return TRUE;
+// An interval edit's Enter: press that row's Set button. False for other messages.
+bool OnApplyInterval(UINT message) {
+  for (const IntervalRow& row : kIntervalRows) {
+    if (row.ApplyMessage != message) continue;
+    SendMessageW(Control(row.SetId), BM_CLICK, 0, 0);
+    return true;
+  }
+  return false;
 }
 
 INT_PTR Dispatch(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (OnApplyInterval(message)) return TRUE;
   if (Panel.TaskbarCreatedMessage != 0 && message == Panel.TaskbarCreatedMessage) {
     OnTaskbarCreated();
     return FALSE;  // a broadcast: let every window see it
@@ -72,9 +83,6 @@ INT_PTR Dispatch(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN: return OnControlColor();
     case WM_LBUTTONDOWN: return OnLeftButtonDown(dialog, lParam);
-    case MSG_APPLY_UPDOWN: return OnApplyInterval(IDC_UPDOWN_SET);
-    case MSG_APPLY_DBCLICK: return OnApplyInterval(IDC_DBCLICK_SET);
-    case MSG_APPLY_ROTREVERSE: return OnApplyInterval(IDC_ROTREVERSE_SET);
     case MSG_TRAY_NOTIFY: return OnTrayNotify(static_cast<UINT>(lParam)) ? TRUE : FALSE;
     default: return FALSE;
   }

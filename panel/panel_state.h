@@ -9,11 +9,12 @@
 
 #include "core/settings.h"
 #include "hook_library.h"
+#include "interval_rows.h"
 #include "resource.h"
 #include "unique_handle.h"
 
-// 10000 lies outside the library's accepted 1..9999, so the first refresh always writes a label.
-inline constexpr std::uint32_t kNeverShown = 10000;
+// Outside the library's accepted range, so the first refresh always writes a label.
+inline constexpr std::uint32_t kNeverShown = kMaxIntervalTime + 1;
 
 // The 21 controls of the main dialog, in template order.
 inline constexpr int kControlIds[] = {
@@ -31,15 +32,13 @@ struct PanelState {
   // read-back values, and WindowShown follows the dialog (false while in the notification area).
   // LogToFile and LogFileMaxSize are handed to LogWriter at start-up and live there.
   Settings Options;
-  std::uint32_t LastShownUpDown = kNeverShown;
-  std::uint32_t LastShownDbClick = kNeverShown;
-  std::uint32_t LastShownRotReverse = kNeverShown;
+  std::uint32_t LastShownIntervals[kIntervalCount] = {kNeverShown, kNeverShown, kNeverShown};
   std::atomic<bool> AboutOpen{false};   // written by the about thread and the UI thread
 
   HINSTANCE Instance = nullptr;
   HWND Dialog = nullptr;
   HWND Controls[kControlCount] = {};
-  WNDPROC SavedEditProcs[3] = {};       // edits 1020, 1021, 1022
+  WNDPROC SavedEditProcs[kIntervalCount] = {};  // the interval edits, by row
   HookLibrary Library;
   NOTIFYICONDATAW TrayIconData = {};
   UINT TaskbarCreatedMessage = 0;       // registered "TaskbarCreated": the shell restarted

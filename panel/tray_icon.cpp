@@ -75,7 +75,7 @@ void MinimizeToTray() {
   GetLangTipText(notice, L"TEXT_MINIMIZED", kShortTextCapacity);
   ShowBalloon(notice);
   Sleep(kMinimizedBalloonPauseMs);
-  WriteSetting(L"Minimized", 1);
+  WriteSetting(&Settings::WindowShown, false);
 }
 
 void RestoreFromTray() {
@@ -83,7 +83,7 @@ void RestoreFromTray() {
   Panel.Options.WindowShown = true;
   ShowWindow(Panel.Dialog, SW_SHOWNORMAL);
   SetForegroundWindow(Panel.Dialog);
-  WriteSetting(L"Minimized", 0);
+  WriteSetting(&Settings::WindowShown, true);
 }
 
 void ShowCountTip(bool forced) {

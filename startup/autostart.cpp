@@ -11,8 +11,7 @@ constexpr DWORD kModulePathCapacity = 512;
 
 HKEY RootKey(bool machineWide) noexcept { return machineWide ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
 
-}  // namespace
-
+// The program's own full path in a newly allocated owned wide string (WideStrFree releases it).
 bool GetModulePath(wchar_t*& path) {
   WideStrAlloc(path, kModulePathCapacity);
   if (!path) return false;
@@ -42,6 +41,8 @@ bool DeleteRegistryValue(bool machineWide, const wchar_t* subKey, const wchar_t*
   if (RegOpenKeyExW(RootKey(machineWide), subKey, 0, KEY_ALL_ACCESS, key.put()) != ERROR_SUCCESS) return false;
   return RegDeleteValueW(key.get(), valueName) == ERROR_SUCCESS;
 }
+
+}  // namespace
 
 // Windows: an x86 build on 64-bit Windows writes through the registry redirector, so the value
 // lands in the 32-bit view (Software\WOW6432Node\...\Run), which the system also runs at log-on.

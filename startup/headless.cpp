@@ -25,13 +25,15 @@ void WaitDispatchingMessages(DWORD periodMs) noexcept {
   }
 }
 
-}  // namespace
-
+// Loads the library from the program's folder, binds the 13 exports and installs the hook
+// without filtering this process. False when any step fails or the hook was already installed.
 bool LoadAndInstallHook() {
   // A library that lacks an export stays loaded; the process ends soon anyway.
   if (!LoadHookLibrary(Runner.Library)) return false;
   return Runner.Library.InstallHook(0) != 0;
 }
+
+}  // namespace
 
 int RunHeadless() {
   if (!LoadAndInstallHook()) return 0;

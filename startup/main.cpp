@@ -4,6 +4,7 @@
 
 #include "command.h"
 #include "configuration.h"
+#include "program_folder.h"
 #include "runner.h"
 #include "unique_handle.h"
 #include "utf16.h"
@@ -17,14 +18,7 @@ namespace {
 // directory has to be the program's own folder before anything is read or written.
 void EnterProgramFolder() noexcept {
   wchar_t path[MAX_PATH * 4];
-  const DWORD capacity = sizeof path / sizeof path[0];
-  const DWORD length = GetModuleFileNameW(nullptr, path, capacity);
-  if (length == 0 || length >= capacity) return;
-  DWORD folderEnd = length;
-  while (folderEnd > 0 && path[folderEnd - 1] != L'\\' && path[folderEnd - 1] != L'/') --folderEnd;
-  if (folderEnd == 0) return;
-  path[folderEnd] = L'\0';  // the backslash stays, so a drive root remains a root
-  SetCurrentDirectoryW(path);
+  if (ProgramFolder(path, sizeof path / sizeof path[0])) SetCurrentDirectoryW(path);
 }
 
 int Run() {

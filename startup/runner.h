@@ -14,9 +14,6 @@ struct RunnerState {
 };
 extern RunnerState Runner;
 
-// Loads the library from the program's folder, binds the 13 exports and installs the hook
-// without filtering this process. False when any step fails or the hook was already installed.
-bool LoadAndInstallHook();
 // Installs the hook with the stored settings and supervises it until some process removes it.
 // Returns the exit code.
 int RunHeadless();
@@ -28,9 +25,3 @@ void ShowUsage();
 // exit code 0 either way.
 void RegisterAutoStart();
 void UnregisterAutoStart();
-
-// Registry helpers: the root is HKEY_LOCAL_MACHINE when machineWide, else HKEY_CURRENT_USER.
-bool SetRegistryString(bool machineWide, const wchar_t* subKey, const wchar_t* valueName, const wchar_t* text);
-bool DeleteRegistryValue(bool machineWide, const wchar_t* subKey, const wchar_t* valueName);
-// The program's own full path in a newly allocated owned wide string (WideStrFree releases it).
-bool GetModulePath(wchar_t*& path);

@@ -52,15 +52,15 @@ bool BlockLogWalk::Next(BlockLogEntry& entry) noexcept {
     return false;
   }
   const std::uint8_t* record = drained_ + offset_;
-  const std::uint16_t length = Read16(record);
+  const std::uint16_t length = Read16(record + kBlockLogLengthOffset);
   // The length checks come first so that nothing past the length field is read before the
   // record is known to lie inside the drain.
-  if (length < kBlockLogMinRecordLength) {
-    stop_ = BlockLogStop::ShortLength;
-    return false;
-  }
   if (length % 2 != 0) {
     stop_ = BlockLogStop::OddLength;
+    return false;
+  }
+  if (length < kBlockLogMinRecordSize) {
+    stop_ = BlockLogStop::ShortLength;
     return false;
   }
   if (length > remaining) {
@@ -77,16 +77,17 @@ bool BlockLogWalk::Next(BlockLogEntry& entry) noexcept {
     return false;
   }
 
-  entry.Year = Read16(record + 2);
-  entry.Month = Read16(record + 4);
-  entry.DayOfWeek = Read16(record + 6);
-  entry.Day = Read16(record + 8);
-  entry.Hour = Read16(record + 10);
-  entry.Minute = Read16(record + 12);
-  entry.Second = Read16(record + 14);
-  entry.Milliseconds = Read16(record + 16);
-  entry.EventCode = Read16(record + 18);
-  entry.ProcessId = Read32(record + 20);
+  const std::uint8_t* time = record + kBlockLogTimeOffset;
+  entry.Year = Read16(time + 0);
+  entry.Month = Read16(time + 2);
+  entry.DayOfWeek = Read16(time + 4);
+  entry.Day = Read16(time + 6);
+  entry.Hour = Read16(time + 8);
+  entry.Minute = Read16(time + 10);
+  entry.Second = Read16(time + 12);
+  entry.Milliseconds = Read16(time + 14);
+  entry.EventCode = Read16(record + kBlockLogEventCodeOffset);
+  entry.ProcessId = Read32(record + kBlockLogProcessIdOffset);
   entry.AppName = name;
   entry.AppNameLength = nameLength;
   offset_ += length;

@@ -4,16 +4,14 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "latchkin_contract.h"
+
 // The drain buffer: the capacity of the library's cache, which the drain fills without being
 // told a size.
-inline constexpr std::size_t kLogDrainBufferSize = 10240;
+inline constexpr std::size_t kLogDrainBufferSize = kBlockLogCacheSize;
 // One formatted line, terminator included. A record from the library (path of at most 260
 // code units) gives a line well below 400 code units.
 inline constexpr std::size_t kLogLineCapacity = 780;
-// Where the executable path starts inside a record.
-inline constexpr std::size_t kBlockLogNameOffset = 24;
-// A record length below this ends the walk of a drain.
-inline constexpr std::uint16_t kBlockLogMinRecordLength = 25;
 
 // One record, read field by field from the little-endian bytes. AppName points into the
 // drained bytes (UTF-16LE, not necessarily aligned), without its terminator.
@@ -36,7 +34,7 @@ struct BlockLogEntry {
 enum class BlockLogStop : std::uint8_t {
   Walking,       // not stopped yet
   End,           // every drained byte was read
-  ShortLength,   // a record length below kBlockLogMinRecordLength
+  ShortLength,   // an even record length below kBlockLogMinRecordSize
   Truncated,     // the record (or its length field) runs past the drained count
   OddLength,     // records are always an even number of bytes
   Unterminated,  // the path has no terminator inside its record

@@ -25,3 +25,9 @@ struct DirectorySource {
   std::uint32_t (*Get)(void* context, std::uint32_t size, char16_t* buffer) = nullptr;
   void* Context = nullptr;
 };
+
+// One profile read made safe: a null file, section or key would make the platform read another
+// file or list names instead of a value, so the default text is copied instead (cut to size - 1).
+std::uint32_t ReadProfileText(const ProfileAccess& profile, const char16_t* section, const char16_t* key,
+                              const char16_t* defaultText, char16_t* buffer, std::uint32_t size,
+                              const char16_t* file) noexcept;

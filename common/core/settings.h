@@ -4,15 +4,13 @@
 #pragma once
 #include <cstdint>
 
-inline constexpr std::uint8_t kHookLeftButton = 0x01;
-inline constexpr std::uint8_t kHookWheel = 0x02;
-inline constexpr std::uint8_t kHookRightButton = 0x04;
+#include "latchkin_contract.h"
 
 struct Settings {
-  std::uint8_t HookTypeBits = 0;
-  std::uint32_t UpDownIntervalTime = 40;
-  std::uint32_t DbClickIntervalTime = 170;
-  std::uint32_t RotReverseIntervalTime = 40;
+  std::uint8_t HookTypeBits = 0;  // source bits (latchkin_contract.h), the library's HookType
+  std::uint32_t UpDownIntervalTime = kDefaultUpDownIntervalTime;
+  std::uint32_t DbClickIntervalTime = kDefaultDbClickIntervalTime;
+  std::uint32_t RotReverseIntervalTime = kDefaultRotReverseIntervalTime;
   bool AutoTips = false;
   bool AutoHook = false;
   bool LogToFile = false;

@@ -19,7 +19,8 @@ enum class Rule : std::uint8_t {
 
 struct OptionKey {
   const char16_t* Key;
-  const char16_t* DefaultText;
+  // What a missing key reads as; the platform hands back its decimal text.
+  std::int32_t DefaultNumber;
   Rule Kind;
   bool ReadByRunner;
   std::uint8_t Bit;
@@ -34,43 +35,48 @@ struct OptionKey {
 };
 
 constexpr OptionKey BitKey(const char16_t* key, std::uint8_t bit) {
-  return {key, u"1", Rule::Bit, true, bit, nullptr, 1, true, nullptr, 0, 0};
+  return {key, 1, Rule::Bit, true, bit, nullptr, 1, true, nullptr, 0, 0};
 }
-constexpr OptionKey FlagKey(const char16_t* key, const char16_t* defaultText, bool Settings::*flag,
+constexpr OptionKey FlagKey(const char16_t* key, std::int32_t defaultNumber, bool Settings::*flag,
                             std::int32_t trigger, bool flagValue, bool runner) {
-  return {key, defaultText, Rule::Triggered, runner, 0, flag, trigger, flagValue, nullptr, 0, 0};
+  return {key, defaultNumber, Rule::Triggered, runner, 0, flag, trigger, flagValue, nullptr, 0, 0};
 }
 constexpr OptionKey ClearedKey(const char16_t* key, bool Settings::*flag) {
-  return {key, u"1", Rule::ClearedUnlessOne, false, 0, flag, 1, false, nullptr, 0, 0};
+  return {key, 1, Rule::ClearedUnlessOne, false, 0, flag, 1, false, nullptr, 0, 0};
 }
-constexpr OptionKey RangeKey(const char16_t* key, const char16_t* defaultText, std::uint32_t Settings::*value,
+constexpr OptionKey RangeKey(const char16_t* key, std::int32_t defaultNumber, std::uint32_t Settings::*value,
                              std::uint32_t low, std::uint32_t high, bool runner) {
-  return {key, defaultText, Rule::Range, runner, 0, nullptr, 0, false, value, low, high};
+  return {key, defaultNumber, Rule::Range, runner, 0, nullptr, 0, false, value, low, high};
+}
+// An interval key: 0 (keep the library's value) or the library's accepted range.
+constexpr OptionKey IntervalKey(const char16_t* key, std::uint32_t defaultValue, std::uint32_t Settings::*value) {
+  return RangeKey(key, static_cast<std::int32_t>(defaultValue), value, 0, kMaxIntervalTime, true);
 }
 
-// In the order the panel reads them.
+// The one table of stored key names and what each means in code, in the order the panel
+// reads them.
 constexpr OptionKey kOptionKeys[] = {
-    BitKey(u"HookLButton", kHookLeftButton),
-    BitKey(u"HookRButton", kHookRightButton),
-    BitKey(u"HookWheel", kHookWheel),
-    RangeKey(u"UpDownIntervalTime", u"40", &Settings::UpDownIntervalTime, 0, 9999, true),
-    RangeKey(u"DbClickIntervalTime", u"170", &Settings::DbClickIntervalTime, 0, 9999, true),
-    RangeKey(u"RotReverseIntervalTime", u"40", &Settings::RotReverseIntervalTime, 0, 9999, true),
-    FlagKey(u"AutoTips", u"0", &Settings::AutoTips, 1, true, false),
-    FlagKey(u"AutoHook", u"0", &Settings::AutoHook, 1, true, false),
-    FlagKey(u"LogToFile", u"0", &Settings::LogToFile, 1, true, true),
-    FlagKey(u"Minimized", u"0", &Settings::WindowShown, 1, false, false),
+    BitKey(u"HookLButton", kSourceLeftButton),
+    BitKey(u"HookRButton", kSourceRightButton),
+    BitKey(u"HookWheel", kSourceWheel),
+    IntervalKey(u"UpDownIntervalTime", kDefaultUpDownIntervalTime, &Settings::UpDownIntervalTime),
+    IntervalKey(u"DbClickIntervalTime", kDefaultDbClickIntervalTime, &Settings::DbClickIntervalTime),
+    IntervalKey(u"RotReverseIntervalTime", kDefaultRotReverseIntervalTime, &Settings::RotReverseIntervalTime),
+    FlagKey(u"AutoTips", 0, &Settings::AutoTips, 1, true, false),
+    FlagKey(u"AutoHook", 0, &Settings::AutoHook, 1, true, false),
+    FlagKey(u"LogToFile", 0, &Settings::LogToFile, 1, true, true),
+    FlagKey(u"Minimized", 0, &Settings::WindowShown, 1, false, false),
     // Zero includes empty and non-numeric text: only a stored number other than 0 keeps the
     // panel's own process out of the filter.
-    FlagKey(u"DisableSelfHook", u"1", &Settings::SelfHookEnabled, 0, true, false),
+    FlagKey(u"DisableSelfHook", 1, &Settings::SelfHookEnabled, 0, true, false),
     ClearedKey(u"UseWhiteBackground", &Settings::UseWhiteBackground),
-    RangeKey(u"AutoTipsIntervalTime", u"3000", &Settings::AutoTipsIntervalTime, 1000, 600000, false),
-    RangeKey(u"RefreshIntervalTime", u"500", &Settings::RefreshIntervalTime, 100, 1000, false),
+    RangeKey(u"AutoTipsIntervalTime", 3000, &Settings::AutoTipsIntervalTime, 1000, 600000, false),
+    RangeKey(u"RefreshIntervalTime", 500, &Settings::RefreshIntervalTime, 100, 1000, false),
     ClearedKey(u"AutoClearCountLog", &Settings::AutoClearCountLog),
-    FlagKey(u"ShowHookResultForce", u"0", &Settings::ShowHookResultForce, 1, true, false),
-    // The default text (5120) and the initial value (1024) differ on purpose: a missing key gives
+    FlagKey(u"ShowHookResultForce", 0, &Settings::ShowHookResultForce, 1, true, false),
+    // The default (5120) and the initial value (1024) differ on purpose: a missing key gives
     // the largest log, a spoiled one a modest one.
-    RangeKey(u"LogFileMaxSize", u"5120", &Settings::LogFileMaxSize, 10, 5120, true),
+    RangeKey(u"LogFileMaxSize", 5120, &Settings::LogFileMaxSize, 10, 5120, true),
 };
 
 void ApplyOption(const OptionKey& option, std::int32_t number, Settings& settings) noexcept {
@@ -92,23 +98,7 @@ void ApplyOption(const OptionKey& option, std::int32_t number, Settings& setting
   }
 }
 
-void CopyCut(char16_t* buffer, std::uint32_t size, const char16_t* text) noexcept {
-  TextBuilder(buffer, size).Text(text);
-}
-
 }  // namespace
-
-std::uint32_t ReadProfileText(const ProfileAccess& profile, const char16_t* section, const char16_t* key,
-                              const char16_t* defaultText, char16_t* buffer, std::uint32_t size,
-                              const char16_t* file) noexcept {
-  if (!buffer || size == 0) return 0;
-  if (!defaultText) defaultText = u"";
-  if (!profile.Read || !file || !section || !key) {
-    CopyCut(buffer, size, defaultText);
-    return static_cast<std::uint32_t>(Utf16Length(buffer));
-  }
-  return profile.Read(profile.Context, section, key, defaultText, buffer, size, file);
-}
 
 void FormConfigurationPaths(const DirectorySource& directory, ConfigurationPaths& paths) noexcept {
   WideStrFree(paths.WorkDirectory);
@@ -169,7 +159,9 @@ void ReadOptions(const ProfileAccess& profile, const char16_t* configFile, Setti
     if (reader == SettingsReader::Runner && !option.ReadByRunner) continue;
     // Zero-filled afresh for each key, so no rest of a longer value survives into the next.
     char16_t buffer[kSettingBufferCapacity] = {};
-    ReadProfileText(profile, kOptionsSection, option.Key, option.DefaultText, buffer, kSettingBufferCapacity - 1,
+    char16_t defaultText[kSettingWriteCapacity] = {};
+    TextBuilder(defaultText, kSettingWriteCapacity).Decimal(option.DefaultNumber);
+    ReadProfileText(profile, kOptionsSection, option.Key, defaultText, buffer, kSettingBufferCapacity - 1,
                     configFile);
     ApplyOption(option, ParseDecimal(buffer), settings);
   }
@@ -189,4 +181,33 @@ void ReleaseConfigurationPaths(ConfigurationPaths& paths) noexcept {
   WideStrFree(paths.ConfigFilePath);
   WideStrFree(paths.LanguageFilePath);
   WideStrFree(paths.LanguageSection);
+}
+
+const char16_t* OptionKeyName(bool Settings::*flag) noexcept {
+  for (const OptionKey& option : kOptionKeys)
+    if (option.Flag != nullptr && option.Flag == flag) return option.Key;
+  return nullptr;
+}
+
+const char16_t* OptionKeyName(std::uint32_t Settings::*value) noexcept {
+  for (const OptionKey& option : kOptionKeys)
+    if (option.Value != nullptr && option.Value == value) return option.Key;
+  return nullptr;
+}
+
+const char16_t* HookTypeKeyName(std::uint8_t sourceBit) noexcept {
+  for (const OptionKey& option : kOptionKeys)
+    if (option.Kind == Rule::Bit && option.Bit == sourceBit) return option.Key;
+  return nullptr;
+}
+
+std::int32_t StoredFlagNumber(bool Settings::*flag, bool value) noexcept {
+  for (const OptionKey& option : kOptionKeys) {
+    if (option.Flag == nullptr || option.Flag != flag) continue;
+    if (option.Kind == Rule::ClearedUnlessOne) return value ? 1 : 0;
+    // The trigger stores the flag's triggered value; the other value is stored as the other of 0 and 1.
+    if (value == option.FlagValue) return option.Trigger;
+    return option.Trigger == 0 ? 1 : 0;
+  }
+  return value ? 1 : 0;
 }

@@ -34,7 +34,7 @@ enum class SettingsReader { Panel, Runner };
 // When no directory can be had, WorkDirectory is empty and the paths are the bare file names.
 void FormConfigurationPaths(const DirectorySource& directory, ConfigurationPaths& paths) noexcept;
 // The product's identification, stamped into [Main]; the values come from the one place the
-// version is written (product_version.h).
+// version is written (project(VERSION) in CMake, as product_version.h).
 struct MainStamp {
   const char16_t* Provider;
   const char16_t* Product;
@@ -52,11 +52,13 @@ void ReadOptions(const ProfileAccess& profile, const char16_t* configFile, Setti
 // Writes value as decimal text under key in [Options]. A null file or key writes nothing.
 void WriteOption(const ProfileAccess& profile, const char16_t* configFile, const char16_t* key,
                  std::int32_t value) noexcept;
+// The key table's answers for code that stores one setting: the stored key name of a flag, of
+// a number, or of a source bit of HookTypeBits (null for a member that no key holds), and the
+// number that stores a flag's value (Minimized = 1 for WindowShown false, DisableSelfHook = 0
+// for SelfHookEnabled true).
+const char16_t* OptionKeyName(bool Settings::*flag) noexcept;
+const char16_t* OptionKeyName(std::uint32_t Settings::*value) noexcept;
+const char16_t* HookTypeKeyName(std::uint8_t sourceBit) noexcept;
+std::int32_t StoredFlagNumber(bool Settings::*flag, bool value) noexcept;
 // Releases the four strings.
 void ReleaseConfigurationPaths(ConfigurationPaths& paths) noexcept;
-
-// One profile read made safe: a null file, section or key would make the platform read another
-// file or list names instead of a value, so the default text is copied instead (cut to size - 1).
-std::uint32_t ReadProfileText(const ProfileAccess& profile, const char16_t* section, const char16_t* key,
-                              const char16_t* defaultText, char16_t* buffer, std::uint32_t size,
-                              const char16_t* file) noexcept;

@@ -33,14 +33,14 @@ std::uint16_t BuildBlockLogRecord(std::uint8_t* record, const BlockLogTime& time
   std::uint32_t n = NameLength(path, pathCapacity);
   if (n > kBlockLogMaxNameLength) n = 0;
   const std::uint16_t length = static_cast<std::uint16_t>(kBlockLogMinRecordSize + 2 * n);
-  PutU16(record + 0, length);
+  PutU16(record + kBlockLogLengthOffset, length);
   const std::uint16_t fields[8] = {time.Year, time.Month,  time.DayOfWeek, time.Day,
                                    time.Hour, time.Minute, time.Second,    time.Milliseconds};
-  for (int i = 0; i < 8; ++i) PutU16(record + 2 + 2 * i, fields[i]);
-  PutU16(record + 18, eventCode);
-  PutU32(record + 20, processId);
-  for (std::uint32_t i = 0; i < n; ++i) PutU16(record + kBlockLogHeaderSize + 2 * i, static_cast<std::uint16_t>(path[i]));
-  PutU16(record + kBlockLogHeaderSize + 2 * n, 0);
+  for (int i = 0; i < 8; ++i) PutU16(record + kBlockLogTimeOffset + 2 * i, fields[i]);
+  PutU16(record + kBlockLogEventCodeOffset, eventCode);
+  PutU32(record + kBlockLogProcessIdOffset, processId);
+  for (std::uint32_t i = 0; i < n; ++i) PutU16(record + kBlockLogNameOffset + 2 * i, static_cast<std::uint16_t>(path[i]));
+  PutU16(record + kBlockLogNameOffset + 2 * n, 0);
   return length;
 }
 

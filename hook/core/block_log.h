@@ -7,12 +7,6 @@
 
 #include "hook_shared_data.h"
 
-inline constexpr std::uint32_t kBlockLogHeaderSize = 24;     // up to the name
-inline constexpr std::uint32_t kBlockLogMaxNameLength = 260;  // code units, terminator excluded
-inline constexpr std::uint32_t kBlockLogMinRecordSize = kBlockLogHeaderSize + 2;
-inline constexpr std::uint32_t kBlockLogMaxRecordSize = kBlockLogHeaderSize + 2 * (kBlockLogMaxNameLength + 1);
-// ClearLogCahce's result for a caller that is not the installing process.
-inline constexpr std::uint16_t kDrainNotInstaller = 10241;
 
 // The platform's local time, its eight 16-bit fields in the platform's order.
 struct BlockLogTime {

@@ -5,13 +5,6 @@
 
 #include "hook_shared_data.h"
 
-inline constexpr std::uint32_t kMinIntervalTime = 1;
-inline constexpr std::uint32_t kMaxIntervalTime = 9999;
-
-constexpr bool IsIntervalTimeAccepted(std::uint32_t milliseconds) noexcept {
-  return milliseconds >= kMinIntervalTime && milliseconds <= kMaxIntervalTime;
-}
-
 // Each value outside 1..9999 leaves its field as it is.
 inline void SetSharedIntervalTimes(HookSharedData& data, std::uint32_t upDown, std::uint32_t dbClick,
                                    std::uint32_t rotReverse) noexcept {

@@ -4,12 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-inline constexpr std::uint32_t kBlockLogCacheSize = 10240;
-
-// Hook-type mask bits; also the high byte of an event code.
-inline constexpr std::uint8_t kSourceLeftButton = 0x01;
-inline constexpr std::uint8_t kSourceWheel = 0x02;
-inline constexpr std::uint8_t kSourceRightButton = 0x04;
+#include "latchkin_contract.h"
 
 // Plain fixed-width fields only: x86 and x64 processes map the same bytes, so nothing here may
 // change size with the pointer width (the hook handle is kept as its 32 significant bits).
@@ -70,9 +65,9 @@ static_assert(offsetof(HookSharedData, CacheBuffer) == 80);
 constexpr HookSharedData InitialHookSharedData() noexcept {
   HookSharedData data{};
   data.LastWheelForward = 1;
-  data.UpDownIntervalTime = 40;
-  data.DbClickIntervalTime = 170;
-  data.RotReverseIntervalTime = 40;
+  data.UpDownIntervalTime = kDefaultUpDownIntervalTime;
+  data.DbClickIntervalTime = kDefaultDbClickIntervalTime;
+  data.RotReverseIntervalTime = kDefaultRotReverseIntervalTime;
   return data;
 }
 

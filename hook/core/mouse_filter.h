@@ -22,19 +22,8 @@ inline constexpr std::int32_t kHcAction = 0;
 inline constexpr std::int32_t kHcNoRemove = 3;
 
 // The result of a decision: 0 passes the message, anything else is the event code it was
-// swallowed with. High byte: the source bit; low byte: the rule.
+// swallowed with (latchkin_contract.h).
 inline constexpr std::uint16_t kPass = 0;
-inline constexpr std::uint8_t kRuleUpAfterDown = 0x01;
-inline constexpr std::uint8_t kRuleDownAfterUp = 0x02;
-inline constexpr std::uint8_t kRuleDblClkAfterDown = 0x04;
-inline constexpr std::uint8_t kRuleDownAfterDblClk = 0x08;
-inline constexpr std::uint8_t kRuleDblClkAfterDblClk = 0x10;
-inline constexpr std::uint8_t kRuleWheelForward = 0x01;
-inline constexpr std::uint8_t kRuleWheelBackward = 0x02;
-
-constexpr std::uint16_t EventCode(std::uint8_t source, std::uint8_t rule) noexcept {
-  return static_cast<std::uint16_t>(source << 8 | rule);
-}
 
 namespace mouse_filter_detail {
 

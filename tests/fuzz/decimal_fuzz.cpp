@@ -9,19 +9,9 @@
 
 #include "decimal.h"
 #include "text_builder.h"
+#include "text_helpers.h"
 
 namespace {
-
-// The text as the C library sees it: ASCII stays, every other code unit becomes a character that
-// is neither blank, sign nor digit, exactly as the conversion must treat it.
-std::string Narrow(const std::vector<char16_t>& text) {
-  std::string narrow;
-  for (char16_t unit : text) {
-    if (unit == 0) break;
-    narrow.push_back(unit < 0x80 ? static_cast<char>(unit) : '\x01');
-  }
-  return narrow;
-}
 
 // Round trip through the writer of settings: "%d" of the value reads back as the value.
 void CheckRoundTrip(std::int32_t value) {
@@ -46,6 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const std::int32_t value = ParseDecimal(text.data());
 
+  // The text as the C library sees it: ASCII stays, every other code unit becomes '?', neither
+  // blank, sign nor digit, exactly as the conversion must treat it; the C library stops at the
+  // first 0 as the conversion does.
   const std::string narrow = Narrow(text);
   errno = 0;
   char* end = nullptr;

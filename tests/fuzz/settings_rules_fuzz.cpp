@@ -125,9 +125,9 @@ bool InRangeOrInitial(std::uint32_t value, std::uint32_t initial, std::uint32_t 
 void CheckSettings(const Settings& s, SettingsReader reader) {
   const Settings initial;
   if ((s.HookTypeBits & ~0x07u) != 0) __builtin_trap();
-  if (!InRangeOrInitial(s.UpDownIntervalTime, initial.UpDownIntervalTime, 0, 9999)) __builtin_trap();
-  if (!InRangeOrInitial(s.DbClickIntervalTime, initial.DbClickIntervalTime, 0, 9999)) __builtin_trap();
-  if (!InRangeOrInitial(s.RotReverseIntervalTime, initial.RotReverseIntervalTime, 0, 9999)) __builtin_trap();
+  if (!InRangeOrInitial(s.UpDownIntervalTime, initial.UpDownIntervalTime, 0, kMaxIntervalTime)) __builtin_trap();
+  if (!InRangeOrInitial(s.DbClickIntervalTime, initial.DbClickIntervalTime, 0, kMaxIntervalTime)) __builtin_trap();
+  if (!InRangeOrInitial(s.RotReverseIntervalTime, initial.RotReverseIntervalTime, 0, kMaxIntervalTime)) __builtin_trap();
   if (!InRangeOrInitial(s.LogFileMaxSize, initial.LogFileMaxSize, 10, 5120)) __builtin_trap();
   if (!InRangeOrInitial(s.AutoTipsIntervalTime, initial.AutoTipsIntervalTime, 1000, 600000)) __builtin_trap();
   if (!InRangeOrInitial(s.RefreshIntervalTime, initial.RefreshIntervalTime, 100, 1000)) __builtin_trap();

@@ -70,13 +70,13 @@ bool IsValidCode(std::uint32_t message, std::uint16_t code) {
   const std::uint8_t source = static_cast<std::uint8_t>(code >> 8);
   const std::uint8_t rule = static_cast<std::uint8_t>(code);
   switch (message) {
-    case kWmLButtonDown: return source == kSourceLeftButton && (rule == 0x02 || rule == 0x08);
-    case kWmLButtonUp: return source == kSourceLeftButton && rule == 0x01;
-    case kWmLButtonDblClk: return source == kSourceLeftButton && (rule == 0x04 || rule == 0x10);
-    case kWmRButtonDown: return source == kSourceRightButton && (rule == 0x02 || rule == 0x08);
-    case kWmRButtonUp: return source == kSourceRightButton && rule == 0x01;
-    case kWmRButtonDblClk: return source == kSourceRightButton && (rule == 0x04 || rule == 0x10);
-    case kWmMouseWheel: return source == kSourceWheel && (rule == 0x01 || rule == 0x02);
+    case kWmLButtonDown: return source == kSourceLeftButton && (rule == kRuleDownAfterUp || rule == kRuleDownAfterDblClk);
+    case kWmLButtonUp: return source == kSourceLeftButton && rule == kRuleUpAfterDown;
+    case kWmLButtonDblClk: return source == kSourceLeftButton && (rule == kRuleDblClkAfterDown || rule == kRuleDblClkAfterDblClk);
+    case kWmRButtonDown: return source == kSourceRightButton && (rule == kRuleDownAfterUp || rule == kRuleDownAfterDblClk);
+    case kWmRButtonUp: return source == kSourceRightButton && rule == kRuleUpAfterDown;
+    case kWmRButtonDblClk: return source == kSourceRightButton && (rule == kRuleDblClkAfterDown || rule == kRuleDblClkAfterDblClk);
+    case kWmMouseWheel: return source == kSourceWheel && (rule == kRuleWheelForward || rule == kRuleWheelBackward);
     default: return false;
   }
 }

@@ -6,38 +6,19 @@
 #include <string>
 #include <vector>
 
+#include "block_records.h"
 #include "log_record.h"
 
 namespace {
 
-struct RecordFields {
-  std::uint16_t Year = 2024, Month = 3, DayOfWeek = 2, Day = 5, Hour = 7, Minute = 8, Second = 9, Milliseconds = 123;
-  std::uint16_t EventCode = 0x0101;
-  std::uint32_t ProcessId = 42;
-  std::u16string AppName = u"C:\\Tools\\app.exe";
-};
-
-void Put16(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint16_t value) {
-  bytes[offset] = static_cast<std::uint8_t>(value & 0xFF);
-  bytes[offset + 1] = static_cast<std::uint8_t>(value >> 8);
-}
-
-// A record as the library lays it out: 26 + 2n bytes, little-endian.
+// Records as the library lays them out, by its own builder; paths past 260 code units only as
+// records no library writes.
 std::vector<std::uint8_t> Record(const RecordFields& fields = {}) {
-  std::vector<std::uint8_t> bytes(26 + 2 * fields.AppName.size(), 0);
-  Put16(bytes, 0, static_cast<std::uint16_t>(bytes.size()));
-  const std::uint16_t time[] = {fields.Year, fields.Month, fields.DayOfWeek, fields.Day,
-                                fields.Hour, fields.Minute, fields.Second, fields.Milliseconds};
-  for (std::size_t i = 0; i < 8; ++i) Put16(bytes, 2 + 2 * i, time[i]);
-  Put16(bytes, 18, fields.EventCode);
-  Put16(bytes, 20, static_cast<std::uint16_t>(fields.ProcessId & 0xFFFF));
-  Put16(bytes, 22, static_cast<std::uint16_t>(fields.ProcessId >> 16));
-  for (std::size_t i = 0; i < fields.AppName.size(); ++i) Put16(bytes, 24 + 2 * i, fields.AppName[i]);
-  return bytes;
+  return fields.AppName.size() <= kBlockLogMaxNameLength ? BuildRecord(fields) : BuildOversizeRecord(fields);
 }
 
 std::vector<std::uint8_t> WithLength(std::vector<std::uint8_t> bytes, std::uint16_t length) {
-  Put16(bytes, 0, length);
+  PutRecordField(bytes, 0, length);
   return bytes;
 }
 
@@ -206,11 +187,11 @@ TEST(BlockLogWalk, StopsSafelyAtEveryRecordItCannotReadWhole) {
 
   // A record whose path fills it without a terminator: the next bytes would hold a zero.
   std::vector<std::uint8_t> unterminated = Record(a);
-  Put16(unterminated, unterminated.size() - 2, u'x');
+  PutRecordField(unterminated, unterminated.size() - 2, u'x');
   // A 30-byte record whose path ends early: trailing bytes inside the record are skipped.
   std::vector<std::uint8_t> padded = Join({Record(empty), {0, 0, 0x42, 0}});
-  Put16(padded, 0, 30);
-  Put16(padded, 24, u'A');
+  PutRecordField(padded, 0, 30);
+  PutRecordField(padded, 24, u'A');
 
   struct Row {
     const char* name;

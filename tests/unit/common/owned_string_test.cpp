@@ -1,5 +1,6 @@
 // Owned UTF-16 strings: zero-filled allocation, 16-bit counts, exact appends, the backslash rule.
 #include "owned_string.h"
+#include "text_helpers.h"
 
 #include <gtest/gtest.h>
 
@@ -8,12 +9,6 @@
 namespace {
 
 std::u16string Text(const char16_t* text) { return text ? std::u16string(text) : u"(null)"; }
-
-std::string Narrow(const char16_t* text) {
-  std::string out;
-  for (char16_t c : Text(text)) out += c < 0x80 ? static_cast<char>(c) : '?';
-  return out;
-}
 
 TEST(OwnedString, AllocCountsOnlyTheLow16Bits) {
   struct Row { std::uint32_t count; std::uint32_t units; };  // units 0: null

@@ -11,16 +11,11 @@
 #include "decimal.h"
 #include "fake_profile.h"
 #include "owned_string.h"
+#include "text_helpers.h"
 
 namespace {
 
 const char16_t kConfigFile[] = u"C:\\Tools\\Quillon.cfg";
-
-std::string Narrow(const std::u16string& text) {
-  std::string out;
-  for (char16_t c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
-  return out;
-}
 
 TEST(Decimal, ReadsLikeTheCLibrary) {
   struct Row { const char16_t* text; std::int32_t expected; };
@@ -40,9 +35,9 @@ TEST(Decimal, ReadsLikeTheCLibrary) {
 // One observable number per [Options] key, so a row can name what it expects.
 const std::map<std::u16string, std::function<std::uint32_t(const Settings&)>>& Observers() {
   static const std::map<std::u16string, std::function<std::uint32_t(const Settings&)>> observers = {
-      {u"HookLButton", [](const Settings& s) { return (s.HookTypeBits & kHookLeftButton) ? 1u : 0u; }},
-      {u"HookRButton", [](const Settings& s) { return (s.HookTypeBits & kHookRightButton) ? 1u : 0u; }},
-      {u"HookWheel", [](const Settings& s) { return (s.HookTypeBits & kHookWheel) ? 1u : 0u; }},
+      {u"HookLButton", [](const Settings& s) { return (s.HookTypeBits & kSourceLeftButton) ? 1u : 0u; }},
+      {u"HookRButton", [](const Settings& s) { return (s.HookTypeBits & kSourceRightButton) ? 1u : 0u; }},
+      {u"HookWheel", [](const Settings& s) { return (s.HookTypeBits & kSourceWheel) ? 1u : 0u; }},
       {u"UpDownIntervalTime", [](const Settings& s) { return s.UpDownIntervalTime; }},
       {u"DbClickIntervalTime", [](const Settings& s) { return s.DbClickIntervalTime; }},
       {u"RotReverseIntervalTime", [](const Settings& s) { return s.RotReverseIntervalTime; }},

@@ -1,4 +1,5 @@
 // Quillrun's usage text: the eight lines of its layout, and cutting at the 512-unit buffer.
+#include "text_helpers.h"
 #include "usage_text.h"
 
 #include <gtest/gtest.h>
@@ -45,8 +46,6 @@ Composed Compose(const UsageTexts& texts) {
   }
   return {text, complete};
 }
-
-std::string Narrow(const u16string& text) { return std::string(text.begin(), text.end()); }
 
 const UsageTexts kKeyNames = {u"TEXT_CMDLINEUSAGE", u"TEXT_FORMAT", u"TEXT_SAMPLE",
                               u"TEXT_RUN", u"TEXT_ADDSTARTUP", u"TEXT_REMOVESTARTUP"};

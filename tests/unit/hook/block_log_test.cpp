@@ -182,8 +182,8 @@ TEST(BlockLogCache, RecordsStandBackToBackAndDrainWhole) {
   for (const Expected& e : expected) {
     ASSERT_LT(at, count);
     EXPECT_EQ(U16(&out[at]), e.length) << "record at " << at;
-    EXPECT_EQ(U16(&out[at + 18]), e.code) << "record at " << at;
-    EXPECT_EQ(U32(&out[at + 20]), e.processId) << "record at " << at;
+    EXPECT_EQ(U16(&out[at + kBlockLogEventCodeOffset]), e.code) << "record at " << at;
+    EXPECT_EQ(U32(&out[at + kBlockLogProcessIdOffset]), e.processId) << "record at " << at;
     at += U16(&out[at]);
   }
   EXPECT_EQ(at, count);

@@ -11,6 +11,7 @@
 
 #include "block_log.h"
 #include "hook_control.h"
+#include "hostile_records.h"
 #include "log_record.h"
 #include "mouse_filter.h"
 
@@ -82,21 +83,6 @@ constexpr BlockLogTime kTime = {2024, 2, 4, 29, 23, 59, 58, 999};
 const std::u16string kPath = u"C:\\Program Files\\Target\\target.exe";
 
 void Fill(HookSharedData& data, std::uint8_t byte) { std::memset(&data, byte, sizeof data); }
-
-void Scramble(std::uint8_t* bytes, std::size_t size, std::uint32_t seed) {
-  std::mt19937 random(seed);
-  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(random());
-}
-
-// Records that each claim far more than the cache holds, or names that never end.
-void LyingRecords(HookSharedData& data, std::uint16_t recordLength, std::uint16_t nameUnit) {
-  for (std::size_t at = 0; at + 2 <= kBlockLogCacheSize; at += 2) {
-    const bool head = at % recordLength == 0;
-    const std::uint16_t unit = head ? recordLength : nameUnit;
-    data.CacheBuffer[at] = static_cast<std::uint8_t>(unit);
-    data.CacheBuffer[at + 1] = static_cast<std::uint8_t>(unit >> 8);
-  }
-}
 
 struct HostileRow {
   const char* name;

@@ -8,6 +8,7 @@
 
 #include "configuration.h"
 #include "profile_test_support.h"
+#include "text_helpers.h"
 
 namespace {
 
@@ -87,7 +88,7 @@ TEST_F(ConfigurationTest, StoredTextIsSeenAsThePlatformDeliversIt) {
   EXPECT_EQ(std::wstring(LanguageSection), L"ABCDEFGHIJKLMNOPQRSTUV");
   Settings s;
   ReadSettings(s);
-  EXPECT_EQ(s.HookTypeBits, kHookRightButton | kHookWheel);
+  EXPECT_EQ(s.HookTypeBits, kSourceRightButton | kSourceWheel);
   EXPECT_EQ(s.DbClickIntervalTime, 12u);
   EXPECT_TRUE(s.SelfHookEnabled);
   EXPECT_EQ(s.LogFileMaxSize, 1024u);
@@ -103,7 +104,7 @@ TEST_F(ConfigurationTest, Utf16FileWithByteOrderMarkIsRead) {
   Settings s;
   ReadSettings(s);
   EXPECT_EQ(s.UpDownIntervalTime, 77u);
-  EXPECT_EQ(s.HookTypeBits, kHookRightButton | kHookWheel);
+  EXPECT_EQ(s.HookTypeBits, kSourceRightButton | kSourceWheel);
   // The stamp went into the same file and kept it readable as Unicode.
   WriteSetting(L"AutoTips", 1);
   const std::wstring text = ReadFileText(folder + L"Quillon.cfg");

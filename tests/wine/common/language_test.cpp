@@ -8,6 +8,7 @@
 #include "configuration.h"
 #include "language.h"
 #include "profile_test_support.h"
+#include "text_helpers.h"
 
 namespace {
 

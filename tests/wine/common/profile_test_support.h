@@ -44,9 +44,3 @@ inline std::wstring ReadFileText(const std::wstring& path) {
   }
   return text;
 }
-
-inline std::string Narrow(const std::wstring& text) {
-  std::string out;
-  for (wchar_t c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
-  return out;
-}

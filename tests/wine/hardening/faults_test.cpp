@@ -9,6 +9,7 @@
 #include "log_writer.h"
 #include "panel_test_support.h"
 #include "resource.h"
+#include "text_helpers.h"
 #include "unique_handle.h"
 
 // A process killed while it holds "CACHE_IO_MUTEX" is hook_cache_mutex_test's: the next append,
@@ -128,7 +129,7 @@ class LogFileFaults : public LatchkinTest {
     hook_.SetHookType(0x07);
     hook_.SetIntervalTime(9999, 9999, 9999);
     hook_.SetLogState(1);
-    library_ = AsHookLibrary(hook_, module_);
+    library_ = hook_;  // the exports as the programs bind them
     LogWriter.Library = &library_;
     LogWriter.SizeBound = 1024;
     PollLogWriter();

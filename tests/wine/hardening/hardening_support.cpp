@@ -100,46 +100,9 @@ std::vector<std::string> ModuleBytes::Changed() const {
   return changed;
 }
 
-HookLibrary AsHookLibrary(const LatchkinExports& exports, HMODULE module) {
-  HookLibrary library;
-  library.Module = module;
-  library.IsSelf = exports.IsSelf;
-  library.QueryHookState = exports.QueryHookState;
-  library.InstallHook = exports.InstallHook;
-  library.UninstallHook = exports.UninstallHook;
-  library.ReturnBlockedCount = exports.ReturnBlockedCount;
-  library.ClearBlockedCount = exports.ClearBlockedCount;
-  library.SetHookType = exports.SetHookType;
-  library.GetHookType = exports.GetHookType;
-  library.SetIntervalTime = exports.SetIntervalTime;
-  library.GetIntervalTime = exports.GetIntervalTime;
-  library.SetLogState = exports.SetLogState;
-  library.GetLogState = exports.GetLogState;
-  library.ClearLogCahce = exports.ClearLogCahce;
-  return library;
-}
-
 HookLibrary LoadLibraryCopy(const std::wstring& folder) {
   HookLibrary library;
-  library.Module = LoadLibraryW((folder + kHookLibraryFileName).c_str());
-  if (library.Module == nullptr) return library;
-  auto bind = [&](const char* name, auto& entry) {
-    entry = reinterpret_cast<std::remove_reference_t<decltype(entry)>>(
-        reinterpret_cast<void*>(GetProcAddress(library.Module, name)));
-  };
-  bind("IsSelf", library.IsSelf);
-  bind("QueryHookState", library.QueryHookState);
-  bind("InstallHook", library.InstallHook);
-  bind("UninstallHook", library.UninstallHook);
-  bind("ReturnBlockedCount", library.ReturnBlockedCount);
-  bind("ClearBlockedCount", library.ClearBlockedCount);
-  bind("SetHookType", library.SetHookType);
-  bind("GetHookType", library.GetHookType);
-  bind("SetIntervalTime", library.SetIntervalTime);
-  bind("GetIntervalTime", library.GetIntervalTime);
-  bind("SetLogState", library.SetLogState);
-  bind("GetLogState", library.GetLogState);
-  bind("ClearLogCahce", library.ClearLogCahce);
+  LoadHookLibraryFrom(library, folder.c_str());
   return library;
 }
 
@@ -184,12 +147,6 @@ LogContents ReadLog(const std::wstring& path) {
     at = end;
   }
   return log;
-}
-
-std::string Narrow(const std::wstring& text) {
-  std::string narrow;
-  for (wchar_t c : text) narrow += c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '?';
-  return narrow;
 }
 
 AnswerWatch::AnswerWatch(std::vector<HWND> windows, DWORD periodMs) : windows_(std::move(windows)), periodMs_(periodMs) {

@@ -40,12 +40,9 @@ class ModuleBytes {
   std::vector<Region> regions_;
 };
 
-// The library copy's exports as the programs' binding holds them, for the real log writer.
-HookLibrary AsHookLibrary(const LatchkinExports& exports, HMODULE module);
-
 // Loads the Latchkin.dll of a folder (the panel's or a peer's own copy: the shared record belongs
-// to the file) and binds its 13 exports; Module stays null when it did not load. Release it with
-// UnloadHookLibrary.
+// to the file) with the programs' own loader; Module stays null when it did not load. Release it
+// with UnloadHookLibrary.
 HookLibrary LoadLibraryCopy(const std::wstring& folder);
 
 // One line of the log as the writer formats it.
@@ -67,7 +64,6 @@ struct LogContents {
 // Reads the log, line by line, from the byte-order mark on. A path may hold any character, so a
 // line is found by its frame ("[" ... "\"> CODE=<0xXXXX>\r\n"), not by line breaks.
 LogContents ReadLog(const std::wstring& path);
-std::string Narrow(const std::wstring& text);
 
 // Asks each window every periodMs, from a thread of its own, whether it answers within 1 s.
 class AnswerWatch {

@@ -5,44 +5,31 @@
 #include <string>
 #include <vector>
 
+#include "block_records.h"
 #include "hardening_support.h"
+#include "hostile_records.h"
 #include "log_writer.h"
+#include "text_helpers.h"
 #include "unique_handle.h"
 
 namespace {
 
 constexpr std::uint32_t kNotAHook = 0xDEADBEEF;
 
-void Scramble(void* bytes, std::size_t size, std::uint32_t seed) {
-  std::mt19937 random(seed);
-  auto* at = static_cast<std::uint8_t*>(bytes);
-  for (std::size_t i = 0; i < size; ++i) at[i] = static_cast<std::uint8_t>(random());
-}
-
-// A cache of records that each claim `length` bytes, their names made of `unit` and never ending.
-void LyingRecords(HookSharedData& d, std::uint16_t length, std::uint16_t unit) {
-  for (std::size_t at = 0; at + 2 <= sizeof d.CacheBuffer; at += 2) {
-    const std::uint16_t value = at % length == 0 ? length : unit;
-    d.CacheBuffer[at] = static_cast<std::uint8_t>(value);
-    d.CacheBuffer[at + 1] = static_cast<std::uint8_t>(value >> 8);
-  }
-}
-
-// Writes a record as the library lays it out, with whatever field values; returns its length.
+// Writes the library's own record of these fields (every time field set to field) with its
+// length replaced; returns the record's true length.
 std::size_t PutRecord(std::uint8_t* at, std::uint16_t length, std::uint16_t field, std::uint32_t processId,
                       std::uint16_t code, const std::u16string& name) {
-  auto put16 = [&](std::size_t offset, std::uint16_t value) {
-    at[offset] = static_cast<std::uint8_t>(value);
-    at[offset + 1] = static_cast<std::uint8_t>(value >> 8);
-  };
-  put16(0, length);
-  for (int i = 0; i < 8; ++i) put16(2 + 2 * i, field);
-  put16(18, code);
-  put16(20, static_cast<std::uint16_t>(processId));
-  put16(22, static_cast<std::uint16_t>(processId >> 16));
-  for (std::size_t i = 0; i < name.size(); ++i) put16(24 + 2 * i, name[i]);
-  put16(24 + 2 * name.size(), 0);
-  return 26 + 2 * name.size();
+  RecordFields fields;
+  fields.Year = fields.Month = fields.DayOfWeek = fields.Day = field;
+  fields.Hour = fields.Minute = fields.Second = fields.Milliseconds = field;
+  fields.EventCode = code;
+  fields.ProcessId = processId;
+  fields.AppName = name;
+  std::vector<std::uint8_t> record = BuildRecord(fields);
+  PutRecordField(record, kBlockLogLengthOffset, length);
+  std::memcpy(at, record.data(), record.size());
+  return record.size();
 }
 
 // Records whose every field is out of its range, names full of quotes, brackets and line breaks,
@@ -264,7 +251,7 @@ TEST_F(HostileRecord, TheWriterTurnsAHostileCacheIntoWholeLinesOnly) {
   hook_.SetHookType(0x07);
   hook_.SetIntervalTime(9999, 9999, 9999);
   hook_.SetLogState(1);
-  HookLibrary library = AsHookLibrary(hook_, module_);
+  HookLibrary library = hook_;
   LogWriter.Library = &library;
   LogWriter.SizeBound = 5120;
   PollLogWriter();

@@ -8,6 +8,7 @@
 
 #include "hardening_support.h"
 #include "log_writer.h"
+#include "text_helpers.h"
 
 // The intervals are long (9999 ms) so that which messages are swallowed does not depend on the
 // machine's speed: a release after its button's accepted press, and a backward notch after an
@@ -119,7 +120,7 @@ class Stress : public LatchkinTest {
     hook_.SetHookType(0x07);
     hook_.SetIntervalTime(kInterval, kInterval, kInterval);
     hook_.SetLogState(1);
-    library_ = AsHookLibrary(hook_, module_);
+    library_ = hook_;  // the exports as the programs bind them
     LogWriter.Library = &library_;
     LogWriter.SizeBound = 5120;  // the flood's lines stay far below 5 MiB: no deletion
     PollLogWriter();

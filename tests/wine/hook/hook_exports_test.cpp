@@ -67,11 +67,11 @@ TEST_F(Exports, NullOutputPointersAreSkipped) {
 }
 
 TEST_F(Exports, HookTypeIsStoredWhole) {
-  for (std::uint8_t mask : {std::uint8_t{0x07}, std::uint8_t{0xFF}, std::uint8_t{0x00}, std::uint8_t{0x82}}) {
-    hook_.SetHookType(mask);
+  for (std::uint8_t hookType : {std::uint8_t{0x07}, std::uint8_t{0xFF}, std::uint8_t{0x00}, std::uint8_t{0x82}}) {
+    hook_.SetHookType(hookType);
     std::uint8_t read = 0x5A;
     hook_.GetHookType(&read);
-    EXPECT_EQ(read, mask);
+    EXPECT_EQ(read, hookType);
   }
 }
 

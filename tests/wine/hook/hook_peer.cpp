@@ -44,9 +44,9 @@ std::wstring Run(const std::wstring& verb, const std::wstring& argument) {
     return L"ok";
   }
   if (verb == L"gettype") {
-    std::uint8_t mask = 0;
-    library.GetHookType(&mask);
-    return std::to_wstring(mask);
+    std::uint8_t hookType = 0;
+    library.GetHookType(&hookType);
+    return std::to_wstring(hookType);
   }
   if (verb == L"intervals") {
     const std::size_t first = argument.find(L','), second = argument.find(L',', first + 1);

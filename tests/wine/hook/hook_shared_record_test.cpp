@@ -19,9 +19,9 @@ TEST_F(SharedRecord, SettingsWrittenInOneProcessAreReadInTheOther) {
   hook_.SetIntervalTime(11, 22, 33);
   EXPECT_EQ(RunPeer({L"gettype", L"getintervals", L"getlog", L"settype:3", L"intervals:0,0,44", L"log:1"}),
             (Results{"5", "11,22,33", "0", "ok", "ok", "ok"}));
-  std::uint8_t mask = 0;
-  hook_.GetHookType(&mask);
-  EXPECT_EQ(mask, 3);
+  std::uint8_t hookType = 0;
+  hook_.GetHookType(&hookType);
+  EXPECT_EQ(hookType, 3);
   EXPECT_EQ(hook_.Intervals(), (std::vector<std::uint32_t>{11, 22, 44}));
   EXPECT_EQ(hook_.GetLogState(), 1);
 }

@@ -5,12 +5,6 @@
 
 namespace {
 
-template <typename Fn>
-void Bind(HMODULE module, const char* name, Fn& entry) {
-  entry = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-  EXPECT_NE(entry, nullptr) << name;
-}
-
 std::wstring ResultsFile(const std::wstring& folder, int peer) {
   return folder + L"peer" + std::to_wstring(peer) + L".txt";
 }
@@ -30,25 +24,9 @@ std::vector<std::uint32_t> LatchkinExports::Intervals() const {
 }
 
 std::vector<DrainedRecord> ParseRecords(const std::uint8_t* batch, std::size_t count) {
-  std::vector<DrainedRecord> records;
-  auto u16 = [&](std::size_t at) { return static_cast<std::uint16_t>(batch[at] | batch[at + 1] << 8); };
-  std::size_t at = 0;
-  while (at < count) {
-    DrainedRecord record{};
-    record.length = u16(at);
-    EXPECT_GE(record.length, 26) << "record at " << at;
-    EXPECT_EQ(record.length % 2, 0) << "record at " << at;
-    EXPECT_LE(at + record.length, count) << "record at " << at;
-    if (record.length < 26 || at + record.length > count) break;
-    for (int i = 0; i < 8; ++i) record.localTime[i] = u16(at + 2 + 2 * i);
-    record.eventCode = u16(at + 18);
-    record.processId = u16(at + 20) | static_cast<std::uint32_t>(u16(at + 22)) << 16;
-    for (std::size_t unit = at + 24; unit + 2 < at + record.length; unit += 2)
-      record.appName.push_back(static_cast<wchar_t>(u16(unit)));
-    EXPECT_EQ(u16(at + record.length - 2), 0) << "record at " << at << ": name not terminated";
-    records.push_back(record);
-    at += record.length;
-  }
+  BlockLogStop stop = BlockLogStop::Walking;
+  std::vector<DrainedRecord> records = ReadDrainedRecords(batch, count, stop);
+  EXPECT_EQ(stop, BlockLogStop::End) << BlockLogStopName(stop) << " after " << records.size() << " records";
   return records;
 }
 
@@ -59,29 +37,17 @@ void LatchkinTest::SetUp() {
   ASSERT_FALSE(folder_.empty());
   ASSERT_TRUE(CopyInto(BinDirectory() + L"Latchkin.dll", folder_));
   ASSERT_TRUE(CopyInto(BinDirectory() + L"hook_peer.exe", folder_));
-  module_ = LoadLibraryW((folder_ + L"Latchkin.dll").c_str());
-  ASSERT_NE(module_, nullptr) << "error " << GetLastError();
-  Bind(module_, "InstallHook", hook_.InstallHook);
-  Bind(module_, "UninstallHook", hook_.UninstallHook);
-  Bind(module_, "QueryHookState", hook_.QueryHookState);
-  Bind(module_, "IsSelf", hook_.IsSelf);
-  Bind(module_, "SetHookType", hook_.SetHookType);
-  Bind(module_, "GetHookType", hook_.GetHookType);
-  Bind(module_, "SetIntervalTime", hook_.SetIntervalTime);
-  Bind(module_, "GetIntervalTime", hook_.GetIntervalTime);
-  Bind(module_, "SetLogState", hook_.SetLogState);
-  Bind(module_, "GetLogState", hook_.GetLogState);
-  Bind(module_, "ReturnBlockedCount", hook_.ReturnBlockedCount);
-  Bind(module_, "ClearBlockedCount", hook_.ClearBlockedCount);
-  Bind(module_, "ClearLogCahce", hook_.ClearLogCahce);
-  Bind(module_, "MousePreProc", hook_.MousePreProc);
+  ASSERT_TRUE(LoadHookLibraryFrom(hook_, folder_.c_str())) << "error " << GetLastError();
+  module_ = hook_.Module;
+  hook_.MousePreProc = reinterpret_cast<MousePreProcFn>(reinterpret_cast<void*>(GetProcAddress(module_, "MousePreProc")));
+  EXPECT_NE(hook_.MousePreProc, nullptr) << "MousePreProc";
 }
 
 void LatchkinTest::TearDown() {
   // A hook left installed would outlive the test in every GUI process of the desktop.
   if (hook_.QueryHookState != nullptr && hook_.QueryHookState() != 0) hook_.UninstallHook();
   for (HANDLE event : events_) CloseHandle(event);
-  if (module_ != nullptr) FreeLibrary(module_);
+  UnloadHookLibrary(hook_);
 }
 
 ChildProcess LatchkinTest::StartPeer(const std::vector<std::wstring>& commands) {

@@ -10,41 +10,21 @@
 #include <string>
 #include <vector>
 
-#include "latchkin_api.h"
+#include "block_records.h"
+#include "hook_library.h"
 #include "wine_test_support.h"
 
 using MousePreProcFn = LRESULT(CALLBACK*)(int code, WPARAM message, LPARAM data);
 
-struct LatchkinExports {
-  InstallHookFn InstallHook = nullptr;
-  UninstallHookFn UninstallHook = nullptr;
-  QueryHookStateFn QueryHookState = nullptr;
-  IsSelfFn IsSelf = nullptr;
-  SetHookTypeFn SetHookType = nullptr;
-  GetHookTypeFn GetHookType = nullptr;
-  SetIntervalTimeFn SetIntervalTime = nullptr;
-  GetIntervalTimeFn GetIntervalTime = nullptr;
-  SetLogStateFn SetLogState = nullptr;
-  GetLogStateFn GetLogState = nullptr;
-  ReturnBlockedCountFn ReturnBlockedCount = nullptr;
-  ClearBlockedCountFn ClearBlockedCount = nullptr;
-  ClearLogCahceFn ClearLogCahce = nullptr;
+// The 13 exports as the programs bind them (the programs' own loader), and the hook procedure.
+struct LatchkinExports : HookLibrary {
   MousePreProcFn MousePreProc = nullptr;
 
   std::vector<std::uint32_t> Counts() const;
   std::vector<std::uint32_t> Intervals() const;
 };
 
-// One swallowed message as a drained record describes it.
-struct DrainedRecord {
-  std::uint16_t length;
-  std::uint16_t localTime[8];
-  std::uint16_t eventCode;
-  std::uint32_t processId;
-  std::wstring appName;
-};
-
-// Walks a drained batch; a record that does not add up fails the test.
+// Walks a drained batch (block_records.h); a record that does not add up fails the test.
 std::vector<DrainedRecord> ParseRecords(const std::uint8_t* batch, std::size_t count);
 
 class LatchkinTest : public ::testing::Test {

@@ -9,23 +9,10 @@
 
 #include "hook_library.h"
 #include "log_writer.h"
+#include "text_helpers.h"
 #include "wine_test_support.h"
 
 namespace {
-
-std::wstring Utf16Text(const std::string& bytes) {
-  std::wstring text;
-  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    text += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8));
-  }
-  return text;
-}
-
-std::string Narrow(const std::wstring& text) {
-  std::string out;
-  for (wchar_t c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
-  return out;
-}
 
 std::wstring Decimal(unsigned long value, int width) {
   std::wstring digits = std::to_wstring(value);

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "block_records.h"
 #include "hook_library.h"
 #include "log_writer.h"
 #include "unique_handle.h"
@@ -28,22 +29,15 @@ constexpr DWORD kSettleMs = 5000;
 
 // ---- Records and the lines they become -----------------------------------------------------
 
-void Put16(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint16_t value) {
-  bytes[offset] = static_cast<std::uint8_t>(value & 0xFF);
-  bytes[offset + 1] = static_cast<std::uint8_t>(value >> 8);
-}
-
-// A block record as the library lays it out, dated 2024-05-06 13:14:15.678 (a Monday).
+// A block record made by the library's own builder, dated 2024-05-06 13:14:15.678 (a Monday).
 std::vector<std::uint8_t> Record(std::uint32_t pid, std::uint16_t code, const std::wstring& path) {
-  std::vector<std::uint8_t> bytes(26 + 2 * path.size(), 0);
-  Put16(bytes, 0, static_cast<std::uint16_t>(bytes.size()));
-  const std::uint16_t time[] = {2024, 5, 1, 6, 13, 14, 15, 678};
-  for (std::size_t i = 0; i < 8; ++i) Put16(bytes, 2 + 2 * i, time[i]);
-  Put16(bytes, 18, code);
-  Put16(bytes, 20, static_cast<std::uint16_t>(pid & 0xFFFF));
-  Put16(bytes, 22, static_cast<std::uint16_t>(pid >> 16));
-  for (std::size_t i = 0; i < path.size(); ++i) Put16(bytes, 24 + 2 * i, static_cast<std::uint16_t>(path[i]));
-  return bytes;
+  RecordFields fields;
+  fields.Year = 2024, fields.Month = 5, fields.DayOfWeek = 1, fields.Day = 6;
+  fields.Hour = 13, fields.Minute = 14, fields.Second = 15, fields.Milliseconds = 678;
+  fields.EventCode = code;
+  fields.ProcessId = pid;
+  fields.AppName.assign(path.begin(), path.end());
+  return BuildRecord(fields);
 }
 
 std::vector<std::uint8_t> Join(std::initializer_list<std::vector<std::uint8_t>> parts) {
@@ -248,7 +242,7 @@ TEST_F(LogWriterTest, WritesOneLinePerRecordInOrderAfterTheByteOrderMark) {
 
 TEST_F(LogWriterTest, AFirstRecordShorterThan25BytesSuppressesItsDrain) {
   std::vector<std::uint8_t> shortFirst = Join({kNotepadRecord, kNamelessRecord});
-  Put16(shortFirst, 0, 24);
+  PutRecordField(shortFirst, 0, 24);
   Enter(L"log_writer_short", {Records(shortFirst), Records(kNamelessRecord)});
   StartWriter();
   ASSERT_TRUE(Fake.WaitForCalls(2));

@@ -128,7 +128,7 @@ TEST(PanelDialog, HookTypeBoxesFollowTheLibrary) {
     EXPECT_EQ(panel.Checked(row.box), row.stored[0] == L'1');
   }
 
-  // A mask set by another process reaches the boxes and the settings file on the next tick.
+  // A hook type set by another process reaches the boxes and the settings file on the next tick.
   library.SetHookType(0x04);
   EXPECT_TRUE(panel.Eventually([&] { return panel.Checked(IDC_RBUTTON) && !panel.Checked(IDC_LBUTTON); }));
   EXPECT_TRUE(panel.Eventually([&] { return panel.Setting(L"Options", L"HookLButton") == L"0"; }));

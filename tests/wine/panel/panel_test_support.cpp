@@ -3,7 +3,6 @@
 
 #include <shellapi.h>
 
-#include "hook/latchkin_api.h"
 #include "menu_probe.h"
 #include "resource.h"
 
@@ -87,66 +86,49 @@ std::wstring MessageBoxText(HWND box) { return WindowText(GetDlgItem(box, 0xFFFF
 
 // ---- FolderLibrary ------------------------------------------------------------------------
 
-FolderLibrary::FolderLibrary(const std::wstring& folder) {
-  module_ = LoadLibraryW((folder + kHookLibraryFileName).c_str());
-}
+FolderLibrary::FolderLibrary(const std::wstring& folder) { LoadHookLibraryFrom(library_, folder.c_str()); }
 
-FolderLibrary::~FolderLibrary() {
-  if (module_) FreeLibrary(module_);
-}
+FolderLibrary::~FolderLibrary() { UnloadHookLibrary(library_); }
 
 bool FolderLibrary::HookInstalled() const {
-  auto query = Entry<QueryHookStateFn>("QueryHookState");
-  return query && query() != 0;
+  return library_.QueryHookState && library_.QueryHookState() != 0;
 }
 
-bool FolderLibrary::Install() {
-  auto install = Entry<InstallHookFn>("InstallHook");
-  return install && install(0) != 0;
-}
+bool FolderLibrary::Install() { return library_.InstallHook && library_.InstallHook(0) != 0; }
 
-bool FolderLibrary::Uninstall() {
-  auto uninstall = Entry<UninstallHookFn>("UninstallHook");
-  return uninstall && uninstall() != 0;
-}
+bool FolderLibrary::Uninstall() { return library_.UninstallHook && library_.UninstallHook() != 0; }
 
 std::uint8_t FolderLibrary::HookType() const {
-  std::uint8_t mask = 0xFF;
-  if (auto get = Entry<GetHookTypeFn>("GetHookType")) get(&mask);
-  return mask;
+  std::uint8_t hookType = 0xFF;
+  if (library_.GetHookType) library_.GetHookType(&hookType);
+  return hookType;
 }
 
-void FolderLibrary::SetHookType(std::uint8_t mask) {
-  if (auto set = Entry<SetHookTypeFn>("SetHookType")) set(mask);
+void FolderLibrary::SetHookType(std::uint8_t hookType) {
+  if (library_.SetHookType) library_.SetHookType(hookType);
 }
 
 void FolderLibrary::Intervals(std::uint32_t out[3]) const {
   out[0] = out[1] = out[2] = 0;
-  if (auto get = Entry<GetIntervalTimeFn>("GetIntervalTime")) get(&out[0], &out[1], &out[2]);
+  if (library_.GetIntervalTime) library_.GetIntervalTime(&out[0], &out[1], &out[2]);
 }
 
 void FolderLibrary::SetIntervals(std::uint32_t upDown, std::uint32_t dbClick, std::uint32_t rotReverse) {
-  if (auto set = Entry<SetIntervalTimeFn>("SetIntervalTime")) set(upDown, dbClick, rotReverse);
+  if (library_.SetIntervalTime) library_.SetIntervalTime(upDown, dbClick, rotReverse);
 }
 
-bool FolderLibrary::LogState() const {
-  auto get = Entry<GetLogStateFn>("GetLogState");
-  return get && get() != 0;
-}
+bool FolderLibrary::LogState() const { return library_.GetLogState && library_.GetLogState() != 0; }
 
 void FolderLibrary::SetLogState(bool on) {
-  if (auto set = Entry<SetLogStateFn>("SetLogState")) set(on ? 1 : 0);
+  if (library_.SetLogState) library_.SetLogState(on ? 1 : 0);
 }
 
 void FolderLibrary::BlockedCounts(std::uint32_t out[3]) const {
   out[0] = out[1] = out[2] = 0;
-  if (auto get = Entry<ReturnBlockedCountFn>("ReturnBlockedCount")) get(&out[0], &out[1], &out[2]);
+  if (library_.ReturnBlockedCount) library_.ReturnBlockedCount(&out[0], &out[1], &out[2]);
 }
 
-bool FolderLibrary::IsSelf() const {
-  auto isSelf = Entry<IsSelfFn>("IsSelf");
-  return isSelf && isSelf() != 0;
-}
+bool FolderLibrary::IsSelf() const { return library_.IsSelf && library_.IsSelf() != 0; }
 
 // ---- Shipped texts and the notification area -----------------------------------------------
 

@@ -9,6 +9,7 @@
 #include <functional>
 #include <vector>
 
+#include "hook_library.h"
 #include "wine_test_support.h"
 
 // What goes into the scratch folder beside Quillon.exe.
@@ -31,12 +32,12 @@ class FolderLibrary {
   FolderLibrary(const FolderLibrary&) = delete;
   FolderLibrary& operator=(const FolderLibrary&) = delete;
 
-  bool Loaded() const { return module_ != nullptr; }
+  bool Loaded() const { return library_.Module != nullptr; }
   bool HookInstalled() const;
   bool Install();     // from the test process, as another program would
   bool Uninstall();
   std::uint8_t HookType() const;
-  void SetHookType(std::uint8_t mask);
+  void SetHookType(std::uint8_t hookType);
   void Intervals(std::uint32_t out[3]) const;
   void SetIntervals(std::uint32_t upDown, std::uint32_t dbClick, std::uint32_t rotReverse);
   bool LogState() const;
@@ -46,11 +47,7 @@ class FolderLibrary {
   bool IsSelf() const;
 
  private:
-  template <typename Fn>
-  Fn Entry(const char* name) const {
-    return module_ ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module_, name))) : nullptr;
-  }
-  HMODULE module_ = nullptr;
+  HookLibrary library_;
 };
 
 class PanelProcess {

@@ -1,5 +1,6 @@
 // Quillrun's command line: the Run-key entry of "/REG" and "/UNREG", and arguments that do nothing.
 #include "quillrun_test_support.h"
+#include "text_helpers.h"
 #include "wine_test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,6 @@
 // The built Quillrun.exe as a file: its version block, its manifest, its subsystem and imports.
 #include "quillrun_test_support.h"
+#include "text_helpers.h"
 #include "wine_test_support.h"
 
 #include <gtest/gtest.h>

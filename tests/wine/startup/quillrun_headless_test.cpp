@@ -1,6 +1,7 @@
 // Quillrun without arguments: installs the hook with the settings beside it, filters, logs through
 // its own writer, and ends once another process removes the hook.
 #include "quillrun_test_support.h"
+#include "text_helpers.h"
 #include "wine_test_support.h"
 
 #include <gtest/gtest.h>
@@ -8,14 +9,6 @@
 #include <cstdio>
 
 namespace {
-
-std::wstring Utf16Text(const std::string& bytes) {
-  std::wstring text;
-  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    text += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8));
-  }
-  return text;
-}
 
 // True once the library reports exactly these settings: SetLogState is the last step of the
 // start-up, so the log state tells that the others are done.

@@ -10,12 +10,6 @@ namespace {
 constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr wchar_t kRunValueName[] = L"Quillrun";
 
-template <typename Fn>
-bool Bind(HMODULE module, const char* name, Fn& entry) {
-  entry = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-  return entry != nullptr;
-}
-
 }  // namespace
 
 std::wstring PrepareQuillrunFolder(const wchar_t* name, bool withLibrary) {
@@ -45,19 +39,7 @@ DWORD RunQuillrun(const std::wstring& folder, const std::wstring& arguments, con
 
 LibraryCopy::~LibraryCopy() { UnloadHookLibrary(library_); }
 
-bool LibraryCopy::Load(const std::wstring& folder) {
-  UnloadHookLibrary(library_);
-  HMODULE m = LoadLibraryW((folder + L"Latchkin.dll").c_str());
-  library_.Module = m;
-  if (!m) return false;
-  return Bind(m, "IsSelf", library_.IsSelf) && Bind(m, "QueryHookState", library_.QueryHookState) &&
-         Bind(m, "InstallHook", library_.InstallHook) && Bind(m, "UninstallHook", library_.UninstallHook) &&
-         Bind(m, "ReturnBlockedCount", library_.ReturnBlockedCount) &&
-         Bind(m, "ClearBlockedCount", library_.ClearBlockedCount) && Bind(m, "SetHookType", library_.SetHookType) &&
-         Bind(m, "GetHookType", library_.GetHookType) && Bind(m, "SetIntervalTime", library_.SetIntervalTime) &&
-         Bind(m, "GetIntervalTime", library_.GetIntervalTime) && Bind(m, "SetLogState", library_.SetLogState) &&
-         Bind(m, "GetLogState", library_.GetLogState) && Bind(m, "ClearLogCahce", library_.ClearLogCahce);
-}
+bool LibraryCopy::Load(const std::wstring& folder) { return LoadHookLibraryFrom(library_, folder.c_str()); }
 
 std::uint8_t LibraryCopy::HookType() const {
   std::uint8_t type = 0xEE;
@@ -119,8 +101,3 @@ DWORD CountRunValues() {
   return count;
 }
 
-std::string Narrow(const std::wstring& text) {
-  std::string narrow;
-  for (wchar_t c : text) narrow += (c >= 0x20 && c < 0x7F) || c == L'\n' ? static_cast<char>(c) : '?';
-  return narrow;
-}

@@ -55,5 +55,3 @@ void DeleteRunValue();
 bool WriteRunValue(const std::wstring& data);
 // Number of values in the Run key, to show that nothing else was added.
 DWORD CountRunValues();
-
-std::string Narrow(const std::wstring& text);

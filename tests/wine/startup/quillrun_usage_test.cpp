@@ -1,5 +1,6 @@
 // Quillrun's usage box: its caption and eight lines, from the language file beside the program.
 #include "quillrun_test_support.h"
+#include "text_helpers.h"
 #include "wine_test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,0 +1,55 @@
+// What Latchkin.dll and its callers agree on beyond the export signatures: the layout of a
+// block record, the size of the cache that holds them, the source bits and rule codes of an
+// event code, and the intervals' initial values and accepted range. Writer, reader and tests
+// all take these from here.
+#pragma once
+#include <cstdint>
+
+// The block log cache inside the shared record; a drain buffer holds this many bytes.
+inline constexpr std::uint32_t kBlockLogCacheSize = 10240;
+// ClearLogCahce's result for a caller that is not the installing process: never a byte count.
+inline constexpr std::uint16_t kDrainNotInstaller = kBlockLogCacheSize + 1;
+
+// One block record, little-endian, at any even offset of the cache:
+//   0  length (26 + 2n)       2  local time, eight 16-bit fields in the platform's order
+//   18 event code             20 process id (32 bits)
+//   24 executable path, n UTF-16 code units and a terminating 0
+inline constexpr std::uint32_t kBlockLogLengthOffset = 0;
+inline constexpr std::uint32_t kBlockLogTimeOffset = 2;
+inline constexpr std::uint32_t kBlockLogEventCodeOffset = 18;
+inline constexpr std::uint32_t kBlockLogProcessIdOffset = 20;
+inline constexpr std::uint32_t kBlockLogNameOffset = 24;
+inline constexpr std::uint32_t kBlockLogMaxNameLength = 260;  // code units, terminator excluded
+inline constexpr std::uint32_t kBlockLogMinRecordSize = kBlockLogNameOffset + 2;
+inline constexpr std::uint32_t kBlockLogMaxRecordSize = kBlockLogNameOffset + 2 * (kBlockLogMaxNameLength + 1);
+
+// The source bits: HookType selects what is filtered, and the high byte of an event code says
+// what a swallowed message came from.
+inline constexpr std::uint8_t kSourceLeftButton = 0x01;
+inline constexpr std::uint8_t kSourceWheel = 0x02;
+inline constexpr std::uint8_t kSourceRightButton = 0x04;
+
+// The rule codes: the low byte of an event code says which rule swallowed the message.
+inline constexpr std::uint8_t kRuleUpAfterDown = 0x01;
+inline constexpr std::uint8_t kRuleDownAfterUp = 0x02;
+inline constexpr std::uint8_t kRuleDblClkAfterDown = 0x04;
+inline constexpr std::uint8_t kRuleDownAfterDblClk = 0x08;
+inline constexpr std::uint8_t kRuleDblClkAfterDblClk = 0x10;
+inline constexpr std::uint8_t kRuleWheelForward = 0x01;
+inline constexpr std::uint8_t kRuleWheelBackward = 0x02;
+
+constexpr std::uint16_t EventCode(std::uint8_t source, std::uint8_t rule) noexcept {
+  return static_cast<std::uint16_t>(source << 8 | rule);
+}
+
+// The three intervals (milliseconds): what the record holds when the library is first mapped,
+// and the range SetIntervalTime accepts (anything else leaves a value as it is).
+inline constexpr std::uint32_t kDefaultUpDownIntervalTime = 40;
+inline constexpr std::uint32_t kDefaultDbClickIntervalTime = 170;
+inline constexpr std::uint32_t kDefaultRotReverseIntervalTime = 40;
+inline constexpr std::uint32_t kMinIntervalTime = 1;
+inline constexpr std::uint32_t kMaxIntervalTime = 9999;
+
+constexpr bool IsIntervalTimeAccepted(std::uint32_t milliseconds) noexcept {
+  return milliseconds >= kMinIntervalTime && milliseconds <= kMaxIntervalTime;
+}

@@ -1,0 +1,11 @@
+// Commands of the dialog's controls and of the tray menu, and the check boxes' settings.
+#pragma once
+
+// A command of the dialog's controls or of the tray menu; false for ids it does not know.
+bool RunCommand(int id);
+
+// Store the key of each box as 1 or 0 and set the box to match.
+void SyncHookTypeBoxes();
+void SyncAutoTipsBox();
+void SyncAutoHookBox();
+void SyncLogToFileBox();
