@@ -125,15 +125,8 @@ class LogFileFaults : public LatchkinTest {
     section_ = FindSharedSection(module_);
     ASSERT_NE(section_.record, nullptr);
     ASSERT_TRUE(SetCurrentDirectoryW(folder_.c_str()));
-    ASSERT_EQ(hook_.InstallHook(1), 1);  // this process's own messages are judged too
-    hook_.SetHookType(0x07);
-    hook_.SetIntervalTime(9999, 9999, 9999);
-    hook_.SetLogState(1);
-    library_ = hook_;  // the exports as the programs bind them
-    LogWriter.Library = &library_;
-    LogWriter.SizeBound = 1024;
-    PollLogWriter();
-    ASSERT_NE(LogWriter.LogWriterThread.load(), nullptr);
+    ASSERT_TRUE(InstallLoggingHook(hook_, 1));  // this process's own messages are judged too
+    ASSERT_TRUE(StartRealLogWriter(hook_, 1024));
   }
   void TearDown() override {
     EXPECT_TRUE(StopLogWriter(15000));
@@ -173,7 +166,6 @@ class LogFileFaults : public LatchkinTest {
   }
 
   SharedSection section_;
-  HookLibrary library_;
 };
 
 // A program that holds the file open without sharing until released.

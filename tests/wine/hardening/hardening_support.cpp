@@ -2,7 +2,8 @@
 #include "hardening_support.h"
 
 #include <cstring>
-#include <type_traits>
+
+#include "log_writer.h"
 
 namespace {
 
@@ -98,6 +99,21 @@ std::vector<std::string> ModuleBytes::Changed() const {
     }
   }
   return changed;
+}
+
+bool InstallLoggingHook(const HookLibrary& library, std::uint8_t filterOwnProcess) {
+  if (library.InstallHook(filterOwnProcess) != 1) return false;
+  library.SetHookType(kSourceLeftButton | kSourceWheel | kSourceRightButton);
+  library.SetIntervalTime(kMaxIntervalTime, kMaxIntervalTime, kMaxIntervalTime);
+  library.SetLogState(1);
+  return true;
+}
+
+bool StartRealLogWriter(const HookLibrary& library, std::uint32_t sizeBound) {
+  LogWriter.Library = &library;
+  LogWriter.SizeBound = sizeBound;
+  PollLogWriter();
+  return LogWriter.LogWriterThread.load() != nullptr;
 }
 
 HookLibrary LoadLibraryCopy(const std::wstring& folder) {

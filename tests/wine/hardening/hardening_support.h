@@ -40,6 +40,14 @@ class ModuleBytes {
   std::vector<Region> regions_;
 };
 
+// Installs the hook from this process (filterOwnProcess as InstallHook takes it), filtering
+// every source with the longest intervals (kMaxIntervalTime) and logging on; true when installed.
+bool InstallLoggingHook(const HookLibrary& library, std::uint8_t filterOwnProcess);
+
+// Hands the library (the fixture's, bound as the programs bind it) to the real log writer with
+// this size bound and lets the writer start; true once its thread runs.
+bool StartRealLogWriter(const HookLibrary& library, std::uint32_t sizeBound);
+
 // Loads the Latchkin.dll of a folder (the panel's or a peer's own copy: the shared record belongs
 // to the file) with the programs' own loader; Module stays null when it did not load. Release it
 // with UnloadHookLibrary.

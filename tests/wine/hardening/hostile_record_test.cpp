@@ -247,15 +247,8 @@ TEST_F(HostileRecord, EveryExportAndTheHookedTargetKeepRunning) {
 // record after each one is logged as ever.
 TEST_F(HostileRecord, TheWriterTurnsAHostileCacheIntoWholeLinesOnly) {
   ASSERT_TRUE(SetCurrentDirectoryW(folder_.c_str()));
-  ASSERT_EQ(hook_.InstallHook(1), 1);  // this process's own messages are judged too
-  hook_.SetHookType(0x07);
-  hook_.SetIntervalTime(9999, 9999, 9999);
-  hook_.SetLogState(1);
-  HookLibrary library = hook_;
-  LogWriter.Library = &library;
-  LogWriter.SizeBound = 5120;
-  PollLogWriter();
-  ASSERT_NE(LogWriter.LogWriterThread.load(), nullptr);
+  ASSERT_TRUE(InstallLoggingHook(hook_, 1));  // this process's own messages are judged too
+  ASSERT_TRUE(StartRealLogWriter(hook_, 5120));
   const std::wstring log = folder_ + kLogFileName;
   ASSERT_TRUE(WaitUntil([&] { return ReadLog(log).byteOrderMark; }, 15000)) << "the first pass made no file";
 

@@ -10,14 +10,13 @@
 #include "log_writer.h"
 #include "text_helpers.h"
 
-// The intervals are long (9999 ms) so that which messages are swallowed does not depend on the
+// The intervals are long (9999 ms, InstallLoggingHook) so that which messages are swallowed does not depend on the
 // machine's speed: a release after its button's accepted press, and a backward notch after an
 // accepted forward one, are always swallowed; a press (no release was ever accepted) and a
 // forward notch always pass. Left and right clicks alternate, so no press becomes a double click.
 
 namespace {
 
-constexpr std::uint32_t kInterval = 9999;
 constexpr std::size_t kBlock = 40;            // events injected at once into one target
 constexpr std::size_t kCalmBlocks = 250;      // 10 000 events, one swallowed in each block
 constexpr std::size_t kFloodBlocks = 250;     // 10 000 events, half of them swallowed
@@ -116,15 +115,8 @@ class Stress : public LatchkinTest {
     ASSERT_TRUE(targets_[0].Start(80, 200));
     ASSERT_TRUE(targets_[1].Start(700, 200));
     ASSERT_TRUE(SetCurrentDirectoryW(folder_.c_str()));
-    ASSERT_EQ(hook_.InstallHook(0), 1);
-    hook_.SetHookType(0x07);
-    hook_.SetIntervalTime(kInterval, kInterval, kInterval);
-    hook_.SetLogState(1);
-    library_ = hook_;  // the exports as the programs bind them
-    LogWriter.Library = &library_;
-    LogWriter.SizeBound = 5120;  // the flood's lines stay far below 5 MiB: no deletion
-    PollLogWriter();
-    ASSERT_NE(LogWriter.LogWriterThread.load(), nullptr);
+    ASSERT_TRUE(InstallLoggingHook(hook_, 0));
+    ASSERT_TRUE(StartRealLogWriter(hook_, 5120));  // the flood's lines stay far below 5 MiB: no deletion
   }
   void TearDown() override {
     EXPECT_TRUE(StopLogWriter(15000));
@@ -186,7 +178,6 @@ class Stress : public LatchkinTest {
   SharedSection section_;
   MouseTarget targets_[2];
   Tally tallies_[2];
-  HookLibrary library_;
 };
 
 TEST_F(Stress, TwentyThousandEventsIntoTwoTargetsWhileTheWriterDrains) {
