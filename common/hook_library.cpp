@@ -15,9 +15,9 @@ bool Bind(HMODULE module, const char* name, Fn& entry) {
 }
 
 void ClearEntryPoints(HookLibrary& library) {
-  HMODULE module = library.Module;
+  UniqueModule module = std::move(library.Module);
   library = HookLibrary{};
-  library.Module = module;
+  library.Module = std::move(module);
 }
 
 }  // namespace
@@ -36,10 +36,10 @@ bool LoadHookLibraryFrom(HookLibrary& library, const wchar_t* folder) {
   if (folderLength + lstrlenW(kHookLibraryFileName) + 1 > kLibraryPathCapacity) return false;
   lstrcpyW(path, folder);
   lstrcpyW(path + folderLength, kHookLibraryFileName);
-  library.Module = LoadLibraryW(path);
+  library.Module.reset(LoadLibraryW(path));
   if (!library.Module) return false;
 
-  HMODULE m = library.Module;
+  HMODULE m = library.Module.get();
   // Bound in the product's fixed order; the first missing export ends the binding.
   bool bound = Bind(m, "IsSelf", library.IsSelf) && Bind(m, "QueryHookState", library.QueryHookState) &&
                Bind(m, "InstallHook", library.InstallHook) && Bind(m, "UninstallHook", library.UninstallHook) &&
@@ -54,7 +54,4 @@ bool LoadHookLibraryFrom(HookLibrary& library, const wchar_t* folder) {
   return bound;
 }
 
-void UnloadHookLibrary(HookLibrary& library) {
-  if (library.Module) FreeLibrary(library.Module);
-  library = HookLibrary{};
-}
+void UnloadHookLibrary(HookLibrary& library) { library = HookLibrary{}; }

@@ -2,9 +2,10 @@
 // by name, in a fixed order. Neither program links against the library at build time.
 #pragma once
 #include "../hook/latchkin_api.h"
+#include "unique_handle.h"
 
 struct HookLibrary {
-  HMODULE Module = nullptr;
+  UniqueModule Module;  // a program that must keep the library past its end releases it
   IsSelfFn IsSelf = nullptr;
   QueryHookStateFn QueryHookState = nullptr;
   InstallHookFn InstallHook = nullptr;

@@ -76,12 +76,17 @@ int RunPanel(HINSTANCE instance, int showCommand) {
 
 }  // namespace
 
+// A log writer that did not stop may still call into the library while the process ends, so a
+// library FinishPanel could not unload is left for the process's end to release.
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+  int exitCode = 0;
   try {
-    return RunPanel(instance, showCommand);
+    exitCode = RunPanel(instance, showCommand);
   } catch (...) {
-    return 0;  // a failed start shows nothing and reports nothing
+    exitCode = 0;  // a failed start shows nothing and reports nothing
   }
+  Panel.Library.Module.release();
+  return exitCode;
 }
 
 void ExitPanel() {

@@ -51,10 +51,15 @@ int Run() {
 }  // namespace
 
 // Every outcome is silent apart from the usage box, a failure included: exit code 0 on every path.
+// The library is never unloaded here: the hook is gone or was never ours, and the process's end
+// releases it.
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  int exitCode = 0;
   try {
-    return Run();
+    exitCode = Run();
   } catch (...) {
-    return 0;
+    exitCode = 0;
   }
+  Runner.Library.Module.release();
+  return exitCode;
 }

@@ -32,7 +32,7 @@ class FolderLibrary {
   FolderLibrary(const FolderLibrary&) = delete;
   FolderLibrary& operator=(const FolderLibrary&) = delete;
 
-  bool Loaded() const { return library_.Module != nullptr; }
+  bool Loaded() const { return static_cast<bool>(library_.Module); }
   bool HookInstalled() const;
   bool Install();     // from the test process, as another program would
   bool Uninstall();
