@@ -1,5 +1,5 @@
 // The about box: six lines (product, maker, version, release date, language) in a message box
-// on a thread of its own; at most one is open.
+// with the product's icon, on a thread of its own; at most one is open.
 #include "about_box.h"
 
 #include <windows.h>
@@ -8,6 +8,7 @@
 #include "language.h"
 #include "panel_state.h"
 #include "product_version.h"
+#include "resource.h"
 #include "unique_handle.h"
 #include "utf16.h"
 
@@ -41,7 +42,17 @@ DWORD WINAPI ShowAboutBox(void*) {
   wchar_t caption[kShortTextCapacity];
   GetLangText(caption, L"TEXT_ABOUT", kShortTextCapacity);
 
-  MessageBoxW(Panel.Dialog, about, caption, MB_OK | MB_ICONINFORMATION);
+  // The product's own icon, which the box loads at the large size for the system's DPI (32 to
+  // 64 pixels between 100 % and 200 %), where a stock information sign used to stand.
+  MSGBOXPARAMSW box = {};
+  box.cbSize = sizeof box;
+  box.hwndOwner = Panel.Dialog;
+  box.hInstance = Panel.Instance;
+  box.lpszText = about;
+  box.lpszCaption = caption;
+  box.dwStyle = MB_OK | MB_USERICON;
+  box.lpszIcon = MAKEINTRESOURCEW(IDI_QUILLON);
+  MessageBoxIndirectW(&box);
   Panel.AboutOpen = false;
   return 0;
 }

@@ -4,6 +4,7 @@
 #include "configuration.h"
 #include "core/panel_texts.h"
 #include "core/text_builder.h"
+#include "display_dpi.h"
 #include "edit_enter_filter.h"
 #include "interval_rows.h"
 #include "language.h"
@@ -18,13 +19,6 @@
 #include "utf16.h"
 
 namespace {
-
-// Each size loaded on its own, so the caption and the task bar get a drawn image, not a
-// scaled one.
-void SetDialogIcons(HWND dialog) {
-  SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(PanelIcon(Panel.Instance, false)));
-  SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(PanelIcon(Panel.Instance, true)));
-}
 
 bool FetchControls(HWND dialog) {
   for (int i = 0; i < kControlCount; ++i) {
@@ -74,7 +68,9 @@ void SetInfoText() {
 
 bool InitMainDialog(HWND dialog) {
   Panel.Dialog = dialog;
-  SetDialogIcons(dialog);
+  // Each size loaded on its own for the dialog's DPI, so the caption and the task bar get a
+  // drawn image, not a scaled one.
+  SetPanelWindowIcons(Panel.Instance, dialog, WindowDpi(dialog));
   if (!FetchControls(dialog)) {
     DestroyWindow(dialog);
     Panel.Dialog = nullptr;

@@ -9,6 +9,7 @@
 #include "dialog_setup.h"
 #include "interval_rows.h"
 #include "main.h"
+#include "panel_icons.h"
 #include "panel_state.h"
 #include "resource.h"
 #include "tray_icon.h"
@@ -56,6 +57,19 @@ INT_PTR OnLeftButtonDown(HWND dialog, LPARAM lParam) {
   return TRUE;
 }
 
+// Moved to a monitor of another DPI (per-monitor awareness, Windows 8.1 on). From Windows 10
+// 1703 on the dialog manager rescales the dialog's font and controls itself once the procedure
+// lets the message through; the panel gives its icons for the new DPI and takes the size and
+// place Windows suggests.
+INT_PTR OnDpiChanged(HWND dialog, WPARAM wParam, LPARAM lParam) {
+  SetPanelWindowIcons(Panel.Instance, dialog, HIWORD(wParam));
+  if (const auto* suggested = reinterpret_cast<const RECT*>(lParam)) {
+    SetWindowPos(dialog, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  return FALSE;
+}
+
 // An interval edit's Enter: press that row's Set button. False for other messages.
 bool OnApplyInterval(UINT message) {
   for (const IntervalRow& row : kIntervalRows) {
@@ -83,6 +97,7 @@ INT_PTR Dispatch(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN: return OnControlColor();
     case WM_LBUTTONDOWN: return OnLeftButtonDown(dialog, lParam);
+    case WM_DPICHANGED: return OnDpiChanged(dialog, wParam, lParam);
     case MSG_TRAY_NOTIFY: return OnTrayNotify(static_cast<UINT>(lParam)) ? TRUE : FALSE;
     default: return FALSE;
   }

@@ -1,19 +1,74 @@
-// Icon 128 loaded once per size (see panel_icons.h).
+// Icon 128 loaded once per pixel size (see panel_icons.h).
 #include "panel_icons.h"
 
+#include "display_dpi.h"
 #include "resource.h"
 
-// Not LR_SHARED: the shared cache may hand back whichever size was loaded first, and sizes
-// other than the standard ones must not be shared. Each size is loaded once and kept for the
-// life of the process, like a shared icon.
-HICON PanelIcon(HINSTANCE instance, bool large) {
-  static HICON small = nullptr;
-  static HICON big = nullptr;
-  HICON& icon = large ? big : small;
-  if (!icon) {
-    icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_QUILLON), IMAGE_ICON,
-                                         GetSystemMetrics(large ? SM_CXICON : SM_CXSMICON),
-                                         GetSystemMetrics(large ? SM_CYICON : SM_CYSMICON), 0));
+namespace {
+
+// Sizes seen in one session: two per DPI of the monitors the dialog visits, and the system's.
+constexpr int kCachedSizes = 12;
+struct LoadedIcon {
+  int pixels;
+  HICON icon;
+};
+LoadedIcon Loaded[kCachedSizes] = {};
+
+// comctl32 6 (Windows Vista on) picks the nearest larger image and scales it down: a 28-pixel
+// icon at 175 % comes from the 32-pixel drawing instead of a blurred 24.
+HICON LoadAtSize(HINSTANCE instance, int pixels) {
+  using LoadIconWithScaleDownFn = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
+  static const auto loadScaledDown = [] {
+    HMODULE controls = GetModuleHandleW(L"comctl32.dll");
+    return controls ? reinterpret_cast<LoadIconWithScaleDownFn>(
+                          reinterpret_cast<void*>(GetProcAddress(controls, "LoadIconWithScaleDown")))
+                    : nullptr;
+  }();
+  HICON icon = nullptr;
+  if (loadScaledDown && SUCCEEDED(loadScaledDown(instance, MAKEINTRESOURCEW(IDI_QUILLON), pixels, pixels, &icon))) {
+    return icon;
+  }
+  return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_QUILLON), IMAGE_ICON, pixels, pixels, 0));
+}
+
+// Not LR_SHARED: the shared cache may hand back whichever size was loaded first. Each size is
+// loaded once and kept for the life of the process, like a shared icon.
+HICON IconOfSize(HINSTANCE instance, int pixels) {
+  for (LoadedIcon& slot : Loaded) {
+    if (slot.icon && slot.pixels == pixels) return slot.icon;
+  }
+  HICON icon = LoadAtSize(instance, pixels);
+  if (!icon) return nullptr;
+  for (LoadedIcon& slot : Loaded) {
+    if (!slot.icon) {
+      slot = {pixels, icon};
+      return icon;
+    }
+  }
+  // A full table (monitors of many DPIs): an old window size goes, never the notification
+  // icon's, whose handle the record keeps for every later add. The window that showed the old
+  // size is being given its new icons.
+  const int kept[] = {GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CXICON)};
+  for (LoadedIcon& slot : Loaded) {
+    if (slot.pixels == kept[0] || slot.pixels == kept[1]) continue;
+    DestroyIcon(slot.icon);
+    slot = {pixels, icon};
+    return icon;
   }
   return icon;
+}
+
+}  // namespace
+
+HICON PanelIcon(HINSTANCE instance, bool large) {
+  return IconOfSize(instance, GetSystemMetrics(large ? SM_CXICON : SM_CXSMICON));
+}
+
+HICON PanelIconForDpi(HINSTANCE instance, bool large, UINT dpi) {
+  return IconOfSize(instance, MetricForDpi(large ? SM_CXICON : SM_CXSMICON, dpi));
+}
+
+void SetPanelWindowIcons(HINSTANCE instance, HWND window, UINT dpi) {
+  SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(PanelIconForDpi(instance, false, dpi)));
+  SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(PanelIconForDpi(instance, true, dpi)));
 }

@@ -1,6 +1,13 @@
-// The panel's icon 128 at the two sizes the system draws it: the caption and notification
-// area (small) and the task bar and task switcher (large).
+// The panel's icon 128 at the sizes the system draws it: small (caption, notification area) and
+// large (task bar, task switcher, balloons), for the DPI of the window that shows it. The icon
+// file holds drawn images from 16 to 64 pixels and 256; sizes in between are scaled down from the
+// next larger image, never up.
 #pragma once
 #include <windows.h>
 
+// At the system DPI: the notification area and its balloons, which the shell draws at it.
 HICON PanelIcon(HINSTANCE instance, bool large);
+// At the DPI of a window on some monitor.
+HICON PanelIconForDpi(HINSTANCE instance, bool large, UINT dpi);
+// The window's small and big icons (WM_SETICON) for its DPI: at creation and on WM_DPICHANGED.
+void SetPanelWindowIcons(HINSTANCE instance, HWND window, UINT dpi);

@@ -27,9 +27,10 @@ start)
   stop_session
   rm -rf "$state/prefix"
   mkdir -p "$state"
-  # Let Xvfb pick a free display and tell us which, so parallel builds never collide.
+  # Let Xvfb pick a free display and tell us which, so parallel builds never collide. The
+  # screen holds the panel's dialog whole at 200 % scaling.
   rm -f "$state/display"
-  setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
+  setsid Xvfb -displayfd 3 -screen 0 1920x1200x24 -nolisten tcp \
       3>"$state/display" </dev/null >"$state/xvfb.log" 2>&1 &
   echo $! >"$state/xvfb.pid"
   for _ in $(seq 100); do [ -s "$state/display" ] && break; sleep 0.1; done
@@ -44,6 +45,15 @@ ENV
   # shellcheck disable=SC1091
   source "$state/env"
   "$WINE" wineboot -i </dev/null >"$state/wineboot.log" 2>&1
+  # Wine finds the Debian fonts through fontconfig, but its dialog font (Tahoma) falls back for
+  # Chinese and Japanese only to the Windows fonts its font links name, none of which is here.
+  # Windows links its UI fonts to its own CJK fonts; the bench links them to WenQuanYi Micro Hei
+  # (fonts-wqy-microhei), so those languages are drawn and measured with real glyphs.
+  for face in "Tahoma" "MS Shell Dlg" "Microsoft Sans Serif"; do
+    "$WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+        /v "$face" /t REG_MULTI_SZ /d "wqy-microhei.ttc,WenQuanYi Micro Hei" /f \
+        </dev/null >>"$state/wineboot.log" 2>&1
+  done
   # Keep one wineserver alive for the whole run; tests start and end processes quickly.
   "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
   echo "Wine prefix $WINEPREFIX on display $DISPLAY"

@@ -1,10 +1,11 @@
 // menu_probe.dll: a WH_CALLWNDPROC hook procedure that the panel tests install on the panel's
 // UI thread. When the test sends the registered probe message to an open popup menu window,
 // the hook reads that menu from inside the panel's process and writes its items to a named
-// mapping. Wine: menus are per-process objects there, so GetMenuItemCount and its kin fail on
+// mapping; the dialog probe message does the same for the main dialog (dialog_probe.cpp). Wine: menus are per-process objects there, so GetMenuItemCount and its kin fail on
 // another process's menu handle (Windows allows it); reading in-process works on both.
 #include <windows.h>
 
+#include "dialog_probe.h"
 #include "menu_probe.h"
 
 namespace {
@@ -25,8 +26,10 @@ void ReadMenuInto(HWND menuWindow, MenuProbeResult& result) {
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK MenuProbeProc(int code, WPARAM wParam, LPARAM lParam) {
   static const UINT probeMessage = RegisterWindowMessageW(kMenuProbeMessage);
+  static const UINT dialogProbeMessage = RegisterWindowMessageW(kDialogProbeMessage);
   if (code == HC_ACTION) {
     const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (call->message == dialogProbeMessage) AnswerDialogProbe(call->hwnd);
     if (call->message == probeMessage) {
       HANDLE mapping = OpenFileMappingW(FILE_MAP_WRITE, FALSE, kMenuProbeMapping);
       if (mapping) {

@@ -1,12 +1,17 @@
-// The dialog in every language of the shipped language file: each caption fits its control
-// (measured with the dialog's font), and a picture of the dialog is saved for people to look at
-// (BMP beside the test's pictures folder; the build turns them into PNG).
+// The dialog in every language of the shipped language file at 100 %, 150 % and 200 % scaling
+// (96, 144 and 192 DPI, which Wine takes from HKCU\Control Panel\Desktop\LogPixels when a
+// program starts): the panel draws at that DPI, its controls keep the template's layout, each
+// caption fits its control (measured inside the panel's process with the control's own font),
+// and its icons are loaded at the sizes the DPI asks for. A picture of the dialog is saved per
+// language and DPI (BMP beside the test's pictures folder; the build turns them into PNG).
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <string>
 
+#include "dialog_probe.h"
 #include "panel_test_support.h"
 #include "resource.h"
 
@@ -92,71 +97,193 @@ class OwnFrameForThePanel {
   HKEY key_ = nullptr;
 };
 
-// Room a caption needs inside its control: check boxes give part of their width to the box,
-// push buttons and group boxes to their frame.
-int CaptionRoom(HWND control, int id) {
-  RECT box = {};
-  GetClientRect(control, &box);
-  const int width = box.right - box.left;
-  switch (id) {
+// The display's DPI for the programs started while this object lives; the previous value (or
+// its absence) comes back afterwards, so later tests on the same Wine prefix see 96 again.
+class DisplayDpi {
+ public:
+  explicit DisplayDpi(DWORD dpi) {
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                        nullptr, &key_, nullptr) != ERROR_SUCCESS) {
+      key_ = nullptr;
+      return;
+    }
+    DWORD size = sizeof previous_;
+    hadValue_ = RegQueryValueExW(key_, kValue, nullptr, nullptr, reinterpret_cast<BYTE*>(&previous_), &size) ==
+                ERROR_SUCCESS;
+    set_ = RegSetValueExW(key_, kValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi) == ERROR_SUCCESS;
+  }
+  ~DisplayDpi() {
+    if (!key_) return;
+    if (hadValue_) {
+      RegSetValueExW(key_, kValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&previous_), sizeof previous_);
+    } else {
+      RegDeleteValueW(key_, kValue);
+    }
+    RegCloseKey(key_);
+  }
+  bool Set() const { return set_; }
+
+ private:
+  static constexpr wchar_t kValue[] = L"LogPixels";
+  HKEY key_ = nullptr;
+  DWORD previous_ = 0;
+  bool hadValue_ = false;
+  bool set_ = false;
+};
+
+// Scaling steps: the DPI, the suffix of its pictures, and the icon sizes Windows asks for there
+// (SM_CXSMICON and SM_CXICON at that DPI).
+struct Scaling {
+  UINT dpi;
+  const wchar_t* pictureSuffix;
+  int smallIcon;
+  int bigIcon;
+};
+constexpr Scaling kScalings[] = {{96, L"", 16, 32}, {144, L"-150", 24, 48}, {192, L"-200", 32, 64}};
+
+const int kCaptioned[] = {IDC_HOOKTYPE_GROUP, IDC_PARAM_GROUP,   IDC_MISC_GROUP,      IDC_LBUTTON,
+                          IDC_RBUTTON,        IDC_WHEEL,         IDC_AUTOTIPS,        IDC_AUTOHOOK,
+                          IDC_LOGTOFILE,      IDC_UPDOWN_LABEL,  IDC_DBCLICK_LABEL,   IDC_ROTREVERSE_LABEL,
+                          IDC_UPDOWN_SET,     IDC_ACTION,        IDC_EXIT};
+
+// Room a caption has inside its control at the dialog's DPI: check boxes give part of their
+// width to the box, push buttons and group boxes to their frame.
+int CaptionRoom(const DialogProbeControl& control, const DialogProbeResult& dialog) {
+  const int width = control.rect.right - control.rect.left;
+  const int dpi = static_cast<int>(dialog.dpi ? dialog.dpi : 96);
+  switch (control.id) {
     case IDC_LBUTTON: case IDC_RBUTTON: case IDC_WHEEL:
     case IDC_AUTOTIPS: case IDC_AUTOHOOK: case IDC_LOGTOFILE:
-      return width - GetSystemMetrics(SM_CXMENUCHECK) - 6;
-    case IDC_HOOKTYPE_GROUP: case IDC_PARAM_GROUP: case IDC_MISC_GROUP: return width - 16;
+      return width - dialog.checkBoxWidth - MulDiv(6, dpi, 96);
+    case IDC_HOOKTYPE_GROUP: case IDC_PARAM_GROUP: case IDC_MISC_GROUP: return width - MulDiv(16, dpi, 96);
     case IDC_UPDOWN_LABEL: case IDC_DBCLICK_LABEL: case IDC_ROTREVERSE_LABEL: return width;
-    default: return width - 8;
+    default: return width - MulDiv(8, dpi, 96);
   }
 }
 
-TEST(PanelLayout, EveryLanguageFitsItsControls) {
+const DialogProbeControl* FindControl(const DialogProbeResult& dialog, int id) {
+  for (int i = 0; i < dialog.count; ++i) {
+    if (dialog.controls[i].id == id) return &dialog.controls[i];
+  }
+  return nullptr;
+}
+
+// Each control's edges, as a share of the client area, stay where they are at 96 DPI: the
+// dialog grew through its dialog units and nothing was placed in fixed pixels. Two pixels
+// cover the rounding of dialog units.
+void ExpectSameLayout(const DialogProbeResult& reference, const DialogProbeResult& scaled) {
+  const double sx = double(scaled.client.right) / reference.client.right;
+  const double sy = double(scaled.client.bottom) / reference.client.bottom;
+  ASSERT_EQ(scaled.count, reference.count);
+  for (int i = 0; i < reference.count; ++i) {
+    const RECT& at96 = reference.controls[i].rect;
+    const DialogProbeControl* control = FindControl(scaled, reference.controls[i].id);
+    ASSERT_NE(control, nullptr) << "control " << reference.controls[i].id;
+    const RECT& now = control->rect;
+    SCOPED_TRACE("control " + std::to_string(control->id));
+    EXPECT_NEAR(now.left, at96.left * sx, 2.0);
+    EXPECT_NEAR(now.right, at96.right * sx, 2.0);
+    EXPECT_NEAR(now.top, at96.top * sy, 2.0);
+    EXPECT_NEAR(now.bottom, at96.bottom * sy, 2.0);
+  }
+}
+
+TEST(PanelLayout, EveryLanguageFitsAndKeepsItsLayoutAtEveryScaling) {
   const std::vector<std::wstring> sections = ShippedSections();
   ASSERT_FALSE(sections.empty()) << "no Language.cfg beside the test";
   const std::wstring pictures = PictureFolder();
   const OwnFrameForThePanel ownFrame;
-  const int captioned[] = {IDC_HOOKTYPE_GROUP, IDC_PARAM_GROUP, IDC_MISC_GROUP, IDC_LBUTTON,   IDC_RBUTTON,
-                           IDC_WHEEL,          IDC_AUTOTIPS,    IDC_AUTOHOOK,   IDC_LOGTOFILE, IDC_UPDOWN_LABEL,
-                           IDC_DBCLICK_LABEL,  IDC_ROTREVERSE_LABEL, IDC_UPDOWN_SET, IDC_ACTION, IDC_EXIT};
+  std::map<std::wstring, DialogProbeResult> at96;  // per language
 
-  for (const std::wstring& section : sections) {
-    SCOPED_TRACE(std::string(section.begin(), section.end()));
-    PanelProcess panel;
-    PanelFiles files;
-    files.languageFile = true;
-    // With the hook installed every control is enabled and the action reads "stop".
-    files.settings = L"[Main]\r\nLanguage=" + section + L"\r\n" + OptionsSection({L"AutoHook=1"});
-    // A folder per language: the previous run's library may still be mapped by hooked
-    // processes, so its folder cannot always be emptied yet.
-    const std::wstring folderName = L"layout-" + section;
-    ASSERT_TRUE(panel.Start(folderName.c_str(), files));
-    const std::wstring unit = ShippedText(section.c_str(), L"TEXT_MILLISECOND");
-    ASSERT_TRUE(panel.Eventually([&] {
-      const std::wstring label = panel.Text(IDC_UPDOWN_LABEL);
-      return label.size() > unit.size() && label.compare(label.size() - unit.size(), unit.size(), unit) == 0 &&
-             panel.Text(IDC_ACTION) == ShippedText(section.c_str(), L"TEXT_UNHOOK");
-    })) << "the first refresh tick never came";
+  for (const Scaling& scaling : kScalings) {
+    SCOPED_TRACE(std::to_string(scaling.dpi) + " DPI");
+    const DisplayDpi display(scaling.dpi);
+    ASSERT_TRUE(display.Set());
+    for (const std::wstring& section : sections) {
+      SCOPED_TRACE(std::string(section.begin(), section.end()));
+      PanelProcess panel;
+      PanelFiles files;
+      files.languageFile = true;
+      // With the hook installed every control is enabled and the action reads "stop".
+      files.settings = L"[Main]\r\nLanguage=" + section + L"\r\n" + OptionsSection({L"AutoHook=1"});
+      // A folder per language and DPI: the previous run's library may still be mapped by hooked
+      // processes, so its folder cannot always be emptied yet.
+      const std::wstring folderName = L"layout-" + section + L"-" + std::to_wstring(scaling.dpi);
+      ASSERT_TRUE(panel.Start(folderName.c_str(), files));
+      const std::wstring unit = ShippedText(section.c_str(), L"TEXT_MILLISECOND");
+      ASSERT_TRUE(panel.Eventually([&] {
+        const std::wstring label = panel.Text(IDC_UPDOWN_LABEL);
+        return label.size() > unit.size() && label.compare(label.size() - unit.size(), unit.size(), unit) == 0 &&
+               panel.Text(IDC_ACTION) == ShippedText(section.c_str(), L"TEXT_UNHOOK");
+      })) << "the first refresh tick never came";
 
-    // The dialog's font at this display's resolution: "MS Shell Dlg", 9 points.
-    HDC screen = GetDC(nullptr);
-    HFONT font = CreateFontW(-MulDiv(9, GetDeviceCaps(screen, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
-                             FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, L"MS Shell Dlg");
-    HGDIOBJ old = SelectObject(screen, font);
-    for (int id : captioned) {
-      const std::wstring text = panel.Text(id);
-      SIZE extent = {};
-      GetTextExtentPoint32W(screen, text.c_str(), static_cast<int>(text.size()), &extent);
-      EXPECT_LE(extent.cx, CaptionRoom(panel.Item(id), id)) << "control " << id << " cuts its caption";
+      DialogProbeResult dialog = {};
+      ASSERT_TRUE(ReadDialog(panel.Dialog(), dialog)) << "the probe did not answer";
+      EXPECT_EQ(dialog.dpi, scaling.dpi);
+      // Wine: every window is drawn at the display's DPI and reads as per-monitor aware, whatever
+      // its program declares; program_manifests checks the declaration Windows goes by.
+      EXPECT_EQ(dialog.awareness, 2) << "the dialog is not per-monitor DPI aware";
+      EXPECT_EQ(dialog.smallIcon, scaling.smallIcon);
+      EXPECT_EQ(dialog.bigIcon, scaling.bigIcon);
+      for (int id : kCaptioned) {
+        const DialogProbeControl* control = FindControl(dialog, id);
+        ASSERT_NE(control, nullptr) << "control " << id;
+        EXPECT_GT(control->textExtent.cx, 0) << "control " << id << " shows no text";
+        EXPECT_LE(control->textExtent.cx, CaptionRoom(*control, dialog)) << "control " << id << " cuts its caption";
+        EXPECT_LE(control->textExtent.cy, control->rect.bottom - control->rect.top)
+            << "control " << id << " cuts its caption's height";
+      }
+      if (scaling.dpi == 96) {
+        at96[section] = dialog;
+      } else if (at96.count(section)) {
+        // The dialog grew with the DPI, through the dialog font (within a tenth: font sizes
+        // come in whole pixels)...
+        const double expected = scaling.dpi / 96.0;
+        EXPECT_NEAR(double(dialog.client.right) / at96[section].client.right, expected, expected / 10);
+        EXPECT_NEAR(double(dialog.client.bottom) / at96[section].client.bottom, expected, expected / 10);
+        // ...and kept its layout.
+        ExpectSameLayout(at96[section], dialog);
+      }
+
+      if (!pictures.empty()) {
+        std::wstring name = section;
+        for (wchar_t& c : name) c = static_cast<wchar_t>(towlower(c));
+        EXPECT_TRUE(SaveWindowPicture(panel.Dialog(), pictures + L"panel-" + name + scaling.pictureSuffix + L".bmp"));
+      }
+      EXPECT_TRUE(panel.ExitCleanly());
     }
-    SelectObject(screen, old);
-    DeleteObject(font);
-    ReleaseDC(nullptr, screen);
-
-    if (!pictures.empty()) {
-      std::wstring name = section;
-      for (wchar_t& c : name) c = static_cast<wchar_t>(towlower(c));
-      EXPECT_TRUE(SaveWindowPicture(panel.Dialog(), pictures + L"panel-" + name + L".bmp"));
-    }
-    EXPECT_TRUE(panel.ExitCleanly());
   }
+}
+
+// Moved to a monitor of 150 %: the dialog takes the place Windows suggests and its icons are
+// reloaded for the new DPI. Wine has one DPI for all monitors and never sends the message, so the
+// probe sends it inside the panel's process as Windows would; the rescaling of the dialog's font and controls that follows on
+// Windows 10 1703 and later is the dialog manager's, which Wine does not do.
+TEST(PanelLayout, MovedToAMonitorOfAnotherDpi) {
+  PanelProcess panel;
+  PanelFiles files;
+  files.languageFile = true;
+  ASSERT_TRUE(panel.Start(L"layout-dpi-changed", files));
+  DialogProbeResult before = {};
+  ASSERT_TRUE(ReadDialog(panel.Dialog(), before));
+  ASSERT_EQ(before.dpi, 96u);
+  ASSERT_EQ(before.smallIcon, 16);
+
+  RECT frame = {};
+  GetWindowRect(panel.Dialog(), &frame);
+  RECT suggested = {frame.left + 10, frame.top + 20, frame.left + 10 + (frame.right - frame.left) * 3 / 2,
+                    frame.top + 20 + (frame.bottom - frame.top) * 3 / 2};
+  DialogProbeResult after = {};
+  ASSERT_TRUE(ReadDialog(panel.Dialog(), after, 144, suggested));
+  EXPECT_EQ(after.smallIcon, 24);
+  EXPECT_EQ(after.bigIcon, 48);
+  RECT now = {};
+  GetWindowRect(panel.Dialog(), &now);
+  EXPECT_EQ(now.left, suggested.left);
+  EXPECT_EQ(now.top, suggested.top);
+  EXPECT_EQ(now.right, suggested.right);
+  EXPECT_EQ(now.bottom, suggested.bottom);
+  EXPECT_TRUE(panel.ExitCleanly());
 }
 
 }  // namespace

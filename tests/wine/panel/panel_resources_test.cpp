@@ -154,21 +154,37 @@ TEST_F(ProgramResources, TrayMenuAsTabled) {
   DestroyMenu(menu);
 }
 
-TEST_F(ProgramResources, OneIconOf32By32At32Bits) {
+// Every size Windows asks for between 100 % and 200 % is drawn, not scaled: small icons 16, 20,
+// 24 and 32, large ones 32, 40, 48 and 64; 256 for Explorer. Below 256 the images are 32-bpp
+// DIBs (alpha channel, read by every Windows version); 256 is PNG-compressed.
+TEST_F(ProgramResources, IconDrawnAtEverySizeFrom100To200Percent) {
 #pragma pack(push, 2)
   struct GroupEntry { BYTE width, height, colors, reserved; WORD planes, bitCount; DWORD bytes; WORD id; };
   struct GroupHeader { WORD reserved, type, count; GroupEntry entries[1]; };
 #pragma pack(pop)
   const auto* group = reinterpret_cast<const GroupHeader*>(Resource(RT_GROUP_ICON, IDI_QUILLON));
   ASSERT_NE(group, nullptr);
-  ASSERT_EQ(group->count, 1);
-  EXPECT_EQ(group->entries[0].width, 32);
-  EXPECT_EQ(group->entries[0].height, 32);
-  EXPECT_EQ(group->entries[0].bitCount, 32);
-  const auto* image = reinterpret_cast<const BITMAPINFOHEADER*>(Resource(RT_ICON, group->entries[0].id));
-  ASSERT_NE(image, nullptr);
-  EXPECT_EQ(image->biBitCount, 32);
-  EXPECT_EQ(image->biWidth, 32);
+  const int sizes[] = {16, 20, 24, 32, 40, 48, 64, 256};
+  ASSERT_EQ(group->count, std::size(sizes));
+  for (int i = 0; i < group->count; ++i) {
+    const GroupEntry& entry = group->entries[i];
+    SCOPED_TRACE(sizes[i]);
+    EXPECT_EQ(entry.width == 0 ? 256 : entry.width, sizes[i]);  // 0 stands for 256
+    EXPECT_EQ(entry.height == 0 ? 256 : entry.height, sizes[i]);
+    EXPECT_EQ(entry.bitCount, 32);
+    DWORD bytes = 0;
+    const BYTE* image = Resource(RT_ICON, entry.id, &bytes);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(bytes, entry.bytes);
+    if (sizes[i] == 256) {
+      EXPECT_EQ(std::memcmp(image, "\x89PNG", 4), 0);
+      continue;
+    }
+    const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(image);
+    EXPECT_EQ(header->biBitCount, 32);
+    EXPECT_EQ(header->biWidth, sizes[i]);
+    EXPECT_EQ(header->biHeight, 2 * sizes[i]);  // image and mask
+  }
 }
 
 TEST_F(ProgramResources, ManifestForThisProcessor) {

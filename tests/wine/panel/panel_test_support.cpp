@@ -3,6 +3,7 @@
 
 #include <shellapi.h>
 
+#include "dialog_probe.h"
 #include "menu_probe.h"
 #include "resource.h"
 
@@ -254,38 +255,61 @@ bool PanelProcess::ExitCleanly() {
 
 // ---- Menus --------------------------------------------------------------------------------
 
+namespace {
+
+// Runs the probe library inside the process of `window`: hooks that window's thread, sends it the
+// registered probe message and lets `read` take the answer from the mapping `mappingName`, which
+// starts as `request`.
+template <typename Result, typename Read>
+void AskProbe(HWND window, const wchar_t* mappingName, const wchar_t* messageName, const Result& request, Read read) {
+  HMODULE probe = LoadLibraryW((BinDirectory() + L"menu_probe.dll").c_str());
+  auto probeProc = probe ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(probe, "MenuProbeProc")))
+                         : nullptr;
+  HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(Result), mappingName);
+  auto* result = mapping ? static_cast<Result*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0)) : nullptr;
+  const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+  HHOOK hook = (probeProc && result) ? SetWindowsHookExW(WH_CALLWNDPROC, probeProc, probe, thread) : nullptr;
+  if (hook) {
+    *result = request;
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(window, RegisterWindowMessageW(messageName), 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs,
+                        &ignored);
+    if (result->answered) read(*result);
+    UnhookWindowsHookEx(hook);
+  }
+  if (result) UnmapViewOfFile(result);
+  if (mapping) CloseHandle(mapping);
+  if (probe) FreeLibrary(probe);
+}
+
+}  // namespace
+
 // The probe library hooks the panel's UI thread, reads the menu there and answers through a
 // named mapping (see menu_probe.cpp for why the test does not read the handle itself).
 std::vector<MenuItem> ReadOpenMenu(DWORD pid, DWORD timeoutMs) {
   std::vector<MenuItem> items;
   HWND menuWindow = nullptr;
   if (!WaitUntil([&] { return (menuWindow = FindOpenMenu(pid)) != nullptr; }, timeoutMs)) return items;
-
-  HMODULE probe = LoadLibraryW((BinDirectory() + L"menu_probe.dll").c_str());
-  auto probeProc = probe ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(probe, "MenuProbeProc")))
-                         : nullptr;
-  HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(MenuProbeResult),
-                                      kMenuProbeMapping);
-  auto* result = mapping ? static_cast<MenuProbeResult*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0)) : nullptr;
-  const DWORD thread = GetWindowThreadProcessId(menuWindow, nullptr);
-  HHOOK hook = (probeProc && result) ? SetWindowsHookExW(WH_CALLWNDPROC, probeProc, probe, thread) : nullptr;
-  if (hook) {
-    ZeroMemory(result, sizeof *result);
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(menuWindow, RegisterWindowMessageW(kMenuProbeMessage), 0, 0, SMTO_ABORTIFHUNG,
-                        kMessageTimeoutMs, &ignored);
-    if (result->answered) {
-      for (int i = 0; i < result->count && i < kMenuProbeMaxItems; ++i) {
-        const MenuProbeItem& probed = result->items[i];
-        items.push_back({probed.id, probed.text, (probed.state & MF_CHECKED) != 0, (probed.state & MF_GRAYED) != 0});
-      }
+  AskProbe<MenuProbeResult>(menuWindow, kMenuProbeMapping, kMenuProbeMessage, {}, [&](const MenuProbeResult& result) {
+    for (int i = 0; i < result.count && i < kMenuProbeMaxItems; ++i) {
+      const MenuProbeItem& probed = result.items[i];
+      items.push_back({probed.id, probed.text, (probed.state & MF_CHECKED) != 0, (probed.state & MF_GRAYED) != 0});
     }
-    UnhookWindowsHookEx(hook);
-  }
-  if (result) UnmapViewOfFile(result);
-  if (mapping) CloseHandle(mapping);
-  if (probe) FreeLibrary(probe);
+  });
   return items;
+}
+
+bool ReadDialog(HWND dialog, DialogProbeResult& out, UINT announceDpi, const RECT& suggested) {
+  bool answered = false;
+  DialogProbeResult request = {};
+  request.announceDpi = announceDpi;
+  request.suggested = suggested;
+  AskProbe<DialogProbeResult>(dialog, kDialogProbeMapping, kDialogProbeMessage, request,
+                              [&](const DialogProbeResult& result) {
+                                out = result;
+                                answered = true;
+                              });
+  return answered;
 }
 
 void CloseOpenMenu(DWORD pid) {

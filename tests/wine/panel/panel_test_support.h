@@ -115,3 +115,8 @@ struct MenuItem {
 std::vector<MenuItem> ReadOpenMenu(DWORD pid, DWORD timeoutMs);
 // Closes an open popup menu of the process without choosing an item.
 void CloseOpenMenu(DWORD pid);
+
+// The main dialog as its own process sees it: DPI, icons, controls and their text extents. With
+// announceDpi, the dialog is first told (WM_DPICHANGED) it moved to a monitor of that DPI.
+struct DialogProbeResult;
+bool ReadDialog(HWND dialog, DialogProbeResult& out, UINT announceDpi = 0, const RECT& suggested = {});
