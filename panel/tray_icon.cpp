@@ -4,6 +4,7 @@
 
 #include <shellapi.h>
 
+#include "balloon_style.h"
 #include "configuration.h"
 #include "core/panel_texts.h"
 #include "language.h"
@@ -16,9 +17,7 @@ namespace {
 
 // Lets the notification area's message fade in before the UI thread goes on.
 constexpr DWORD kMinimizedBalloonPauseMs = 400;
-constexpr UINT kBalloonTimeoutMs = 1000;
-// The record up to its balloon fields, without the identifying GUID.
-static_assert(NOTIFYICONDATAW_V2_SIZE == (sizeof(void*) == 8 ? 952 : 936), "notification record size");
+constexpr UINT kBalloonTimeoutMs = 1000;  // read by Windows 2000 and XP only; later ones time it themselves
 
 // Windows: an elevated panel would never hear "TaskbarCreated" from the (unelevated) shell
 // without this. Looked up at run time: the filter exists from Windows 7 on.
@@ -41,9 +40,6 @@ void AddIconWithoutBalloon() {
 void InitTrayIcon(HINSTANCE instance, HWND dialog) {
   NOTIFYICONDATAW& data = Panel.TrayIconData;
   data = NOTIFYICONDATAW{};
-  // The record in the form with balloon fields and without the identifying GUID: what every
-  // shell from Windows 2000 on accepts. Its size differs between x86 (936) and x64.
-  data.cbSize = NOTIFYICONDATAW_V2_SIZE;
   data.hWnd = dialog;
   data.uID = TRAY_ICON_ID;
   data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO;
@@ -55,7 +51,7 @@ void InitTrayIcon(HINSTANCE instance, HWND dialog) {
   data.szInfo[0] = L'\0';
   data.uTimeout = kBalloonTimeoutMs;
   CopyToField(AsUtf16(data.szInfoTitle), sizeof data.szInfoTitle / sizeof data.szInfoTitle[0], AsUtf16(title));
-  data.dwInfoFlags = NIIF_INFO;
+  StyleBalloons(data, instance);
 
   Panel.TaskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
   if (Panel.TaskbarCreatedMessage != 0) AllowTaskbarCreated(dialog, Panel.TaskbarCreatedMessage);
@@ -64,6 +60,7 @@ void InitTrayIcon(HINSTANCE instance, HWND dialog) {
 void ShowBalloon(const wchar_t* text) {
   NOTIFYICONDATAW& data = Panel.TrayIconData;
   CopyToField(AsUtf16(data.szInfo), sizeof data.szInfo / sizeof data.szInfo[0], AsUtf16(text));
+  FitBalloonText(data);
   Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 
@@ -110,6 +107,7 @@ void ShowCountTip(bool forced) {
   // Composed straight into the balloon field, so it is cut to the field's 255 characters.
   NOTIFYICONDATAW& data = Panel.TrayIconData;
   ComposeCountBalloon(AsUtf16(data.szInfo), sizeof data.szInfo / sizeof data.szInfo[0], texts);
+  FitBalloonText(data);
   Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "language_text.h"
+#include "panel_texts.h"
 
 namespace {
 
@@ -239,6 +240,31 @@ TEST(LanguageFile, CaptionsFitTheirControls) {
     if (section.count("TEXT_TIPSTITLE")) {
       EXPECT_LE(section.at("TEXT_TIPSTITLE").size(), 63u) << "[" << name << "] TEXT_TIPSTITLE";
     }
+  }
+}
+
+// Every balloon in every language reaches the notification area whole: the count balloon at the
+// largest counts fits the record's 255 characters, and the title its 63. (A notification of
+// Windows 10 and 11 shows the title and the three count lines; the panel drops the leading line
+// feed there, so no line is lost to it.)
+TEST(LanguageFile, BalloonsAreShownWhole) {
+  for (const auto& [name, section] : Shipped().sections) {
+    SCOPED_TRACE(name);
+    const char* keys[] = {"TEXT_BLOCKEDUPDOWN", "TEXT_BLOCKEDDBCLICK", "TEXT_BLOCKEDROTREVERSE", "TEXT_COUNT",
+                          "TEXT_TIPSTITLE"};
+    bool complete = true;
+    for (const char* key : keys) complete = complete && section.count(key);
+    if (!complete) continue;  // reported by EverySectionIsCompleteAndWithinCapacity
+    const CountBalloonTexts texts{{section.at("TEXT_BLOCKEDUPDOWN").c_str(), section.at("TEXT_BLOCKEDDBCLICK").c_str(),
+                                   section.at("TEXT_BLOCKEDROTREVERSE").c_str()},
+                                  {4294967295u, 4294967295u, 4294967295u},
+                                  section.at("TEXT_COUNT").c_str()};
+    std::u16string field(kBalloonTextCapacity, u'\0');
+    std::u16string roomy(4 * kBalloonTextCapacity, u'\0');
+    const std::size_t shown = ComposeCountBalloon(field.data(), field.size(), texts);
+    const std::size_t whole = ComposeCountBalloon(roomy.data(), roomy.size(), texts);
+    EXPECT_EQ(shown, whole) << "the count balloon is cut";
+    EXPECT_LT(section.at("TEXT_TIPSTITLE").size(), kBalloonTitleCapacity) << "the balloon title is cut";
   }
 }
 
