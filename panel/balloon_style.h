@@ -2,6 +2,8 @@
 // the record's Windows Vista form, the product's own icon at the large size, quiet time
 // respected, nothing shown late, and a text that starts on the notification's first line.
 #pragma once
+#include <cstddef>
+
 #include <windows.h>
 #include <shellapi.h>
 
