@@ -57,9 +57,9 @@ INT_PTR OnLeftButtonDown(HWND dialog, LPARAM lParam) {
   return TRUE;
 }
 
-// Moved to a monitor of another DPI (per-monitor awareness, Windows 8.1 on). From Windows 10
-// 1703 on the dialog manager rescales the dialog's font and controls itself once the procedure
-// lets the message through; the panel gives its icons for the new DPI and takes the size and
+// Moved to a monitor of another DPI: sent where the panel is per-monitor aware (Windows 10 1703
+// on), whose dialog manager rescales the dialog's font and controls itself once the procedure
+// lets the message through. The panel gives its icons for the new DPI and takes the size and
 // place Windows suggests.
 INT_PTR OnDpiChanged(HWND dialog, WPARAM wParam, LPARAM lParam) {
   SetPanelWindowIcons(Panel.Instance, dialog, HIWORD(wParam));
