@@ -243,15 +243,14 @@ TEST(LanguageFile, CaptionsFitTheirControls) {
   }
 }
 
-// Every balloon in every language reaches the notification area whole: the count balloon at the
-// largest counts fits the record's 255 characters, and the title its 63. (A notification of
-// Windows 10 and 11 shows the title and the three count lines; the panel drops the leading line
-// feed there, so no line is lost to it.)
-TEST(LanguageFile, BalloonsAreShownWhole) {
+// Every count balloon in every language reaches the notification area whole: at the largest
+// counts it fits the record's 255 characters (the title's 63 are checked with the captions). A
+// notification of Windows 10 and 11 shows the title and the three count lines; the panel drops
+// the leading line feed there, so no line is lost to it.
+TEST(LanguageFile, CountBalloonsAreShownWhole) {
   for (const auto& [name, section] : Shipped().sections) {
     SCOPED_TRACE(name);
-    const char* keys[] = {"TEXT_BLOCKEDUPDOWN", "TEXT_BLOCKEDDBCLICK", "TEXT_BLOCKEDROTREVERSE", "TEXT_COUNT",
-                          "TEXT_TIPSTITLE"};
+    const char* keys[] = {"TEXT_BLOCKEDUPDOWN", "TEXT_BLOCKEDDBCLICK", "TEXT_BLOCKEDROTREVERSE", "TEXT_COUNT"};
     bool complete = true;
     for (const char* key : keys) complete = complete && section.count(key);
     if (!complete) continue;  // reported by EverySectionIsCompleteAndWithinCapacity
@@ -264,7 +263,6 @@ TEST(LanguageFile, BalloonsAreShownWhole) {
     const std::size_t shown = ComposeCountBalloon(field.data(), field.size(), texts);
     const std::size_t whole = ComposeCountBalloon(roomy.data(), roomy.size(), texts);
     EXPECT_EQ(shown, whole) << "the count balloon is cut";
-    EXPECT_LT(section.at("TEXT_TIPSTITLE").size(), kBalloonTitleCapacity) << "the balloon title is cut";
   }
 }
 
