@@ -8,12 +8,12 @@ namespace {
 
 void BM_MouseFilter(benchmark::State& state, const MouseFilterCase* c) {
   HookSharedData data = BenchSharedData(*c);
-  std::uint32_t now = kBenchNow;
+  GuardSharedData guard = BenchGuardData(*c);
+  BenchMessage hooked;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(now);
-    std::uint16_t code =
-        FilterMouseMessage(data, kHcAction, c->message, 0, kBenchOtherProcess, [&] { return now; });
-    benchmark::DoNotOptimize(code);
+    guard.Left.State = kPendingNone;  // nothing left pending by the repetition before
+    std::uint32_t verdict = DecideMouseMessage(data, guard, kHcAction, c->message, kBenchOtherProcess, hooked);
+    benchmark::DoNotOptimize(verdict);
     benchmark::ClobberMemory();
   }
   state.counters["swallowed"] = static_cast<double>(data.BlockedUpDown);
@@ -22,6 +22,8 @@ void BM_MouseFilter(benchmark::State& state, const MouseFilterCase* c) {
 BENCHMARK_CAPTURE(BM_MouseFilter, unwatched_WM_MOUSEMOVE, &kMouseFilterCases[0]);
 BENCHMARK_CAPTURE(BM_MouseFilter, watched_pass_WM_LBUTTONUP, &kMouseFilterCases[1]);
 BENCHMARK_CAPTURE(BM_MouseFilter, watched_swallow_WM_LBUTTONUP, &kMouseFilterCases[2]);
+BENCHMARK_CAPTURE(BM_MouseFilter, watched_press_WM_LBUTTONDOWN, &kMouseFilterCases[3]);
+BENCHMARK_CAPTURE(BM_MouseFilter, drag_hold_release_WM_LBUTTONUP, &kMouseFilterCases[4]);
 
 }  // namespace
 

@@ -1,4 +1,4 @@
-// Runs the filter's decision N times for one case, for callgrind to count instructions in
+// Runs the hook's decision (the filter with the release guard on) N times for one case, for callgrind to count instructions in
 // QuillonDecideOnce only (--toggle-collect). The clock is a plain load, standing in for the
 // platform's tick read, which is not counted against the filter.
 //   mouse_filter_callgrind_driver CASE N
@@ -9,13 +9,14 @@
 
 namespace {
 HookSharedData shared;
-std::uint32_t volatile currentTick = kBenchNow;
+GuardSharedData guard;
 }  // namespace
 
 // One decision as the hook procedure makes it: the record in memory, every field read afresh.
-extern "C" __attribute__((noinline)) std::uint16_t QuillonDecideOnce(std::int32_t code, std::uint32_t message,
-                                                                     std::int16_t wheelDelta, std::uint32_t processId) {
-  return FilterMouseMessage(shared, code, message, wheelDelta, processId, [] { return currentTick; });
+extern "C" __attribute__((noinline, noclone)) std::uint32_t QuillonDecideOnce(std::int32_t code, std::uint32_t message,
+                                                                     std::uint32_t processId) {
+  BenchMessage hooked;
+  return DecideMouseMessage(shared, guard, code, message, processId, hooked);
 }
 
 int main(int argc, char** argv) {
@@ -27,8 +28,13 @@ int main(int argc, char** argv) {
   const long repetitions = std::strtol(argv[2], nullptr, 10);
   if (c == nullptr || repetitions <= 0) return 2;
   shared = BenchSharedData(*c);
+  guard = BenchGuardData(*c);
   std::uint32_t swallowed = 0;
-  for (long i = 0; i < repetitions; ++i) swallowed += QuillonDecideOnce(kHcAction, c->message, 0, kBenchOtherProcess) != 0;
+  for (long i = 0; i < repetitions; ++i) {
+    // Nothing left pending by the repetition before (outside the counted function).
+    guard.Left.State = kPendingNone;
+    swallowed += QuillonDecideOnce(kHcAction, c->message, kBenchOtherProcess) != 0;
+  }
   std::printf("%s: %ld decisions, %u swallowed\n", c->name, repetitions, swallowed);
   return 0;
 }

@@ -5,12 +5,13 @@
 #include <cstring>
 #include <string>
 
-#include "mouse_filter.h"
+#include "release_guard.h"
 
 struct MouseFilterCase {
   const char* name;
   std::uint32_t message;
   std::uint32_t lastLButtonDown;  // the history the message is measured against
+  std::uint8_t dragHold;          // the release guard is on, as the programs run it by default
 };
 
 inline constexpr std::uint32_t kBenchNow = 5000000;
@@ -19,10 +20,14 @@ inline constexpr std::uint32_t kBenchOtherProcess = 7;
 // WM_MOUSEMOVE: the most frequent message, never judged. A release long after its press: judged
 // and passed (it moves LastLButtonUp to the same tick each time). A release at the press's tick:
 // judged and swallowed (the counter grows, nothing else moves).
+// The swallowed release also leaves a late release pending. With drag hold, a release after a
+// long hold is held back (and left pending) instead of passing.
 inline constexpr MouseFilterCase kMouseFilterCases[] = {
-    {"unwatched", kWmMouseMove, 0},
-    {"watched_pass", kWmLButtonUp, 0},
-    {"watched_swallow", kWmLButtonUp, kBenchNow},
+    {"unwatched", kWmMouseMove, 0, 0},
+    {"watched_pass", kWmLButtonUp, 0, 0},
+    {"watched_swallow", kWmLButtonUp, kBenchNow, 0},
+    {"watched_press", kWmLButtonDown, 0, 0},
+    {"drag_hold_release", kWmLButtonUp, 0, 1},
 };
 
 // The record as an installed hook with every source on sees it, installed by another process.
@@ -34,6 +39,23 @@ inline HookSharedData BenchSharedData(const MouseFilterCase& c) {
   data.LastLButtonDown = c.lastLButtonDown;
   return data;
 }
+
+inline GuardSharedData BenchGuardData(const MouseFilterCase& c) {
+  GuardSharedData guard = InitialGuardSharedData();
+  SetGuardSettings(guard, 1, c.dragHold, kDefaultDragHoldTime);
+  return guard;
+}
+
+// What the hook reads of the message: the tick and the input's extra information are memory
+// reads (stand-ins for the platform's), and the window is never looked up (another process).
+inline volatile std::uint32_t gBenchTick = kBenchNow;
+inline volatile std::uint32_t gBenchExtraInfo = 0;
+struct BenchMessage {
+  std::uint32_t Tick() const { return gBenchTick; }
+  std::int16_t WheelDelta() const { return 0; }
+  bool InjectedByGuard() const { return gBenchExtraInfo == kInjectedReleaseMark; }
+  bool WindowOfThisProcess() const { return false; }
+};
 
 inline const MouseFilterCase* FindMouseFilterCase(const char* name) {
   for (const MouseFilterCase& c : kMouseFilterCases)

@@ -50,8 +50,17 @@ bool LoadHookLibraryFrom(HookLibrary& library, const wchar_t* folder) {
                Bind(m, "GetIntervalTime", library.GetIntervalTime) &&
                Bind(m, "SetLogState", library.SetLogState) && Bind(m, "GetLogState", library.GetLogState) &&
                Bind(m, "ClearLogCahce", library.ClearLogCahce);
-  if (!bound) ClearEntryPoints(library);
-  return bound;
+  if (!bound) {
+    ClearEntryPoints(library);
+    return false;
+  }
+  // Both or neither: a program delivers late releases only with a library that makes them.
+  if (!Bind(m, "SetReleaseGuard", library.SetReleaseGuard) ||
+      !Bind(m, "DeliverPendingReleases", library.DeliverPendingReleases)) {
+    library.SetReleaseGuard = nullptr;
+    library.DeliverPendingReleases = nullptr;
+  }
+  return true;
 }
 
 void UnloadHookLibrary(HookLibrary& library) { library = HookLibrary{}; }

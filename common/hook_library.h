@@ -19,6 +19,9 @@ struct HookLibrary {
   SetLogStateFn SetLogState = nullptr;
   GetLogStateFn GetLogState = nullptr;
   ClearLogCahceFn ClearLogCahce = nullptr;
+  // The release guard's exports, bound on their own after the 13: null in a library without them.
+  SetReleaseGuardFn SetReleaseGuard = nullptr;
+  DeliverPendingReleasesFn DeliverPendingReleases = nullptr;
 };
 
 // Loads "Latchkin.dll" from the folder of the running program (by full path, so a library of

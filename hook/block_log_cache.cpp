@@ -38,9 +38,9 @@ BlockLogTime ReadLocalTime() noexcept {
 
 }  // namespace
 
-void AppendToBlockLog(std::uint16_t eventCode) noexcept {
+void AppendToBlockLog(std::uint16_t eventCode, std::uint32_t processId, const wchar_t* path) noexcept {
   CacheMutex mutex;
-  AppendBlockLog(SharedData, eventCode, CurrentProcessId, reinterpret_cast<const char16_t*>(ApplicationPath),
+  AppendBlockLog(SharedData, eventCode, processId, reinterpret_cast<const char16_t*>(path),
                  kApplicationPathCapacity, mutex, ReadLocalTime);
 }
 

@@ -38,9 +38,12 @@ std::uint8_t WINAPI InstallHook(std::uint8_t filterOwnProcess) noexcept {
 }
 
 std::uint8_t WINAPI UninstallHook() noexcept {
-  return UninstallSharedHook(SharedData, [](std::uint32_t handle) {
+  const std::uint8_t removed = UninstallSharedHook(SharedData, [](std::uint32_t handle) {
     return UnhookWindowsHookEx(HookHandleFromBits(handle)) != FALSE;
   });
+  // A release still pending is delivered at once by the installing program, not stranded.
+  if (removed != 0 && AnyReleasePending()) WakeReleaseDeliverer();
+  return removed;
 }
 
 std::uint8_t WINAPI QueryHookState() noexcept { return SharedLoad(SharedData.HookInstalled); }

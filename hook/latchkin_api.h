@@ -20,7 +20,21 @@ using ReturnBlockedCountFn = void(WINAPI*)(std::uint32_t* upDown, std::uint32_t*
 using ClearBlockedCountFn  = void(WINAPI*)();
 // buffer: at least kBlockLogCacheSize (10240) bytes, owned by the caller.
 using ClearLogCahceFn      = std::uint16_t(WINAPI*)(std::uint8_t* buffer);
+
+// The release guard (bound on their own: a library without them filters as before).
+// SetReleaseGuard: flags 1/0; a hold time outside 5..100 ms leaves the stored one.
+using SetReleaseGuardFn        = void(WINAPI*)(std::uint8_t releaseGuard, std::uint8_t dragHold,
+                                               std::uint32_t dragHoldTime);
+// Delivers the due late releases (every pending one when everyNow is 1 or the hook is gone) and
+// returns the milliseconds until the next is due, or INFINITE when none is pending.
+using DeliverPendingReleasesFn = std::uint32_t(WINAPI*)(std::uint8_t everyNow);
+// Late releases injected, and pending ones given up because the button was down again.
+using ReturnLateReleaseCountFn = void(WINAPI*)(std::uint32_t* delivered, std::uint32_t* dropped);
 }
+
+// The auto-reset event the installing program creates and waits on; the hook sets it when it
+// leaves a release pending, and UninstallHook when it removes the hook with one pending.
+inline constexpr wchar_t kReleaseGuardEventName[] = L"Local\\LatchkinReleaseGuard";
 
 // The library's file name; programs load it from their own folder by full path.
 inline constexpr wchar_t kHookLibraryFileName[] = L"Latchkin.dll";

@@ -5,10 +5,12 @@
 
 #include <cstdint>
 
+#include "core/guard_shared_data.h"
 #include "core/hook_shared_data.h"
 
-// One copy for every process that maps this library file.
+// One copy for every process that maps this library file (two shared sections).
 extern HookSharedData SharedData;
+extern GuardSharedData GuardData;
 
 // One copy per process, set when the library is mapped.
 inline constexpr DWORD kApplicationPathCapacity = 520;
@@ -25,8 +27,11 @@ inline HHOOK HookHandleFromBits(std::uint32_t bits) noexcept {
   return reinterpret_cast<HHOOK>(static_cast<LONG_PTR>(static_cast<LONG>(bits)));
 }
 
-// Called by the hook procedure for a swallowed message.
-void AppendToBlockLog(std::uint16_t eventCode) noexcept;
+// Called by the hook procedure for a swallowed message, naming the process it was meant for.
+void AppendToBlockLog(std::uint16_t eventCode, std::uint32_t processId, const wchar_t* path) noexcept;
+// Sets the installing program's event, if it made one; and whether a release waits for it.
+void WakeReleaseDeliverer() noexcept;
+bool AnyReleasePending() noexcept;
 
 extern "C" {
 LRESULT CALLBACK MousePreProc(int code, WPARAM message, LPARAM data) noexcept;
@@ -43,4 +48,7 @@ std::uint8_t WINAPI GetLogState() noexcept;
 void WINAPI ReturnBlockedCount(std::uint32_t* upDown, std::uint32_t* dbClick, std::uint32_t* rotReverse) noexcept;
 void WINAPI ClearBlockedCount() noexcept;
 std::uint16_t WINAPI ClearLogCahce(std::uint8_t* buffer) noexcept;
+void WINAPI SetReleaseGuard(std::uint8_t releaseGuard, std::uint8_t dragHold, std::uint32_t dragHoldTime) noexcept;
+std::uint32_t WINAPI DeliverPendingReleases(std::uint8_t everyNow) noexcept;
+void WINAPI ReturnLateReleaseCount(std::uint32_t* delivered, std::uint32_t* dropped) noexcept;
 }

@@ -1,19 +1,64 @@
 // The hook procedure the platform calls for every mouse message of every hooked thread.
-#include "core/mouse_filter.h"
+#include "core/release_guard.h"
 #include "library_state.h"
 
-// Guard, read the few values needed, decide in the core, act, chain. The message's structure
-// is read only for a wheel message that will be judged.
-LRESULT CALLBACK MousePreProc(int code, WPARAM message, LPARAM data) noexcept {
-  std::int16_t wheelDelta = 0;
-  if (message == WM_MOUSEWHEEL && code == HC_ACTION && data != 0)
-    wheelDelta = static_cast<std::int16_t>(HIWORD(reinterpret_cast<const MOUSEHOOKSTRUCTEX*>(data)->mouseData));
-  const std::uint16_t eventCode =
-      FilterMouseMessage(SharedData, code, static_cast<std::uint32_t>(message), wheelDelta, CurrentProcessId,
-                         [] { return static_cast<std::uint32_t>(GetTickCount()); });
-  if (eventCode != kPass) {
-    AppendToBlockLog(eventCode);
-    return 1;
+namespace {
+
+// What the decision may ask about the message; each read happens only where it is needed.
+struct HookedMessage {
+  LPARAM data;
+  std::uint32_t Tick() const noexcept { return static_cast<std::uint32_t>(GetTickCount()); }
+  std::int16_t WheelDelta() const noexcept {
+    return data != 0 ? static_cast<std::int16_t>(HIWORD(reinterpret_cast<const MOUSEHOOKSTRUCTEX*>(data)->mouseData)) : 0;
   }
-  return CallNextHookEx(HookHandleFromBits(SharedLoad(SharedData.HookHandle)), code, message, data);
+  bool InjectedByGuard() const noexcept {
+    return data != 0 &&
+           static_cast<std::uint32_t>(reinterpret_cast<const MOUSEHOOKSTRUCT*>(data)->dwExtraInfo) == kInjectedReleaseMark;
+  }
+  bool WindowOfThisProcess() const noexcept { return WindowProcessId(data) == CurrentProcessId; }
+
+  // A message without a window is taken as this process's own.
+  static std::uint32_t WindowProcessId(LPARAM data) noexcept {
+    HWND window = data != 0 ? reinterpret_cast<const MOUSEHOOKSTRUCT*>(data)->hwnd : nullptr;
+    DWORD processId = 0;
+    if (window == nullptr || GetWindowThreadProcessId(window, &processId) == 0) return CurrentProcessId;
+    return processId;
+  }
+};
+
+// Logs a swallowed message under the process it was meant for. In the installing process that
+// can be a process of the other bitness, whose hook calls run here: its id and path are looked
+// up (on this path only, never for a message that passes).
+void LogSwallowed(std::uint16_t eventCode, int records, LPARAM data) noexcept {
+  std::uint32_t processId = CurrentProcessId;
+  const wchar_t* path = ApplicationPath;
+  wchar_t otherPath[kApplicationPathCapacity];
+  if (CurrentProcessId == SharedLoad(SharedData.InstallerProcessId)) {
+    processId = HookedMessage::WindowProcessId(data);
+    if (processId != CurrentProcessId) {
+      otherPath[0] = L'\0';
+      if (HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId)) {
+        DWORD length = kApplicationPathCapacity;
+        if (!QueryFullProcessImageNameW(process, 0, otherPath, &length)) otherPath[0] = L'\0';
+        CloseHandle(process);
+      }
+      path = otherPath;
+    }
+  }
+  for (int i = 0; i < records; ++i) AppendToBlockLog(eventCode, processId, path);
+}
+
+}  // namespace
+
+// Guard, decide in the core, act, chain.
+LRESULT CALLBACK MousePreProc(int code, WPARAM message, LPARAM data) noexcept {
+  HookedMessage hooked{data};
+  const std::uint32_t verdict =
+      DecideMouseMessage(SharedData, GuardData, code, static_cast<std::uint32_t>(message), CurrentProcessId, hooked);
+  if (verdict == kPass)
+    return CallNextHookEx(HookHandleFromBits(SharedLoad(SharedData.HookHandle)), code, message, data);
+  if (verdict & kVerdictWake) WakeReleaseDeliverer();
+  if (const std::uint16_t eventCode = static_cast<std::uint16_t>(verdict))
+    LogSwallowed(eventCode, (verdict & kVerdictSecondRecord) ? 2 : 1, data);
+  return 1;
 }

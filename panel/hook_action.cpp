@@ -9,6 +9,7 @@
 #include "language.h"
 #include "log_writer.h"
 #include "panel_state.h"
+#include "release_delivery.h"
 #include "tray_icon.h"
 #include "unique_handle.h"
 
@@ -59,6 +60,7 @@ void ToggleHook() {
   const HookLibrary& library = Panel.Library;
   if (Panel.HookActive) {
     library.UninstallHook();
+    StopReleaseDelivery();  // delivers a release still pending
     Panel.HookActive = library.QueryHookState() != 0;
     ReportHookResult(Panel.HookActive ? L"TEXT_UNHOOKFAILED" : L"TEXT_UNHOOKSUCCESSFULLY");
     return;
@@ -69,6 +71,7 @@ void ToggleHook() {
     ReportHookResult(L"TEXT_HOOKFAILED");
     return;
   }
+  StartReleaseDelivery(library, Panel.Options);
   // Installing resets the library's log state.
   library.SetLogState(LogWriter.LogToFile ? 1 : 0);
   ReportHookResult(L"TEXT_HOOKSUCCESSFULLY");

@@ -9,6 +9,7 @@
 #include "main_dialog.h"
 #include "hook_action.h"
 #include "panel_state.h"
+#include "release_delivery.h"
 #include "resource.h"
 #include "tray_icon.h"
 
@@ -39,6 +40,7 @@ int RunMessageLoop() {
 // After the loop: the library stays loaded while a log writer could still call into it.
 void FinishPanel() {
   Panel.Dialog = nullptr;
+  StopReleaseDelivery();  // after ExitPanel's unhook: a pending release goes out now
   if (Panel.Library.Module && StopLogWriter(kLogWriterStopTimeoutMs)) UnloadHookLibrary(Panel.Library);
   ReleaseConfiguration();
 }

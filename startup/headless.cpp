@@ -2,6 +2,7 @@
 // on, and stay until some process removes the hook.
 #include "runner.h"
 #include "log_writer.h"
+#include "release_delivery.h"
 
 namespace {
 
@@ -42,7 +43,10 @@ int RunHeadless() {
   const Settings& options = Runner.Options;
   library.SetHookType(options.HookTypeBits);
   library.SetIntervalTime(options.UpDownIntervalTime, options.DbClickIntervalTime, options.RotReverseIntervalTime);
-  // InstallHook has just turned the shared log state off; this is what turns logging on.
+  // The installing program delivers the releases the filter leaves pending.
+  StartReleaseDelivery(library, options);
+  // InstallHook has just turned the shared log state off; this is what turns logging on (and
+  // the last step of the start-up).
   library.SetLogState(options.LogToFile ? 1 : 0);
 
   LogWriter.SizeBound = options.LogFileMaxSize;
@@ -55,6 +59,7 @@ int RunHeadless() {
   }
   // A writer in the middle of a pass holds records it has already taken out of the cache; they
   // exist nowhere else, so it gets a moment to write them before the process ends.
+  StopReleaseDelivery();
   StopLogWriter(kWriterFinishMs);
   // Neither UninstallHook nor FreeLibrary: the hook is already gone, and the process's end
   // releases the library.

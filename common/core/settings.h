@@ -22,4 +22,8 @@ struct Settings {
   bool AutoClearCountLog = true;
   bool ShowHookResultForce = false;
   std::uint32_t LogFileMaxSize = 1024;  // units of 1024 bytes
+  // The filter's release guard and drag hold (the installing program delivers late releases).
+  bool ReleaseGuard = true;             // false when ReleaseGuard is 0
+  bool DragHold = false;
+  std::uint32_t DragHoldTime = kDefaultDragHoldTime;  // ms, kMinDragHoldTime to kMaxDragHoldTime
 };

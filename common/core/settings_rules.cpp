@@ -77,6 +77,12 @@ constexpr OptionKey kOptionKeys[] = {
     // The default (5120) and the initial value (1024) differ on purpose: a missing key gives
     // the largest log, a spoiled one a modest one.
     RangeKey(u"LogFileMaxSize", 5120, &Settings::LogFileMaxSize, 10, 5120, true),
+    // Read by both programs: whichever installs the hook delivers the late releases. Only a
+    // stored 0 (or text that reads as 0) switches the guard off.
+    FlagKey(u"ReleaseGuard", 1, &Settings::ReleaseGuard, 0, false, true),
+    FlagKey(u"DragHold", 0, &Settings::DragHold, 1, true, true),
+    RangeKey(u"DragHoldTime", kDefaultDragHoldTime, &Settings::DragHoldTime, kMinDragHoldTime, kMaxDragHoldTime,
+             true),
 };
 
 void ApplyOption(const OptionKey& option, std::int32_t number, Settings& settings) noexcept {

@@ -27,7 +27,7 @@ struct ConfigurationPaths {
   char16_t* LanguageSection = nullptr;   // [Main] Language, at most 22 characters
 };
 
-// Which program reads: the panel reads all 17 [Options] keys, the start-up program 8 of them.
+// Which program reads: the panel reads all 20 [Options] keys, the start-up program 11 of them.
 enum class SettingsReader { Panel, Runner };
 
 // Forms WorkDirectory, ConfigFilePath and LanguageFilePath (releasing what they held first).

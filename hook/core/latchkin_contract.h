@@ -35,6 +35,8 @@ inline constexpr std::uint8_t kRuleDownAfterUp = 0x02;
 inline constexpr std::uint8_t kRuleDblClkAfterDown = 0x04;
 inline constexpr std::uint8_t kRuleDownAfterDblClk = 0x08;
 inline constexpr std::uint8_t kRuleDblClkAfterDblClk = 0x10;
+// Drag hold: a release after a long press and the re-press that came within the hold time.
+inline constexpr std::uint8_t kRuleDragHold = 0x20;
 inline constexpr std::uint8_t kRuleWheelForward = 0x01;
 inline constexpr std::uint8_t kRuleWheelBackward = 0x02;
 
@@ -53,3 +55,9 @@ inline constexpr std::uint32_t kMaxIntervalTime = 9999;
 constexpr bool IsIntervalTimeAccepted(std::uint32_t milliseconds) noexcept {
   return milliseconds >= kMinIntervalTime && milliseconds <= kMaxIntervalTime;
 }
+
+// Drag hold's wait for a re-press (milliseconds): its initial value, and the range
+// SetReleaseGuard accepts (anything else leaves the stored one).
+inline constexpr std::uint32_t kDefaultDragHoldTime = 30;
+inline constexpr std::uint32_t kMinDragHoldTime = 5;
+inline constexpr std::uint32_t kMaxDragHoldTime = 100;

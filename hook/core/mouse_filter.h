@@ -57,9 +57,17 @@ inline std::uint16_t Press(HookSharedData& data, const Button& button, std::uint
   return kPass;
 }
 
+// The release rule in two halves, so the release guard can look between them.
+inline bool ReleaseTooSoon(std::uint32_t lastDown, std::uint32_t upDownInterval, std::uint32_t now) noexcept {
+  return now - lastDown < upDownInterval;
+}
+inline std::uint16_t SwallowRelease(HookSharedData& data, const Button& button) noexcept {
+  return Swallow(data.BlockedUpDown, EventCode(button.Source, kRuleUpAfterDown));
+}
+
 inline std::uint16_t Release(HookSharedData& data, const Button& button, std::uint32_t now) noexcept {
-  if (now - SharedLoad(button.LastDown) < SharedLoad(data.UpDownIntervalTime))
-    return Swallow(data.BlockedUpDown, EventCode(button.Source, kRuleUpAfterDown));
+  if (ReleaseTooSoon(SharedLoad(button.LastDown), SharedLoad(data.UpDownIntervalTime), now))
+    return SwallowRelease(data, button);
   SharedStore(button.LastUp, now);
   return kPass;
 }

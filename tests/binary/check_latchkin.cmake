@@ -4,9 +4,10 @@
 # A failed check ends with FATAL_ERROR naming what it found.
 cmake_minimum_required(VERSION 3.25)
 
-set(kExpectedExports ClearBlockedCount ClearLogCahce GetHookType GetIntervalTime GetLogState
-    InstallHook IsSelf MousePreProc QueryHookState ReturnBlockedCount SetHookType
-    SetIntervalTime SetLogState UninstallHook)
+# The 14 tabled exports and the release guard's three, sorted.
+set(kExpectedExports ClearBlockedCount ClearLogCahce DeliverPendingReleases GetHookType GetIntervalTime
+    GetLogState InstallHook IsSelf MousePreProc QueryHookState ReturnBlockedCount ReturnLateReleaseCount
+    SetHookType SetIntervalTime SetLogState SetReleaseGuard UninstallHook)
 set(kAllowedImports KERNEL32.dll USER32.dll)
 set(kMaxStrippedSize 32768)
 set(kSharedRecordSize 10320)
@@ -40,7 +41,8 @@ if(CHECK STREQUAL "exports")
   if(NOT found STREQUAL kExpectedExports)
     message(FATAL_ERROR "exports of ${DLL}:\n  found:    ${found}\n  expected: ${kExpectedExports}")
   endif()
-  message(STATUS "14 undecorated exports: ${found}")
+  list(LENGTH found count)
+  message(STATUS "${count} undecorated exports: ${found}")
 
 elseif(CHECK STREQUAL "imports")
   # Every GUI process loads what the library imports: kernel and user only, no runtime DLL.
@@ -131,6 +133,26 @@ elseif(CHECK STREQUAL "shared_section")
     message(FATAL_ERROR "shared_d of ${DLL} is not shared writable data: ${flags}")
   endif()
   message(STATUS "shared_d: ${bytes} bytes,${flags}")
+  # The release guard's area: its own shared section, so the record above keeps its size.
+  set(guardSize "")
+  set(guardFlags "")
+  foreach(line IN LISTS lines)
+    if(line MATCHES "^ *[0-9]+ shared_g +([0-9a-fA-F]+) ")
+      set(guardSize "${CMAKE_MATCH_1}")
+      set(takeFlags TRUE)
+    elseif(takeFlags)
+      set(guardFlags "${line}")
+      set(takeFlags FALSE)
+    endif()
+  endforeach()
+  if(guardSize STREQUAL "")
+    message(FATAL_ERROR "${DLL} has no shared_g section")
+  endif()
+  math(EXPR guardBytes "0x${guardSize}")
+  if(NOT guardBytes EQUAL 64 OR NOT guardFlags MATCHES "SHARED" OR guardFlags MATCHES "READONLY")
+    message(FATAL_ERROR "shared_g of ${DLL}: ${guardBytes} bytes,${guardFlags}; expected 64 shared writable")
+  endif()
+  message(STATUS "shared_g: ${guardBytes} bytes,${guardFlags}")
 
 else()
   message(FATAL_ERROR "unknown CHECK '${CHECK}'")

@@ -52,6 +52,9 @@ const std::map<std::u16string, std::function<std::uint32_t(const Settings&)>>& O
       {u"AutoClearCountLog", [](const Settings& s) { return s.AutoClearCountLog ? 1u : 0u; }},
       {u"ShowHookResultForce", [](const Settings& s) { return s.ShowHookResultForce ? 1u : 0u; }},
       {u"LogFileMaxSize", [](const Settings& s) { return s.LogFileMaxSize; }},
+      {u"ReleaseGuard", [](const Settings& s) { return s.ReleaseGuard ? 1u : 0u; }},
+      {u"DragHold", [](const Settings& s) { return s.DragHold ? 1u : 0u; }},
+      {u"DragHoldTime", [](const Settings& s) { return s.DragHoldTime; }},
   };
   return observers;
 }
@@ -111,6 +114,12 @@ TEST(SettingsRules, EachKeyTakesItsDefaultRangeAndFlagRule) {
       {u"LogFileMaxSize", u"5120", 5120},  {u"LogFileMaxSize", u"5121", 1024}, {u"LogFileMaxSize", u"20000", 1024},
       {u"LogFileMaxSize", u"-1", 1024},    {u"LogFileMaxSize", u"4294967295", 1024},
       {u"LogFileMaxSize", u"", 1024},      {u"LogFileMaxSize", u"yes", 1024},
+      // The release guard: on unless a stored 0 switches it off; drag hold off unless exactly 1.
+      {u"ReleaseGuard", kMissing, 1}, {u"ReleaseGuard", u"0", 0}, {u"ReleaseGuard", u"1", 1},
+      {u"ReleaseGuard", u"2", 1},     {u"DragHold", kMissing, 0}, {u"DragHold", u"1", 1},
+      {u"DragHold", u"2", 0},         {u"DragHoldTime", kMissing, 30}, {u"DragHoldTime", u"4", 30},
+      {u"DragHoldTime", u"5", 5},     {u"DragHoldTime", u"100", 100},  {u"DragHoldTime", u"101", 30},
+      {u"DragHoldTime", u"-1", 30},
   };
   FakeProfile nothingStored;
   const Settings defaults = ReadWith(nothingStored);
@@ -133,10 +142,10 @@ TEST(SettingsRules, EachProgramReadsItsKeysInOrderThroughTwentyTwoCharacters) {
       u"HookLButton", u"HookRButton", u"HookWheel", u"UpDownIntervalTime", u"DbClickIntervalTime",
       u"RotReverseIntervalTime", u"AutoTips", u"AutoHook", u"LogToFile", u"Minimized", u"DisableSelfHook",
       u"UseWhiteBackground", u"AutoTipsIntervalTime", u"RefreshIntervalTime", u"AutoClearCountLog",
-      u"ShowHookResultForce", u"LogFileMaxSize"};
+      u"ShowHookResultForce", u"LogFileMaxSize", u"ReleaseGuard", u"DragHold", u"DragHoldTime"};
   const std::vector<std::u16string> runnerKeys = {
       u"HookLButton", u"HookRButton", u"HookWheel", u"UpDownIntervalTime", u"DbClickIntervalTime",
-      u"RotReverseIntervalTime", u"LogToFile", u"LogFileMaxSize"};
+      u"RotReverseIntervalTime", u"LogToFile", u"LogFileMaxSize", u"ReleaseGuard", u"DragHold", u"DragHoldTime"};
   struct Row { const char* name; SettingsReader reader; const std::vector<std::u16string>& keys; };
   const Row rows[] = {{"panel", SettingsReader::Panel, panelKeys}, {"runner", SettingsReader::Runner, runnerKeys}};
   for (const Row& row : rows) {

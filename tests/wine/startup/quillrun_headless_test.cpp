@@ -22,7 +22,9 @@ TEST(QuillrunHeadless, FiltersWithTheStoredSettingsLogsAndEndsWhenUnhooked) {
   ASSERT_FALSE(folder.empty());
   ASSERT_TRUE(WriteProfile(folder + L"Quillon.cfg",
                            L"[Options]\r\nHookLButton=1\r\nHookRButton=0\r\nHookWheel=1\r\nUpDownIntervalTime=1000\r\n"
-                           L"DbClickIntervalTime=300\r\nRotReverseIntervalTime=90\r\nLogToFile=1\r\nDisableSelfHook=0\r\n"));
+                           L"DbClickIntervalTime=300\r\nRotReverseIntervalTime=90\r\nLogToFile=1\r\nDisableSelfHook=0\r\n"
+                           // Two releases in a row below: the guard's late release would be a third.
+                           L"ReleaseGuard=0\r\n"));
   // Started from elsewhere, as the Run key does: these settings must not be the ones read.
   const std::wstring elsewhere = MakeScratchFolder(L"quillrun-headless-cwd");
   ASSERT_TRUE(WriteProfile(elsewhere + L"Quillon.cfg",

@@ -41,6 +41,20 @@ LibraryCopy::~LibraryCopy() { UnloadHookLibrary(library_); }
 
 bool LibraryCopy::Load(const std::wstring& folder) { return LoadHookLibraryFrom(library_, folder.c_str()); }
 
+std::uint32_t LibraryCopy::LateReleases() const {
+  std::uint32_t delivered = 0;
+  ReturnLateReleaseCountFn count = nullptr;
+  if (Bind(library_.Module, "ReturnLateReleaseCount", count)) count(&delivered, nullptr);
+  return delivered;
+}
+
+std::uint32_t LibraryCopy::DroppedReleases() const {
+  std::uint32_t dropped = 0;
+  ReturnLateReleaseCountFn count = nullptr;
+  if (Bind(library_.Module, "ReturnLateReleaseCount", count)) count(nullptr, &dropped);
+  return dropped;
+}
+
 std::uint8_t LibraryCopy::HookType() const {
   std::uint8_t type = 0xEE;
   library_.GetHookType(&type);

@@ -36,6 +36,9 @@ class LibraryCopy {
   const HookLibrary* operator->() const { return &library_; }
 
   std::uint8_t HookType() const;
+  // The release guard's counts: late releases delivered, and pending ones given up.
+  std::uint32_t LateReleases() const;
+  std::uint32_t DroppedReleases() const;
   // "up/down, double click, wheel reversal", for readable comparisons.
   std::string Intervals() const;
 

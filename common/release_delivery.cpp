@@ -1,0 +1,86 @@
+// The release guard's delivery thread (see release_delivery.h).
+#include "release_delivery.h"
+
+#include <sddl.h>
+
+#include "unique_handle.h"
+
+namespace {
+
+// A woken thread delivers and returns at once; this only bounds a thread stuck in SendInput.
+constexpr DWORD kStopTimeoutMs = 2000;
+
+struct Delivery {
+  UniqueHandle Wake;    // the named auto-reset event the hook sets
+  UniqueHandle Stop;    // manual-reset: the thread's end
+  UniqueHandle Thread;
+  SetReleaseGuardFn SetReleaseGuard = nullptr;
+  DeliverPendingReleasesFn DeliverPendingReleases = nullptr;
+};
+Delivery Running;
+
+// Sleeps until the hook signals a new pending release or the nearest deadline comes: while
+// nothing is pending the wait has no time-out at all, so an idle program is never woken.
+DWORD WINAPI DeliveryThread(void*) {
+  // Own copies: a stop that gives up on this thread clears Running.
+  const DeliverPendingReleasesFn deliver = Running.DeliverPendingReleases;
+  const HANDLE handles[2] = {Running.Stop.get(), Running.Wake.get()};
+  for (;;) {
+    const DWORD wait = deliver(0);
+    const DWORD result = WaitForMultipleObjects(2, handles, FALSE, wait);
+    if (result == WAIT_OBJECT_0 || result == WAIT_FAILED) break;
+  }
+  deliver(1);  // leaving: nothing stays pending
+  return 0;
+}
+
+// Windows: hooked processes of every integrity level at or below ours must be able to set the
+// event, so it grants everyone the set right and carries a low mandatory label.
+UniqueHandle CreateWakeEvent() {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  SECURITY_ATTRIBUTES attributes = {sizeof attributes, nullptr, FALSE};
+  if (ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;0x100002;;;WD)(A;;0x1F0003;;;OW)S:(ML;;NW;;;LW)",
+                                                           SDDL_REVISION_1, &descriptor, nullptr)) {
+    attributes.lpSecurityDescriptor = descriptor;
+  }
+  UniqueHandle event(CreateEventW(descriptor ? &attributes : nullptr, FALSE, FALSE, kReleaseGuardEventName));
+  if (descriptor) LocalFree(descriptor);
+  return event;
+}
+
+}  // namespace
+
+bool StartReleaseDelivery(const HookLibrary& library, const Settings& settings) {
+  StopReleaseDelivery();
+  if (!library.SetReleaseGuard || !library.DeliverPendingReleases) return false;
+  Running.SetReleaseGuard = library.SetReleaseGuard;
+  Running.DeliverPendingReleases = library.DeliverPendingReleases;
+  Running.Wake = CreateWakeEvent();
+  Running.Stop.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  if (!Running.Wake || !Running.Stop) {
+    Running = Delivery{};
+    return false;
+  }
+  // Settings first, then the thread: a release left pending meanwhile finds the event set.
+  Running.SetReleaseGuard(settings.ReleaseGuard ? 1 : 0, settings.DragHold ? 1 : 0, settings.DragHoldTime);
+  Running.Thread.reset(CreateThread(nullptr, 0, DeliveryThread, nullptr, 0, nullptr));
+  if (!Running.Thread) {
+    Running.SetReleaseGuard(0, 0, 0);
+    Running = Delivery{};
+    return false;
+  }
+  return true;
+}
+
+void StopReleaseDelivery() {
+  if (!Running.Thread) return;
+  Running.SetReleaseGuard(0, 0, 0);  // no new pending release from here on
+  SetEvent(Running.Stop.get());
+  // A thread that does not end in time keeps its handles; the process is about to end anyway.
+  if (WaitForSingleObject(Running.Thread.get(), kStopTimeoutMs) != WAIT_OBJECT_0) {
+    Running.Thread.release();
+    Running.Wake.release();
+    Running.Stop.release();
+  }
+  Running = Delivery{};
+}

@@ -1,0 +1,13 @@
+// The installing program's side of the release guard: one thread that sleeps on the hook's
+// event and injects each late release when it falls due. Nothing of it runs in hooked processes.
+#pragma once
+#include "core/settings.h"
+#include "hook_library.h"
+
+// After this process's InstallHook succeeded: stores the guard settings in the library and
+// starts the thread. False (and the guard left off) when the library lacks the guard's exports
+// or the thread cannot start.
+bool StartReleaseDelivery(const HookLibrary& library, const Settings& settings);
+// Turns the guard off, delivers every release still pending at once and ends the thread. Call
+// it after UninstallHook and before the library is freed; harmless when nothing runs.
+void StopReleaseDelivery();

@@ -1,0 +1,60 @@
+// The library's second cross-process area, beside the fixed 10320-byte record: the release
+// guard's settings and each button's pending release. Byte for byte as every process that maps
+// the library sees it.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "latchkin_contract.h"
+
+// A pending release's state word: the kind in the low two bits, above them the low 30 bits of the
+// tick it was left pending at (moved on by every later change), so a claim made on a state word
+// that has changed since it was read fails. A late release is due when the up/down interval
+// since the button's last accepted press has run out; a held one DragHoldTime after its tick.
+inline constexpr std::uint32_t kPendingNone = 0;
+inline constexpr std::uint32_t kPendingLate = 1;   // a release swallowed too soon after its press
+inline constexpr std::uint32_t kPendingHeld = 2;   // a release held back through a drag's drop-out
+inline constexpr std::uint32_t kPendingFlush = 3;  // a held release to deliver now, ahead of the replay
+inline constexpr std::uint32_t kPendingKindMask = 3;
+inline constexpr std::uint32_t kPendingChangeStep = 4;
+inline constexpr std::uint32_t kPendingTickMask = 0x3FFFFFFF;
+
+struct PendingRelease {
+  std::uint32_t State;
+};
+
+// Plain fixed-width fields only: x86 and x64 processes map the same bytes.
+struct GuardSharedData {
+  std::uint8_t ReleaseGuard;      // 1: a release swallowed too soon is delivered late
+  std::uint8_t DragHold;          // 1: a release after a long hold waits DragHoldTime for a re-press
+  std::uint16_t DragHoldTime;     // ms
+  std::uint32_t Reserved4;
+  PendingRelease Left;
+  PendingRelease Right;
+  // The message a flush swallowed to keep order; the deliverer injects it behind the held
+  // release. 0 while the slot is free.
+  std::uint32_t ReplayMessage;
+  std::int32_t ReplayWheelDelta;
+  std::uint32_t LateReleases;     // releases the deliverer injected
+  std::uint32_t DroppedReleases;  // pending releases given up: the button was down again
+  std::uint8_t Reserved32[32];
+};
+
+static_assert(sizeof(GuardSharedData) == 64, "the guard's shared section holds one 64-byte record");
+static_assert(offsetof(GuardSharedData, ReleaseGuard) == 0);
+static_assert(offsetof(GuardSharedData, DragHold) == 1);
+static_assert(offsetof(GuardSharedData, DragHoldTime) == 2);
+static_assert(offsetof(GuardSharedData, Left) == 8);
+static_assert(offsetof(GuardSharedData, Right) == 12);
+static_assert(offsetof(GuardSharedData, ReplayMessage) == 16);
+static_assert(offsetof(GuardSharedData, ReplayWheelDelta) == 20);
+static_assert(offsetof(GuardSharedData, LateReleases) == 24);
+static_assert(offsetof(GuardSharedData, DroppedReleases) == 28);
+
+// Both features stay off until an installing program that delivers late releases turns them on:
+// a library driven by a program that does not deliver behaves exactly as before.
+constexpr GuardSharedData InitialGuardSharedData() noexcept {
+  GuardSharedData data{};
+  data.DragHoldTime = static_cast<std::uint16_t>(kDefaultDragHoldTime);
+  return data;
+}

@@ -1,0 +1,300 @@
+// The release guard: the mouse filter's decision with two additions that never leave a button
+// logically down. A release swallowed too soon after its press becomes a pending release that
+// the installing program delivers once the bounce interval has run out (unless the button moved
+// again first); with drag hold, a release after a long hold waits a few milliseconds for a
+// re-press, and the two are swallowed together. The hook side decides here, inline; the
+// installing program's deliverer decides here too (ServePendingReleases). Platform access is a
+// parameter, so timed patterns run natively in tests.
+#pragma once
+#include <cstdint>
+
+#include "guard_shared_data.h"
+#include "mouse_filter.h"
+
+// The mark the deliverer puts on the input it injects (the input's extra information), so the
+// hook lets its own late release through. Only the low 32 bits count: a 32-bit process sees
+// that much of a 64-bit installer's value.
+inline constexpr std::uint32_t kInjectedReleaseMark = 0x4C4B5247;
+
+// A verdict: 0 passes the message, anything else swallows it. The low 16 bits are the event
+// code to log (so a code of the plain filter is a verdict as it stands; 0 with kVerdictSwallow
+// swallows silently: a held release or a flushed message), a second record of the same code is
+// logged when kVerdictSecondRecord is set, and kVerdictWake asks the hook to wake the
+// installing program's deliverer.
+inline constexpr std::uint32_t kVerdictSwallow = 1u << 16;
+inline constexpr std::uint32_t kVerdictSecondRecord = 1u << 17;
+inline constexpr std::uint32_t kVerdictWake = 1u << 18;
+
+// The deliverer's answer when nothing is pending: wait for the hook's signal alone.
+inline constexpr std::uint32_t kNoDeadline = 0xFFFFFFFFu;
+// A held release whose button is physically down at the end of its window: the re-press is on
+// its way to the hook; look again this often, and give up this long after the window.
+inline constexpr std::uint32_t kHeldRecheckMs = 5;
+inline constexpr std::uint32_t kHeldDownGiveUpMs = 500;
+
+namespace release_guard_detail {
+
+using mouse_filter_detail::Button;
+
+constexpr std::uint32_t NextState(std::uint32_t state, std::uint32_t kind) noexcept {
+  return ((state & ~kPendingKindMask) + kPendingChangeStep) | kind;
+}
+
+// A new pending release. Its state word is built from the tick instead of the old word, so
+// arming is one store: two arms within the same millisecond stand for the same release.
+inline void Arm(PendingRelease& pending, std::uint32_t kind, std::uint32_t now) noexcept {
+  SharedStore(pending.State, (now << 2) | kind);
+}
+
+// Drops a pending release of the given kinds (a bit per kind) and returns the verdict it is
+// handed. Out of line and cold, and called last, as a jump: in the common case nothing is
+// pending, and that costs the caller one test and no stack frame.
+[[gnu::noinline, gnu::cold]] inline std::uint32_t CancelPending(PendingRelease& pending, std::uint32_t state,
+                                                                std::uint32_t kindBits,
+                                                                std::uint32_t verdict) noexcept {
+  if (((kindBits >> (state & kPendingKindMask)) & 1) != 0)
+    SharedCompareExchange(pending.State, state, NextState(state, kPendingNone));
+  return verdict;
+}
+inline std::uint32_t CancelThen(PendingRelease& pending, std::uint32_t kindBits, std::uint32_t verdict) noexcept {
+  const std::uint32_t state = SharedLoad(pending.State);
+  if ((state & kPendingKindMask) == 0) return verdict;
+  return CancelPending(pending, state, kindBits, verdict);
+}
+
+inline constexpr std::uint32_t kLateBit = 1u << kPendingLate;
+// A flush is left alone: its replay must still reach the application.
+inline constexpr std::uint32_t kLateOrHeldBits = (1u << kPendingLate) | (1u << kPendingHeld);
+
+// With drag hold: a press (or double click) of a button whose release is held: the drop-out is
+// over, both are swallowed, and the drag goes on from its first press.
+inline std::uint32_t JoinDropOut(HookSharedData& data, PendingRelease& pending, std::uint8_t source) noexcept {
+  const std::uint32_t state = SharedLoad(pending.State);
+  if ((state & kPendingKindMask) != kPendingHeld) return kPass;
+  if (!SharedCompareExchange(pending.State, state, NextState(state, kPendingNone))) return kPass;
+  SharedIncrement(data.BlockedUpDown);
+  SharedIncrement(data.BlockedUpDown);
+  return kVerdictSecondRecord | EventCode(source, kRuleDragHold);
+}
+
+inline std::uint32_t GuardedPress(HookSharedData& data, std::uint8_t dragHold, const Button& button,
+                                  PendingRelease& pending, bool doubleClick, std::uint32_t now) noexcept {
+  if (dragHold != 0)
+    if (const std::uint32_t joined = JoinDropOut(data, pending, button.Source)) return joined;
+  const std::uint16_t code = doubleClick ? mouse_filter_detail::DoubleClick(data, button, now)
+                                         : mouse_filter_detail::Press(data, button, now);
+  // Accepted or swallowed, a press means the button moved again: the application gets its
+  // state from this press and what follows, so a late release would be one too many.
+  return CancelThen(pending, kLateBit, code);
+}
+
+// The release rule, unchanged, with the guard between its halves: a release that passes stays
+// cheap, and only one that would be swallowed (or, with drag hold, one after a long hold) is
+// looked at further.
+template <typename Host>
+inline std::uint32_t GuardedRelease(HookSharedData& data, GuardSharedData& guard, std::uint8_t dragHold,
+                                    const Button& button, PendingRelease& pending, std::uint32_t now,
+                                    Host& host) noexcept {
+  const std::uint32_t lastDown = SharedLoad(button.LastDown);
+  const std::uint32_t upDownInterval = SharedLoad(data.UpDownIntervalTime);
+  if (!mouse_filter_detail::ReleaseTooSoon(lastDown, upDownInterval, now)) {
+    if (dragHold != 0 && now - lastDown >= SharedLoad(data.DbClickIntervalTime) && !host.InjectedByGuard()) {
+      Arm(pending, kPendingHeld, now);
+      return kVerdictSwallow | kVerdictWake;
+    }
+    SharedStore(button.LastUp, now);
+    return CancelThen(pending, kLateOrHeldBits, kPass);  // the application has its release
+  }
+  // The deliverer's own late release stands for one swallowed (and counted) earlier; it passes
+  // whatever the rule says, even after the guard was switched off.
+  if (host.InjectedByGuard()) {
+    SharedStore(button.LastUp, now);
+    return kPass;
+  }
+  const std::uint16_t code = mouse_filter_detail::SwallowRelease(data, button);
+  if (SharedLoad(guard.ReleaseGuard) == 0) return code;
+  Arm(pending, kPendingLate, now);
+  return kVerdictWake | code;
+}
+
+// With drag hold: any message of another button or the wheel while a release is held ends the
+// hold. The hook cannot put the release in front of this message, so it swallows the message;
+// the deliverer injects the release and then the message again, which is judged afresh.
+template <typename Host>
+inline bool FlushHeldRelease(GuardSharedData& guard, PendingRelease& pending, std::uint32_t message,
+                             Host& host) noexcept {
+  const std::uint32_t state = SharedLoad(pending.State);
+  if ((state & kPendingKindMask) != kPendingHeld) return false;
+  if (!SharedCompareExchange(guard.ReplayMessage, std::uint32_t{0}, message)) return false;
+  SharedStore(guard.ReplayWheelDelta, message == kWmMouseWheel ? std::int32_t{host.WheelDelta()} : 0);
+  if (SharedCompareExchange(pending.State, state, NextState(state, kPendingFlush))) return true;
+  SharedStore(guard.ReplayMessage, std::uint32_t{0});
+  return false;
+}
+
+constexpr bool IsLeftButtonMessage(std::uint32_t message) noexcept {
+  return message - kWmLButtonDown <= kWmLButtonDblClk - kWmLButtonDown;
+}
+constexpr bool IsRightButtonMessage(std::uint32_t message) noexcept {
+  return message - kWmRButtonDown <= kWmRButtonDblClk - kWmRButtonDown;
+}
+
+}  // namespace release_guard_detail
+
+namespace release_guard_detail {
+
+// The watched messages once the process is settled; kDragHold is the setting, so the common
+// case (drag hold off) carries none of its tests.
+template <bool kDragHold, typename Host>
+[[gnu::always_inline]] inline std::uint32_t DecideButtonMessage(HookSharedData& data, GuardSharedData& guard, std::uint32_t message,
+                                         Host& host) noexcept {
+  using namespace mouse_filter_detail;
+  constexpr std::uint8_t dragHold = kDragHold ? 1 : 0;
+  const std::uint8_t hookType = SharedLoad(data.HookType);
+  // Every value of the range has its case, and the caller sent everything outside it on its way
+  // already.
+  switch (message - kWmLButtonDown) {
+    case kWmLButtonDown - kWmLButtonDown:
+      if ((hookType & kSourceLeftButton) == 0) return kPass;
+      return GuardedPress(data, dragHold, LeftButton(data), guard.Left, false, host.Tick());
+    case kWmLButtonDblClk - kWmLButtonDown:
+      if ((hookType & kSourceLeftButton) == 0) return kPass;
+      return GuardedPress(data, dragHold, LeftButton(data), guard.Left, true, host.Tick());
+    case kWmLButtonUp - kWmLButtonDown:
+      if ((hookType & kSourceLeftButton) == 0) return kPass;
+      return GuardedRelease(data, guard, dragHold, LeftButton(data), guard.Left, host.Tick(), host);
+    case kWmRButtonDown - kWmLButtonDown:
+      if ((hookType & kSourceRightButton) == 0) return kPass;
+      return GuardedPress(data, dragHold, RightButton(data), guard.Right, false, host.Tick());
+    case kWmRButtonDblClk - kWmLButtonDown:
+      if ((hookType & kSourceRightButton) == 0) return kPass;
+      return GuardedPress(data, dragHold, RightButton(data), guard.Right, true, host.Tick());
+    case kWmRButtonUp - kWmLButtonDown:
+      if ((hookType & kSourceRightButton) == 0) return kPass;
+      return GuardedRelease(data, guard, dragHold, RightButton(data), guard.Right, host.Tick(), host);
+    case kWmMouseWheel - kWmLButtonDown:
+      if ((hookType & kSourceWheel) == 0) return kPass;
+      return Wheel(data, host.WheelDelta(), host.Tick());
+    case kWmMButtonDown - kWmLButtonDown:
+    case kWmMButtonDown + 1 - kWmLButtonDown:  // WM_MBUTTONUP
+    case kWmMButtonDown + 2 - kWmLButtonDown:  // WM_MBUTTONDBLCLK
+      return kPass;
+    default:
+      __builtin_unreachable();
+  }
+}
+
+// With drag hold on: a held release is flushed by any message of another button or the wheel
+// before that message is judged. Out of line, with its own copy of the host, so the common path
+// builds no frame for it.
+template <typename Host>
+[[gnu::noinline]] std::uint32_t DecideWithDragHold(HookSharedData& data, GuardSharedData& guard,
+                                                   std::uint32_t message, Host host) noexcept {
+  if (((SharedLoad(guard.Left.State) | SharedLoad(guard.Right.State)) & kPendingKindMask) != 0) {
+    if (!IsLeftButtonMessage(message) && FlushHeldRelease(guard, guard.Left, message, host))
+      return kVerdictSwallow | kVerdictWake;
+    if (!IsRightButtonMessage(message) && FlushHeldRelease(guard, guard.Right, message, host))
+      return kVerdictSwallow | kVerdictWake;
+  }
+  return DecideButtonMessage<true>(data, guard, message, host);
+}
+
+}  // namespace release_guard_detail
+
+// Decides one mouse message with the guard. Host provides, each called only where needed:
+//   std::uint32_t Tick()            the current tick, at most once, for a judged message
+//   std::int16_t WheelDelta()       the wheel delta of a WM_MOUSEWHEEL
+//   bool InjectedByGuard()          a button release carries kInjectedReleaseMark
+//   bool WindowOfThisProcess()      in the installing process only: the message's window
+//                                   belongs to it (and not to a process of the other bitness
+//                                   whose hook calls run here)
+// With both guard features off every decision is exactly FilterMouseMessage's.
+template <typename Host>
+[[gnu::always_inline]] inline std::uint32_t DecideMouseMessage(HookSharedData& data, GuardSharedData& guard, std::int32_t hookCode,
+                                        std::uint32_t message, std::uint32_t processId, Host& host) noexcept {
+  using namespace release_guard_detail;
+  // One compare sends every message outside WM_LBUTTONDOWN..WM_MOUSEWHEEL (WM_MOUSEMOVE first
+  // of all) on its way.
+  if (message - kWmLButtonDown > kWmMouseWheel - kWmLButtonDown) return kPass;
+  // Negative codes and peeked-at messages are judged once, when they are removed.
+  if (hookCode != kHcAction) return kPass;
+  // The process id first: in every other process that settles it. In the installing process
+  // the window decides, since the other bitness's hook calls run here for their windows.
+  if (processId == SharedLoad(data.InstallerProcessId) && SharedLoad(data.FilterOwnProcess) == 0 &&
+      host.WindowOfThisProcess())
+    return kPass;
+  if (SharedLoad(guard.DragHold) != 0) return DecideWithDragHold(data, guard, message, host);
+  return DecideButtonMessage<false>(data, guard, message, host);
+}
+
+// The deliverer, in the installing program. Deliverer provides:
+//   std::uint32_t Tick()
+//   bool PhysicallyDown(bool right)   the physical state of the button that sends that logical
+//                                      button's messages (swapped buttons mapped)
+//   void Inject(bool right, std::uint32_t replayMessage, std::int32_t replayWheelDelta)
+//        injects the logical button's release marked kInjectedReleaseMark, then, when
+//        replayMessage is not 0, that message again (unmarked), in one go
+// Delivers every pending release that is due (all of them at once when everyNow is set or the
+// hook is gone) and returns the milliseconds until the next deadline, or kNoDeadline.
+template <typename Deliverer>
+inline std::uint32_t ServePendingReleases(HookSharedData& data, GuardSharedData& guard, bool everyNow,
+                                          Deliverer& deliverer) noexcept {
+  using namespace release_guard_detail;
+  if (SharedLoad(data.HookInstalled) == 0) everyNow = true;
+  std::uint32_t wait = kNoDeadline;
+  for (int side = 0; side < 2; ++side) {
+    const bool right = side == 1;
+    PendingRelease& pending = right ? guard.Right : guard.Left;
+    const std::uint32_t& lastDown = right ? data.LastRButtonDown : data.LastLButtonDown;
+    for (;;) {
+      const std::uint32_t state = SharedLoad(pending.State);
+      const std::uint32_t kind = state & kPendingKindMask;
+      if (kind == kPendingNone) break;
+      const std::uint32_t now = deliverer.Tick();
+      // Milliseconds until it is due, signed: a little ahead or a little behind, right across
+      // the tick wrap.
+      std::int32_t remaining = 0;
+      if (kind == kPendingLate) {
+        remaining = static_cast<std::int32_t>(SharedLoad(lastDown) + SharedLoad(data.UpDownIntervalTime) - now);
+      } else if (kind == kPendingHeld) {
+        const std::uint32_t elapsed = (now - (state >> 2)) & kPendingTickMask;
+        remaining = static_cast<std::int32_t>(SharedLoad(guard.DragHoldTime)) - static_cast<std::int32_t>(elapsed);
+      }
+      if (!everyNow && remaining > 0) {
+        if (static_cast<std::uint32_t>(remaining) < wait) wait = static_cast<std::uint32_t>(remaining);
+        break;
+      }
+      const bool down = kind != kPendingFlush && deliverer.PhysicallyDown(right);
+      if (kind == kPendingHeld && down && !everyNow && -static_cast<std::int64_t>(remaining) < kHeldDownGiveUpMs) {
+        if (kHeldRecheckMs < wait) wait = kHeldRecheckMs;
+        break;
+      }
+      if (!SharedCompareExchange(pending.State, state, NextState(state, kPendingNone))) continue;  // moved: judge again
+      if (down) {
+        // Down again: a press is on its way, and the application takes its state from it.
+        SharedIncrement(guard.DroppedReleases);
+      } else {
+        const std::uint32_t replay = kind == kPendingFlush ? SharedLoad(guard.ReplayMessage) : 0;
+        deliverer.Inject(right, replay, replay != 0 ? SharedLoad(guard.ReplayWheelDelta) : 0);
+        if (replay != 0) SharedStore(guard.ReplayMessage, std::uint32_t{0});
+        SharedIncrement(guard.LateReleases);
+      }
+      break;
+    }
+  }
+  return wait;
+}
+
+// The settings of SetReleaseGuard: a hold time outside 5..100 ms leaves the stored one.
+inline void SetGuardSettings(GuardSharedData& guard, std::uint8_t releaseGuard, std::uint8_t dragHold,
+                             std::uint32_t dragHoldTime) noexcept {
+  SharedStore(guard.ReleaseGuard, static_cast<std::uint8_t>(releaseGuard != 0 ? 1 : 0));
+  SharedStore(guard.DragHold, static_cast<std::uint8_t>(dragHold != 0 ? 1 : 0));
+  if (dragHoldTime >= kMinDragHoldTime && dragHoldTime <= kMaxDragHoldTime)
+    SharedStore(guard.DragHoldTime, static_cast<std::uint16_t>(dragHoldTime));
+}
+
+// True while some release waits for the deliverer.
+inline bool AnyPendingRelease(const GuardSharedData& guard) noexcept {
+  return ((SharedLoad(guard.Left.State) | SharedLoad(guard.Right.State)) & kPendingKindMask) != 0;
+}

@@ -1,0 +1,91 @@
+// The release guard's platform side: its shared section, the deliverer's exports (run on the
+// installing program's delivery thread) and the hook's wake-up of that thread.
+#include "latchkin_api.h"
+#include "core/release_guard.h"
+#include "library_state.h"
+
+// A second shared section beside shared_d, so the fixed record keeps its layout and size.
+GuardSharedData GuardData __attribute__((section("shared_g"), shared)) = InitialGuardSharedData();
+
+namespace signatures {
+[[maybe_unused]] constexpr SetReleaseGuardFn kSetReleaseGuard = &SetReleaseGuard;
+[[maybe_unused]] constexpr DeliverPendingReleasesFn kDeliverPendingReleases = &DeliverPendingReleases;
+[[maybe_unused]] constexpr ReturnLateReleaseCountFn kReturnLateReleaseCount = &ReturnLateReleaseCount;
+}  // namespace signatures
+
+namespace {
+
+// Messages of a logical button come from the physical one on the other side while the buttons
+// are swapped; the physical state and injected input both name physical buttons.
+bool PhysicalRight(bool logicalRight) noexcept { return logicalRight != (GetSystemMetrics(SM_SWAPBUTTON) != 0); }
+
+INPUT MouseInput(DWORD flags, std::int32_t wheelDelta, ULONG_PTR extraInfo) noexcept {
+  INPUT input = {};
+  input.type = INPUT_MOUSE;
+  input.mi.dwFlags = flags;
+  input.mi.mouseData = static_cast<DWORD>(wheelDelta);
+  input.mi.dwExtraInfo = extraInfo;
+  return input;
+}
+
+DWORD ButtonFlags(bool logicalRight, bool down) noexcept {
+  if (PhysicalRight(logicalRight)) return down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP;
+  return down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+}
+
+// The input that makes the system send the message again; 0 flags for one it cannot.
+DWORD ReplayFlags(std::uint32_t message) noexcept {
+  switch (message) {
+    case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: return ButtonFlags(false, true);
+    case WM_LBUTTONUP: return ButtonFlags(false, false);
+    case WM_RBUTTONDOWN: case WM_RBUTTONDBLCLK: return ButtonFlags(true, true);
+    case WM_RBUTTONUP: return ButtonFlags(true, false);
+    case WM_MBUTTONDOWN: case WM_MBUTTONDBLCLK: return MOUSEEVENTF_MIDDLEDOWN;
+    case WM_MBUTTONUP: return MOUSEEVENTF_MIDDLEUP;
+    case WM_MOUSEWHEEL: return MOUSEEVENTF_WHEEL;
+    default: return 0;
+  }
+}
+
+struct PlatformDeliverer {
+  std::uint32_t Tick() const noexcept { return static_cast<std::uint32_t>(GetTickCount()); }
+  bool PhysicallyDown(bool logicalRight) const noexcept {
+    return GetAsyncKeyState(PhysicalRight(logicalRight) ? VK_RBUTTON : VK_LBUTTON) < 0;
+  }
+  // One SendInput call, so nothing of the user's can come between the release and the replay.
+  void Inject(bool logicalRight, std::uint32_t replayMessage, std::int32_t replayWheelDelta) const noexcept {
+    INPUT inputs[2] = {MouseInput(ButtonFlags(logicalRight, false), 0, kInjectedReleaseMark), {}};
+    UINT count = 1;
+    if (const DWORD flags = ReplayFlags(replayMessage)) {
+      inputs[1] = MouseInput(flags, flags == MOUSEEVENTF_WHEEL ? replayWheelDelta : 0, 0);
+      count = 2;
+    }
+    SendInput(count, inputs, sizeof(INPUT));
+  }
+};
+
+}  // namespace
+
+void WakeReleaseDeliverer() noexcept {
+  // Opened per wake-up and closed at once: the library keeps no handle in any process.
+  if (HANDLE event = OpenEventW(EVENT_MODIFY_STATE, FALSE, kReleaseGuardEventName)) {
+    SetEvent(event);
+    CloseHandle(event);
+  }
+}
+
+void WINAPI SetReleaseGuard(std::uint8_t releaseGuard, std::uint8_t dragHold, std::uint32_t dragHoldTime) noexcept {
+  SetGuardSettings(GuardData, releaseGuard, dragHold, dragHoldTime);
+}
+
+std::uint32_t WINAPI DeliverPendingReleases(std::uint8_t everyNow) noexcept {
+  PlatformDeliverer deliverer;
+  return ServePendingReleases(SharedData, GuardData, everyNow != 0, deliverer);
+}
+
+void WINAPI ReturnLateReleaseCount(std::uint32_t* delivered, std::uint32_t* dropped) noexcept {
+  if (delivered != nullptr) *delivered = SharedLoad(GuardData.LateReleases);
+  if (dropped != nullptr) *dropped = SharedLoad(GuardData.DroppedReleases);
+}
+
+bool AnyReleasePending() noexcept { return AnyPendingRelease(GuardData); }

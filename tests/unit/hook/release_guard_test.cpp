@@ -1,0 +1,299 @@
+// The release guard against a fake clock: timed button patterns go through the hook's decision
+// and the installing program's deliverer, as the platform would run them, and what reaches the
+// application (with the tick it arrives at) and what is logged are compared.
+#include "release_guard.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr std::uint32_t kOther = 200;
+constexpr std::uint32_t kNever = 0xFFFFFFFFu;
+
+// A physical transition at a tick offset. Message 0 with physical set: the button moved but
+// its message went to a window the hook does not see.
+struct Event {
+  std::uint32_t at;
+  std::uint32_t message;
+  std::int16_t wheelDelta = 0;
+  int physicalOnly = -1;  // -1: a message; else 0 (left) or 1 (right) goes down unseen
+};
+
+enum Button { kLeft, kRight };
+
+Event L(std::uint32_t at, bool down) { return {at, down ? kWmLButtonDown : kWmLButtonUp}; }
+Event R(std::uint32_t at, bool down) { return {at, down ? kWmRButtonDown : kWmRButtonUp}; }
+Event LDbl(std::uint32_t at) { return {at, kWmLButtonDblClk}; }
+Event Wheel(std::uint32_t at, std::int16_t delta) { return {at, kWmMouseWheel, delta}; }
+Event UnseenDown(std::uint32_t at, Button button) { return {at, 0, 0, button}; }
+
+const char* Name(std::uint32_t message) {
+  switch (message) {
+    case kWmLButtonDown: return "LD";
+    case kWmLButtonUp: return "LU";
+    case kWmLButtonDblClk: return "LDbl";
+    case kWmRButtonDown: return "RD";
+    case kWmRButtonUp: return "RU";
+    case kWmMouseWheel: return "W";
+    default: return "?";
+  }
+}
+
+struct Simulation {
+  HookSharedData data = InitialHookSharedData();
+  GuardSharedData guard = InitialGuardSharedData();
+  std::uint32_t start = 1000000;
+  std::uint32_t now = 0;
+  bool physicallyDown[2] = {false, false};
+  std::string application;  // "LD@0 LU@40": message and tick offset, in arrival order
+  std::vector<std::uint16_t> records;
+  bool woken = false;
+  std::uint32_t nextServe = kNever;
+  int serves = 0;
+
+  Simulation() {
+    data.HookType = 0x07;
+    data.HookInstalled = 1;
+    data.InstallerProcessId = 100;
+    SetGuardSettings(guard, 1, 0, kDefaultDragHoldTime);
+  }
+
+  struct HookHost {
+    Simulation& sim;
+    std::int16_t delta;
+    bool injected;
+    std::uint32_t Tick() const { return sim.now; }
+    std::int16_t WheelDelta() const { return delta; }
+    bool InjectedByGuard() const { return injected; }
+    bool WindowOfThisProcess() const { return true; }
+  };
+
+  struct DelivererHost {
+    Simulation& sim;
+    std::uint32_t Tick() const { return sim.now; }
+    bool PhysicallyDown(bool right) const { return sim.physicallyDown[right ? 1 : 0]; }
+    void Inject(bool right, std::uint32_t replay, std::int32_t delta) {
+      sim.Hook(right ? kWmRButtonUp : kWmLButtonUp, 0, true);
+      if (replay != 0) sim.Hook(replay, static_cast<std::int16_t>(delta), false);
+    }
+  };
+
+  void Hook(std::uint32_t message, std::int16_t delta, bool injected) {
+    HookHost host{*this, delta, injected};
+    const std::uint32_t verdict = DecideMouseMessage(data, guard, kHcAction, message, kOther, host);
+    if (verdict & kVerdictWake) woken = true;
+    const std::uint16_t code = static_cast<std::uint16_t>(verdict);
+    if (code != 0) records.push_back(code);
+    if (verdict & kVerdictSecondRecord) records.push_back(code);
+    if (verdict != kPass) return;
+    char entry[32];
+    std::snprintf(entry, sizeof entry, "%s%s@%u", application.empty() ? "" : " ", Name(message), now - start);
+    application += entry;
+    if (message == kWmMouseWheel) application += delta > 0 ? "+" : "-";
+  }
+
+  void Serve(bool everyNow) {
+    ++serves;
+    DelivererHost host{*this};
+    const std::uint32_t wait = ServePendingReleases(data, guard, everyNow, host);
+    nextServe = wait == kNoDeadline ? kNever : now - start + wait;
+  }
+
+  // Plays the events tick by tick up to `until`; the deliverer runs only when the hook woke it
+  // or its own deadline came, as its thread would.
+  void Play(const std::vector<Event>& events, std::uint32_t until) {
+    std::size_t next = 0;
+    for (std::uint32_t t = 0; t <= until; ++t) {
+      now = start + t;
+      for (; next < events.size() && events[next].at == t; ++next) {
+        const Event& e = events[next];
+        if (e.physicalOnly >= 0) {
+          physicallyDown[e.physicalOnly] = true;
+          continue;
+        }
+        const bool right = e.message >= kWmRButtonDown && e.message <= kWmRButtonDblClk;
+        if (e.message != kWmMouseWheel) physicallyDown[right ? 1 : 0] = e.message != kWmLButtonUp && e.message != kWmRButtonUp;
+        Hook(e.message, e.wheelDelta, false);
+      }
+      if (woken || (nextServe != kNever && t >= nextServe)) {
+        woken = false;
+        Serve(false);
+      }
+    }
+  }
+};
+
+std::string Codes(const std::vector<std::uint16_t>& codes) {
+  std::string text;
+  for (std::uint16_t code : codes) {
+    char entry[12];
+    std::snprintf(entry, sizeof entry, "%s0x%04X", text.empty() ? "" : " ", code);
+    text += entry;
+  }
+  return text;
+}
+
+struct Row {
+  const char* name;
+  std::uint8_t releaseGuard;
+  std::uint8_t dragHold;
+  std::vector<Event> events;
+  std::string application;
+  std::string records;
+  std::uint32_t start = 1000000;
+};
+
+// Default intervals: up/down 40 ms, double click 170 ms; drag hold 30 ms.
+TEST(ReleaseGuard, TimedPatternsReachTheApplicationAsTheUserMeantThem) {
+  const Row rows[] = {
+      {"quick click: the release comes when the bounce interval ends", 1, 0,
+       {L(0, true), L(30, false)}, "LD@0 LU@40", "0x0101"},
+      {"tap: press and release within a millisecond", 1, 0, {L(0, true), L(1, false)}, "LD@0 LU@40", "0x0101"},
+      {"interval - 1: still late", 1, 0, {L(0, true), L(39, false)}, "LD@0 LU@40", "0x0101"},
+      {"interval: passes at once, nothing pending", 1, 0, {L(0, true), L(40, false)}, "LD@0 LU@40", ""},
+      {"guard off: exactly the old filter, the button stays down", 0, 0, {L(0, true), L(30, false)}, "LD@0", "0x0101"},
+      {"press chatter: the bounce's press cancels the late release", 1, 0,
+       {L(0, true), L(5, false), L(8, true), L(200, false)}, "LD@0 LD@8 LU@200", "0x0101"},
+      {"release chatter: swallowed as before, nothing late", 1, 0,
+       {L(0, true), L(100, false), L(105, true), L(300, false)}, "LD@0 LU@100 LU@300", "0x0102"},
+      {"two bouncing releases: one late release", 1, 0,
+       {L(0, true), L(5, false), L(20, false)}, "LD@0 LU@40", "0x0101 0x0101"},
+      {"down again unseen at the deadline: dropped", 1, 0, {L(0, true), L(5, false), UnseenDown(20, kLeft)},
+       "LD@0", "0x0101"},
+      {"right button", 1, 0, {R(0, true), R(10, false)}, "RD@0 RU@40", "0x0401"},
+      {"interleaved buttons keep their own deadlines", 1, 0,
+       {L(0, true), R(5, true), L(10, false), R(20, false)}, "LD@0 RD@5 LU@40 RU@45", "0x0101 0x0401"},
+      {"tick wrap between press and deadline", 1, 0, {L(0, true), L(1, false)}, "LD@0 LU@40", "0x0101",
+       0xFFFFFFF0u},
+      {"drop-out in a long drag, no drag hold: the drag breaks", 1, 0,
+       {L(0, true), L(550, false), L(558, true), L(1100, false)}, "LD@0 LU@550 LU@1100", "0x0102"},
+      {"drop-out in a long drag with drag hold: one long press", 1, 1,
+       {L(0, true), L(550, false), L(558, true), L(1100, false)}, "LD@0 LU@1130", "0x0120 0x0120"},
+      {"drop-out re-pressed as a double click", 1, 1,
+       {L(0, true), L(300, false), LDbl(310), L(600, false)}, "LD@0 LU@630", "0x0120 0x0120"},
+      {"drag hold, no re-press: released at the end of the window", 1, 1, {L(0, true), L(300, false)},
+       "LD@0 LU@330", ""},
+      {"drag hold, short click: not held", 1, 1, {L(0, true), L(100, false)}, "LD@0 LU@100", ""},
+      {"drag hold, button down unseen at the window's end: held until the press comes", 1, 1,
+       {L(0, true), L(300, false), UnseenDown(310, kLeft), L(340, true), L(900, false)}, "LD@0 LU@930",
+       "0x0120 0x0120"},
+      {"drag hold flushed by the other button: order kept", 1, 1,
+       {L(0, true), L(300, false), R(310, true), R(400, false)}, "LD@0 LU@310 RD@310 RU@400", ""},
+      {"drag hold flushed by the wheel", 1, 1, {L(0, true), L(300, false), Wheel(305, -120)},
+       "LD@0 LU@305 W@305-", ""},
+      {"drag hold with the guard off", 0, 1,
+       {L(0, true), L(550, false), L(558, true), L(1100, false)}, "LD@0 LU@1130", "0x0120 0x0120"},
+  };
+  for (const Row& row : rows) {
+    Simulation sim;
+    sim.start = row.start;
+    SetGuardSettings(sim.guard, row.releaseGuard, row.dragHold, kDefaultDragHoldTime);
+    sim.Play(row.events, row.events.back().at + 1000);
+    EXPECT_EQ(sim.application, row.application) << row.name;
+    EXPECT_EQ(Codes(sim.records), row.records) << row.name;
+    EXPECT_FALSE(AnyPendingRelease(sim.guard)) << row.name;
+  }
+}
+
+TEST(ReleaseGuard, CountsFollowTheSwallowedMessages) {
+  Simulation sim;
+  SetGuardSettings(sim.guard, 1, 1, 30);
+  sim.Play({L(0, true), L(5, false), L(600, true), L(1200, false), L(1210, true), L(2000, false)}, 3000);
+  // 0x0101 once, the drop-out's pair twice; the late and held releases are never counted.
+  EXPECT_EQ(sim.data.BlockedUpDown, 3u);
+  EXPECT_EQ(sim.guard.LateReleases, 2u);  // the tap's, and the drag's final one
+  EXPECT_EQ(sim.guard.DroppedReleases, 0u);
+}
+
+TEST(ReleaseGuard, NothingPendingMeansNoWakeUp) {
+  Simulation sim;
+  SetGuardSettings(sim.guard, 1, 1, 30);
+  sim.Play({L(0, true), L(100, false), R(300, true), R(400, false), Wheel(500, 120), Wheel(600, 120)}, 5000);
+  EXPECT_EQ(sim.serves, 0);
+  // One late release: woken once by the hook, once more at the deadline, then asleep again.
+  sim.start += 10000;
+  sim.Play({L(0, true), L(1, false)}, 5000);
+  EXPECT_EQ(sim.serves, 2);
+  EXPECT_EQ(sim.nextServe, kNever);
+}
+
+TEST(ReleaseGuard, RemovingTheHookDeliversAtOnce) {
+  struct Case {
+    const char* name;
+    bool unhook;  // else the program ends (everyNow)
+    std::vector<Event> events;
+    std::string application;
+  };
+  const Case cases[] = {
+      {"program ends with a late release pending", false, {L(0, true), L(5, false)}, "LD@0 LU@10"},
+      {"hook removed with a late release pending", true, {L(0, true), L(5, false)}, "LD@0 LU@10"},
+      {"program ends with a held release pending", false, {L(0, true), L(300, false)}, "LD@0 LU@305"},
+  };
+  for (const Case& c : cases) {
+    Simulation sim;
+    SetGuardSettings(sim.guard, 1, 1, 30);
+    sim.Play(c.events, c.events.back().at + 4);  // the deadline is not reached
+    sim.now = sim.start + c.events.back().at + 5;
+    if (c.unhook) sim.data.HookInstalled = 0;
+    sim.Serve(!c.unhook);
+    EXPECT_EQ(sim.application, c.application) << c.name;
+    EXPECT_FALSE(AnyPendingRelease(sim.guard)) << c.name;
+  }
+}
+
+// In the installing process the window decides: its own windows pass, the other bitness's
+// windows (whose hook calls run here) are judged.
+TEST(ReleaseGuard, InstallingProcessJudgesOtherProcessesWindows) {
+  struct Host {
+    bool own;
+    int windowLookups = 0;
+    std::uint32_t Tick() const { return 5000; }
+    std::int16_t WheelDelta() const { return 0; }
+    bool InjectedByGuard() const { return false; }
+    bool WindowOfThisProcess() {
+      ++windowLookups;
+      return own;
+    }
+  };
+  struct Case {
+    const char* name;
+    std::uint32_t processId;
+    std::uint8_t filterOwnProcess;
+    bool ownWindow;
+    std::uint32_t verdict;
+    int windowLookups;
+  };
+  const std::uint32_t swallowed = 0x0101;
+  const Case cases[] = {
+      {"another process: no window lookup", kOther, 0, false, swallowed, 0},
+      {"installer, own window", 100, 0, true, kPass, 1},
+      {"installer, window of another process", 100, 0, false, swallowed, 1},
+      {"installer filtering itself: no window lookup", 100, 1, true, swallowed, 0},
+  };
+  for (const Case& c : cases) {
+    HookSharedData data = InitialHookSharedData();
+    GuardSharedData guard = InitialGuardSharedData();
+    data.HookType = 0x07;
+    data.InstallerProcessId = 100;
+    data.FilterOwnProcess = c.filterOwnProcess;
+    data.LastLButtonDown = 4990;
+    Host host{c.ownWindow};
+    EXPECT_EQ(DecideMouseMessage(data, guard, kHcAction, kWmLButtonUp, c.processId, host), c.verdict) << c.name;
+    EXPECT_EQ(host.windowLookups, c.windowLookups) << c.name;
+  }
+}
+
+TEST(ReleaseGuard, HoldTimeOutsideItsRangeIsIgnored) {
+  GuardSharedData guard = InitialGuardSharedData();
+  const std::uint32_t tries[][2] = {{4, 30}, {5, 5}, {100, 100}, {101, 100}, {0, 100}, {0xFFFFFFFFu, 100}};
+  for (const auto& t : tries) {
+    SetGuardSettings(guard, 1, 1, t[0]);
+    EXPECT_EQ(guard.DragHoldTime, t[1]) << t[0];
+  }
+}
+
+}  // namespace

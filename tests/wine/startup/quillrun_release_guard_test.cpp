@@ -1,0 +1,124 @@
+// Quillrun's release guard on real input: timed button patterns injected into another process's
+// window while Quillrun filters; what the window receives is one press and one release, the
+// late release arrives without being counted again, and nothing is left down at unhook.
+#include "quillrun_test_support.h"
+#include "wine_test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Intervals of hundreds of ms: a "too soon" gap of 0 to 30 ms and a calm one of 600 ms each
+// keep hundreds of ms of margin on a loaded machine.
+constexpr DWORD kCalm = 600;
+constexpr wchar_t kIntervals[] = L"UpDownIntervalTime=300\r\nDbClickIntervalTime=300\r\n";
+// Beyond every deadline of these rows: nothing more may arrive after the expected messages.
+constexpr DWORD kAfterLastDeadlineMs = 800;
+
+const std::vector<ReceivedMessage> kOneClick = {{WM_LBUTTONDOWN, 0}, {WM_LBUTTONUP, 0}};
+
+class QuillrunGuard {
+ public:
+  // Starts Quillrun with these [Options] lines (logging on: its start-up is complete once the
+  // library's log state is 1).
+  ::testing::AssertionResult Start(const wchar_t* folderName, const std::wstring& options) {
+    folder_ = PrepareQuillrunFolder(folderName);
+    if (folder_.empty()) return ::testing::AssertionFailure() << "no scratch folder";
+    if (!WriteProfile(folder_ + L"Quillon.cfg", L"[Options]\r\nHookLButton=1\r\nLogToFile=1\r\n" + options))
+      return ::testing::AssertionFailure() << "no profile";
+    if (!library_.Load(folder_)) return ::testing::AssertionFailure() << "library copy not bound";
+    runner_ = ChildProcess::Start(QuillrunIn(folder_), L"", folder_);
+    if (!runner_.Started()) return ::testing::AssertionFailure() << "Quillrun did not start";
+    if (!WaitUntil([&] { return library_->QueryHookState() == 1 && library_->GetLogState() == 1; }, 15000))
+      return ::testing::AssertionFailure() << "Quillrun did not install the hook";
+    return ::testing::AssertionSuccess();
+  }
+  // Removes the hook as another process would; Quillrun then ends.
+  bool Stop() { return library_->UninstallHook() == 1 && runner_.WaitForExit(5000); }
+
+  const LibraryCopy& Library() const { return library_; }
+  std::uint32_t BlockedUpDown() const {
+    std::uint32_t upDown = 0;
+    library_->ReturnBlockedCount(&upDown, nullptr, nullptr);
+    return upDown;
+  }
+
+ private:
+  std::wstring folder_;
+  LibraryCopy library_;
+  ChildProcess runner_;
+};
+
+// Waits until the window has at least `count` messages, then a while longer for stragglers.
+std::vector<ReceivedMessage> ReceivedAfterDeadlines(MouseTarget& target, std::size_t count) {
+  WaitUntil([&] { return target.Received().size() >= count; }, 5000);
+  PumpMessagesFor(kAfterLastDeadlineMs);
+  return target.Received();
+}
+
+TEST(QuillrunReleaseGuard, TimedPatternsReachTheWindowAsOneClick) {
+  struct Row {
+    const char* name;
+    std::wstring options;
+    std::vector<InputStep> steps;
+    std::vector<ReceivedMessage> received;
+    std::uint32_t blockedUpDown;
+    std::uint32_t lateReleases;
+  };
+  const Row rows[] = {
+      {"a 30 ms click: the release arrives late", kIntervals,
+       {ButtonStep(MouseButton::Left, true, kCalm), ButtonStep(MouseButton::Left, false, 30)}, kOneClick, 1, 1},
+      {"a tap: press and release in one go", kIntervals,
+       {ButtonStep(MouseButton::Left, true, kCalm), ButtonStep(MouseButton::Left, false)}, kOneClick, 1, 1},
+      // The bounce's re-press comes as a double click, which the filter swallows: that cancels
+      // the late release, and the genuine release passes.
+      {"a bouncing click: chatter swallowed, nothing late", kIntervals,
+       {ButtonStep(MouseButton::Left, true, kCalm), ButtonStep(MouseButton::Left, false, 15),
+        ButtonStep(MouseButton::Left, true), ButtonStep(MouseButton::Left, false, kCalm)},
+       kOneClick, 1, 0},
+      {"a drop-out inside a long drag, with drag hold: one long press",
+       std::wstring(kIntervals) + L"DragHold=1\r\nDragHoldTime=100\r\n",
+       {ButtonStep(MouseButton::Left, true, kCalm), ButtonStep(MouseButton::Left, false, kCalm),
+        ButtonStep(MouseButton::Left, true), ButtonStep(MouseButton::Left, false, kCalm)},
+       kOneClick, 2, 1},
+      {"ReleaseGuard=0: today's filter leaves the button down", std::wstring(kIntervals) + L"ReleaseGuard=0\r\n",
+       {ButtonStep(MouseButton::Left, true, kCalm), ButtonStep(MouseButton::Left, false, 30)},
+       {{WM_LBUTTONDOWN, 0}}, 1, 0},
+  };
+  MouseTarget target;
+  ASSERT_TRUE(target.Start());
+  int rowNumber = 0;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    QuillrunGuard runner;
+    // A folder per row: the target keeps the previous row's library copy mapped.
+    const std::wstring folder = L"quillrun-release-guard-" + std::to_wstring(++rowNumber);
+    ASSERT_TRUE(runner.Start(folder.c_str(), row.options));
+    target.Activate();
+    target.MoveToFreshPoint();
+    target.ClearReceived();
+    ASSERT_TRUE(target.Play(row.steps));
+    EXPECT_EQ(Describe(ReceivedAfterDeadlines(target, row.received.size())), Describe(row.received));
+    EXPECT_EQ(runner.BlockedUpDown(), row.blockedUpDown) << "the late release is not counted again";
+    EXPECT_EQ(runner.Library().LateReleases(), row.lateReleases);
+    EXPECT_TRUE(runner.Stop());
+  }
+}
+
+TEST(QuillrunReleaseGuard, RemovingTheHookDeliversAPendingReleaseAtOnce) {
+  MouseTarget target;
+  ASSERT_TRUE(target.Start());
+  QuillrunGuard runner;
+  // The late release would be due ten seconds after the press; unhooking must not wait for it.
+  ASSERT_TRUE(runner.Start(L"quillrun-release-guard-unhook", L"UpDownIntervalTime=9999\r\n"));
+  target.MoveToFreshPoint();
+  ASSERT_TRUE(target.Play({ButtonStep(MouseButton::Left, true, kCalm), ButtonStep(MouseButton::Left, false, 30)}));
+  EXPECT_EQ(Describe(target.Received()), Describe({{WM_LBUTTONDOWN, 0}}));
+  const DWORD unhooked = GetTickCount();
+  ASSERT_TRUE(runner.Stop());
+  EXPECT_TRUE(WaitUntil([&] { return target.Received().size() >= 2; }, 3000));
+  EXPECT_LT(GetTickCount() - unhooked, 9000u) << "delivered at its deadline, not at the unhook";
+  EXPECT_EQ(Describe(target.Received()), Describe(kOneClick));
+}
+
+}  // namespace
