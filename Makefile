@@ -39,6 +39,8 @@ test: build
 bench: deps
 	cmake --preset host >/dev/null && cmake --build --preset host
 	cmake --build --preset host --target bench-report
+	cmake --preset win64 >/dev/null && cmake --build --preset win64
+	cmake --build --preset win64 --target wine-bench-report
 
 run: build
 	@bash packaging/run-panel.sh start build/win64

@@ -54,11 +54,13 @@ bool LoadHookLibraryFrom(HookLibrary& library, const wchar_t* folder) {
     ClearEntryPoints(library);
     return false;
   }
-  // Both or neither: a program delivers late releases only with a library that makes them.
+  // All or none: a program delivers late releases only with a library that makes them.
   if (!Bind(m, "SetReleaseGuard", library.SetReleaseGuard) ||
-      !Bind(m, "DeliverPendingReleases", library.DeliverPendingReleases)) {
+      !Bind(m, "DeliverPendingReleases", library.DeliverPendingReleases) ||
+      !Bind(m, "ReturnLateReleaseCount", library.ReturnLateReleaseCount)) {
     library.SetReleaseGuard = nullptr;
     library.DeliverPendingReleases = nullptr;
+    library.ReturnLateReleaseCount = nullptr;
   }
   return true;
 }

@@ -19,9 +19,11 @@ struct HookLibrary {
   SetLogStateFn SetLogState = nullptr;
   GetLogStateFn GetLogState = nullptr;
   ClearLogCahceFn ClearLogCahce = nullptr;
-  // The release guard's exports, bound on their own after the 13: null in a library without them.
+  // The release guard's exports, bound on their own after the 13: all null in a library
+  // without them (which then filters as it always did).
   SetReleaseGuardFn SetReleaseGuard = nullptr;
   DeliverPendingReleasesFn DeliverPendingReleases = nullptr;
+  ReturnLateReleaseCountFn ReturnLateReleaseCount = nullptr;
 };
 
 // Loads "Latchkin.dll" from the folder of the running program (by full path, so a library of

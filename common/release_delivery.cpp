@@ -53,6 +53,10 @@ UniqueHandle CreateWakeEvent() {
 bool StartReleaseDelivery(const HookLibrary& library, const Settings& settings) {
   StopReleaseDelivery();
   if (!library.SetReleaseGuard || !library.DeliverPendingReleases) return false;
+  if (!settings.ReleaseGuard && !settings.DragHold) {
+    library.SetReleaseGuard(0, 0, settings.DragHoldTime);  // today's filter, and no thread
+    return false;
+  }
   Running.SetReleaseGuard = library.SetReleaseGuard;
   Running.DeliverPendingReleases = library.DeliverPendingReleases;
   Running.Wake = CreateWakeEvent();

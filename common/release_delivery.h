@@ -5,8 +5,8 @@
 #include "hook_library.h"
 
 // After this process's InstallHook succeeded: stores the guard settings in the library and
-// starts the thread. False (and the guard left off) when the library lacks the guard's exports
-// or the thread cannot start.
+// starts the thread. False (and the guard left off) when both features are off, the library
+// lacks the guard's exports or the thread cannot start.
 bool StartReleaseDelivery(const HookLibrary& library, const Settings& settings);
 // Turns the guard off, delivers every release still pending at once and ends the thread. Call
 // it after UninstallHook and before the library is freed; harmless when nothing runs.

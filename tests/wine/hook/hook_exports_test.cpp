@@ -156,6 +156,57 @@ TEST_F(Exports, HookProcedureSwallowsAndRecords) {
   EXPECT_EQ(count, 0) << "a drain empties the cache";
 }
 
+// The other bitness's hook calls run in the installing process: judged by their window's
+// process, and logged under it. Stood in for here by a window of another process.
+TEST_F(Exports, InstallingProcessJudgesOtherProcessesWindows) {
+  MouseTarget target;
+  ASSERT_TRUE(target.Start());
+  ASSERT_EQ(hook_.InstallHook(0), 1);
+  hook_.SetHookType(0x07);
+  hook_.SetIntervalTime(9999, 9999, 9999);
+  hook_.SetLogState(1);
+  auto message = [&](UINT id, HWND window) {
+    MOUSEHOOKSTRUCTEX data = {};
+    data.hwnd = window;
+    return hook_.MousePreProc(HC_ACTION, id, reinterpret_cast<LPARAM>(&data));
+  };
+  EXPECT_NE(message(WM_LBUTTONDOWN, target.Window()), 1);
+  EXPECT_EQ(message(WM_LBUTTONUP, target.Window()), 1) << "another process's chatter";
+  EXPECT_NE(message(WM_LBUTTONUP, nullptr), 1) << "no window: this process's own";
+  const std::vector<DrainedRecord> records = Drain();
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(records[0].eventCode, 0x0101);
+  EXPECT_EQ(records[0].processId, target.Pid());
+  EXPECT_EQ(CompareStringOrdinal(records[0].appName.c_str(), -1, target.ExePath().c_str(), -1, TRUE), CSTR_EQUAL)
+      << std::string(records[0].appName.begin(), records[0].appName.end());
+}
+
+TEST_F(Exports, ReleaseGuardLeavesALateReleasePendingAndLetsItsOwnThrough) {
+  InstallFilteringSelf();
+  auto message = [&](UINT id, ULONG_PTR extraInfo) {
+    MOUSEHOOKSTRUCTEX data = {};
+    data.dwExtraInfo = extraInfo;
+    return hook_.MousePreProc(HC_ACTION, id, reinterpret_cast<LPARAM>(&data));
+  };
+  EXPECT_EQ(hook_.DeliverPendingReleases(0), INFINITE) << "nothing pending";
+  hook_.SetReleaseGuard(1, 0, 30);
+  ASSERT_NE(message(WM_LBUTTONDOWN, 0), 1);
+  ASSERT_EQ(message(WM_LBUTTONUP, 0), 1);
+  const DWORD wait = hook_.DeliverPendingReleases(0);
+  EXPECT_GT(wait, 9000u) << "due when the 9999 ms interval since the press has run out";
+  EXPECT_LE(wait, 9999u);
+  // The deliverer's marked release passes, uncounted, even while the interval still runs.
+  EXPECT_NE(message(WM_LBUTTONUP, 0x4C4B5247), 1);
+  EXPECT_EQ(hook_.Counts(), (std::vector<std::uint32_t>{1, 0, 0}));
+  // A press (here a swallowed one) cancels the pending release.
+  ASSERT_EQ(message(WM_LBUTTONDOWN, 0), 1);
+  EXPECT_EQ(hook_.DeliverPendingReleases(0), INFINITE);
+  std::uint32_t delivered = 7, dropped = 7;
+  hook_.ReturnLateReleaseCount(&delivered, &dropped);
+  EXPECT_EQ(delivered, 0u);
+  EXPECT_EQ(dropped, 0u);
+}
+
 TEST_F(Exports, FullCacheDropsWholeRecordsUntilDrained) {
   InstallFilteringSelf();
   const std::size_t recordLength = 26 + 2 * OwnPath().size();

@@ -124,4 +124,37 @@ TEST(PanelStart, KeepsAHookThatAnotherProcessInstalled) {
   EXPECT_FALSE(library.HookInstalled()) << "leaving the panel removes the hook";
 }
 
+// The panel, once it installed the hook, delivers the late release of a quick click into
+// another process's window, and leaving the panel delivers one still waiting at once.
+TEST(PanelStart, ReleaseGuardDeliversAndExitLeavesNoButtonDown) {
+  PanelProcess panel;
+  PanelFiles files;
+  // Logging on: the log state is the panel's last step of switching the filter on.
+  files.settings = OptionsSection({L"Minimized=1", L"AutoHook=1", L"LogToFile=1", L"UpDownIntervalTime=300"});
+  ASSERT_TRUE(panel.Start(L"start-release-guard", files));
+  FolderLibrary library(panel.Folder());
+  ASSERT_TRUE(panel.Eventually([&] { return library.HookInstalled() && library.LogState(); }, 15000));
+  MouseTarget target;
+  ASSERT_TRUE(target.Start());
+  const std::vector<ReceivedMessage> click = {{WM_LBUTTONDOWN, 0}, {WM_LBUTTONUP, 0}};
+
+  target.MoveToFreshPoint();
+  ASSERT_TRUE(target.Play({ButtonStep(MouseButton::Left, true, 600), ButtonStep(MouseButton::Left, false)}));
+  EXPECT_TRUE(WaitUntil([&] { return target.Received().size() >= 2; }, 5000));
+  EXPECT_EQ(Describe(target.Received()), Describe(click)) << "a tap";
+
+  // Due in ten seconds; the exit must not wait for it. The right button, whose history is
+  // still clean: a left press now would be too soon after the left release above.
+  library.SetIntervals(9999, 0, 0);
+  target.MoveToFreshPoint();
+  target.ClearReceived();
+  ASSERT_TRUE(target.Play({ButtonStep(MouseButton::Right, true, 600), ButtonStep(MouseButton::Right, false)}));
+  EXPECT_EQ(Describe(target.Received()), Describe({{WM_RBUTTONDOWN, 0}}));
+  const DWORD exiting = GetTickCount();
+  EXPECT_TRUE(panel.ExitCleanly());
+  EXPECT_TRUE(WaitUntil([&] { return target.Received().size() >= 2; }, 3000));
+  EXPECT_LT(GetTickCount() - exiting, 9000u) << "delivered at its deadline, not when the panel left";
+  EXPECT_EQ(Describe(target.Received()), Describe({{WM_RBUTTONDOWN, 0}, {WM_RBUTTONUP, 0}}));
+}
+
 }  // namespace

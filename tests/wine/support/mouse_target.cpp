@@ -167,6 +167,20 @@ std::vector<ReceivedMessage> MouseTarget::Received() {
   return messages;
 }
 
+std::vector<double> MouseTarget::ReceivedAtMs() {
+  std::vector<double> times;
+  if (view_ == nullptr) return times;
+  WaitUntilIdle();
+  const auto* record = static_cast<const mouse_target::Record*>(view_);
+  const LONG count = InterlockedCompareExchange(const_cast<volatile LONG*>(&record->count), 0, 0);
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  for (LONG i = 0; i < count && static_cast<uint32_t>(i) < mouse_target::kCapacity; ++i) {
+    times.push_back(static_cast<double>(record->entries[i].receivedAt) * 1000.0 / static_cast<double>(frequency.QuadPart));
+  }
+  return times;
+}
+
 uint32_t MouseTarget::Dropped() const {
   return view_ == nullptr ? 0 : static_cast<const mouse_target::Record*>(view_)->dropped;
 }

@@ -22,6 +22,9 @@ void Append(UINT message, int wheelDelta) {
   }
   record.entries[count].message = message;
   record.entries[count].wheelDelta = wheelDelta;
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  record.entries[count].receivedAt = now.QuadPart;
   // The full barrier publishes the entry before the count that makes it visible.
   InterlockedExchange(&record.count, count + 1);
 }

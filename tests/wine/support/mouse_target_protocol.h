@@ -20,6 +20,7 @@ constexpr uint32_t kCapacity = 65536;
 struct Entry {
   uint32_t message;
   int32_t wheelDelta;
+  int64_t receivedAt;  // QueryPerformanceCounter when the window procedure got it (system-wide)
 };
 
 // Written only by the target's UI thread; the test reads `count` first and then that many

@@ -200,6 +200,9 @@ class MouseTarget {
   bool WaitUntilIdle(DWORD timeoutMs = 5000);
   // Everything recorded since the start or the last ClearReceived, in order of arrival.
   std::vector<ReceivedMessage> Received();
+  // When each of them reached the window procedure, in ms on the QueryPerformanceCounter clock
+  // (the same in every process; for benchmarks, never for timed assertions).
+  std::vector<double> ReceivedAtMs();
   // Messages the record had no room for (it holds tens of thousands).
   uint32_t Dropped() const;
   void ClearReceived();
