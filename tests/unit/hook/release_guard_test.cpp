@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -284,6 +286,49 @@ TEST(ReleaseGuard, InstallingProcessJudgesOtherProcessesWindows) {
     Host host{c.ownWindow};
     EXPECT_EQ(DecideMouseMessage(data, guard, kHcAction, kWmLButtonUp, c.processId, host), c.verdict) << c.name;
     EXPECT_EQ(host.windowLookups, c.windowLookups) << c.name;
+  }
+}
+
+// With both features off the hook's decision is the plain filter's, message for message: same
+// verdict, same record afterwards, over long random runs of every message kind, hook code,
+// process and gap (a fixed seed, so a failure repeats).
+TEST(ReleaseGuard, BothFeaturesOffDecideExactlyAsThePlainFilter) {
+  struct Host {
+    std::uint32_t tick;
+    std::int16_t delta;
+    std::uint32_t Tick() const { return tick; }
+    std::int16_t WheelDelta() const { return delta; }
+    bool InjectedByGuard() const { return false; }
+    bool WindowOfThisProcess() const { return true; }
+  };
+  const std::uint32_t messages[] = {kWmMouseMove, kWmLButtonDown, kWmLButtonUp, kWmLButtonDblClk,
+                                    kWmRButtonDown, kWmRButtonUp, kWmRButtonDblClk, kWmMButtonDown,
+                                    kWmMouseWheel, kWmMouseHWheel};
+  std::mt19937 random(12);
+  for (int run = 0; run < 50; ++run) {
+    HookSharedData plain = InitialHookSharedData();
+    plain.HookType = static_cast<std::uint8_t>(random() & 0x07);
+    plain.InstallerProcessId = 100;
+    plain.FilterOwnProcess = static_cast<std::uint8_t>(random() & 1);
+    plain.UpDownIntervalTime = 1 + random() % 200;
+    plain.DbClickIntervalTime = 1 + random() % 400;
+    HookSharedData guarded = plain;
+    GuardSharedData guard = InitialGuardSharedData();
+    std::uint32_t tick = 0xFFFFFF00u + static_cast<std::uint32_t>(random() % 0x200);  // across the wrap
+    for (int step = 0; step < 400; ++step) {
+      tick += random() % 120;
+      const std::uint32_t message = messages[random() % (sizeof messages / sizeof messages[0])];
+      const std::int16_t delta = static_cast<std::int16_t>(static_cast<int>(random() % 3) * 120 - 120);
+      const std::int32_t hookCode = random() % 8 == 0 ? kHcNoRemove : kHcAction;
+      const std::uint32_t processId = random() % 4 == 0 ? 100 : 200;
+      const std::uint16_t expected =
+          FilterMouseMessage(plain, hookCode, message, delta, processId, [&] { return tick; });
+      Host host{tick, delta};
+      ASSERT_EQ(DecideMouseMessage(guarded, guard, hookCode, message, processId, host), expected)
+          << "run " << run << " step " << step;
+      ASSERT_EQ(std::memcmp(&plain, &guarded, sizeof plain), 0) << "run " << run << " step " << step;
+    }
+    EXPECT_FALSE(AnyPendingRelease(guard));
   }
 }
 
