@@ -31,6 +31,10 @@ inline constexpr std::uint32_t kNoDeadline = 0xFFFFFFFFu;
 // its way to the hook; look again this often, and give up this long after the window.
 inline constexpr std::uint32_t kHeldRecheckMs = 5;
 inline constexpr std::uint32_t kHeldDownGiveUpMs = 500;
+// Claims of one pending release that fail because its state moved meanwhile, before the
+// deliverer looks again at the next wake-up rather than at once (every process can write it).
+inline constexpr int kClaimAttempts = 4;
+inline constexpr std::uint32_t kClaimRetryMs = 1;
 
 namespace release_guard_detail {
 
@@ -246,7 +250,11 @@ inline std::uint32_t ServePendingReleases(HookSharedData& data, GuardSharedData&
     const bool right = side == 1;
     PendingRelease& pending = right ? guard.Right : guard.Left;
     const std::uint32_t& lastDown = right ? data.LastRButtonDown : data.LastLButtonDown;
-    for (;;) {
+    for (int attempt = 0;; ++attempt) {
+      if (attempt == kClaimAttempts) {
+        if (kClaimRetryMs < wait) wait = kClaimRetryMs;
+        break;
+      }
       const std::uint32_t state = SharedLoad(pending.State);
       const std::uint32_t kind = state & kPendingKindMask;
       if (kind == kPendingNone) break;

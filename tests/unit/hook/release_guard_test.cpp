@@ -247,6 +247,31 @@ TEST(ReleaseGuard, RemovingTheHookDeliversAtOnce) {
   }
 }
 
+// Every process can write the pending state: one that moves under every claim is looked at
+// again a millisecond later, never spun on.
+TEST(ReleaseGuard, AStateThatKeepsMovingIsNotSpunOn) {
+  struct Deliverer {
+    GuardSharedData& guard;
+    int looks = 0;
+    int injected = 0;
+    std::uint32_t Tick() const { return 5000; }
+    bool PhysicallyDown(bool) {
+      ++looks;
+      guard.Left.State += kPendingChangeStep;  // another process re-arms meanwhile
+      return false;
+    }
+    void Inject(bool, std::uint32_t, std::int32_t) { ++injected; }
+  };
+  HookSharedData data = InitialHookSharedData();
+  data.HookInstalled = 1;
+  GuardSharedData guard = InitialGuardSharedData();
+  guard.Left.State = (4000u << 2) | kPendingLate;  // long overdue
+  Deliverer deliverer{guard};
+  EXPECT_EQ(ServePendingReleases(data, guard, false, deliverer), kClaimRetryMs);
+  EXPECT_EQ(deliverer.looks, kClaimAttempts);
+  EXPECT_EQ(deliverer.injected, 0);
+}
+
 // In the installing process the window decides: its own windows pass, the other bitness's
 // windows (whose hook calls run here) are judged.
 TEST(ReleaseGuard, InstallingProcessJudgesOtherProcessesWindows) {
