@@ -76,15 +76,17 @@ bool StartReleaseDelivery(const HookLibrary& library, const Settings& settings) 
   return true;
 }
 
-void StopReleaseDelivery() {
-  if (!Running.Thread) return;
+bool StopReleaseDelivery() {
+  if (!Running.Thread) return true;
   Running.SetReleaseGuard(0, 0, 0);  // no new pending release from here on
   SetEvent(Running.Stop.get());
   // A thread that does not end in time keeps its handles; the process is about to end anyway.
-  if (WaitForSingleObject(Running.Thread.get(), kStopTimeoutMs) != WAIT_OBJECT_0) {
+  const bool ended = WaitForSingleObject(Running.Thread.get(), kStopTimeoutMs) == WAIT_OBJECT_0;
+  if (!ended) {
     Running.Thread.release();
     Running.Wake.release();
     Running.Stop.release();
   }
   Running = Delivery{};
+  return ended;
 }

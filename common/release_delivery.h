@@ -9,5 +9,6 @@
 // lacks the guard's exports or the thread cannot start.
 bool StartReleaseDelivery(const HookLibrary& library, const Settings& settings);
 // Turns the guard off, delivers every release still pending at once and ends the thread. Call
-// it after UninstallHook and before the library is freed; harmless when nothing runs.
-void StopReleaseDelivery();
+// it after UninstallHook and before the library is freed; harmless when nothing runs. False
+// when the thread did not end in time: it may still call into the library, which must stay.
+bool StopReleaseDelivery();

@@ -40,8 +40,9 @@ int RunMessageLoop() {
 // After the loop: the library stays loaded while a log writer could still call into it.
 void FinishPanel() {
   Panel.Dialog = nullptr;
-  StopReleaseDelivery();  // after ExitPanel's unhook: a pending release goes out now
-  if (Panel.Library.Module && StopLogWriter(kLogWriterStopTimeoutMs)) UnloadHookLibrary(Panel.Library);
+  // After ExitPanel's unhook: a pending release goes out now.
+  const bool deliveryEnded = StopReleaseDelivery();
+  if (Panel.Library.Module && deliveryEnded && StopLogWriter(kLogWriterStopTimeoutMs)) UnloadHookLibrary(Panel.Library);
   ReleaseConfiguration();
 }
 

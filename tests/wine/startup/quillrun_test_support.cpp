@@ -43,15 +43,13 @@ bool LibraryCopy::Load(const std::wstring& folder) { return LoadHookLibraryFrom(
 
 std::uint32_t LibraryCopy::LateReleases() const {
   std::uint32_t delivered = 0;
-  ReturnLateReleaseCountFn count = nullptr;
-  if (Bind(library_.Module, "ReturnLateReleaseCount", count)) count(&delivered, nullptr);
+  if (library_.ReturnLateReleaseCount) library_.ReturnLateReleaseCount(&delivered, nullptr);
   return delivered;
 }
 
 std::uint32_t LibraryCopy::DroppedReleases() const {
   std::uint32_t dropped = 0;
-  ReturnLateReleaseCountFn count = nullptr;
-  if (Bind(library_.Module, "ReturnLateReleaseCount", count)) count(nullptr, &dropped);
+  if (library_.ReturnLateReleaseCount) library_.ReturnLateReleaseCount(nullptr, &dropped);
   return dropped;
 }
 
