@@ -200,24 +200,29 @@ int main(int argc, char** argv) {
     std::printf("mouse target did not start\n");
     return 1;
   }
-  {
+  // One Quillrun per kind of case, with the settings it needs.
+  struct Phase {
+    const char* what;
+    const wchar_t* folder;
+    const wchar_t* options;
+    Figures (*measure)(MouseTarget&, int);
+    int cases;
+  };
+  const Phase phases[] = {
+      {"late release of a tap (ReleaseGuard=1, UpDownIntervalTime=40)", L"quillon-bench-taps", L"", MeasureTaps,
+       taps},
+      {"held release at the end of its window (DragHold=1, DragHoldTime=30)", L"quillon-bench-holds",
+       L"DragHold=1\r\n", MeasureHolds, holds},
+  };
+  for (const Phase& phase : phases) {
+    if (phase.cases <= 0) continue;
     Runner runner;
-    if (!runner.Start(L"quillon-bench-taps", L"")) {
-      std::printf("Quillrun did not start\n");
+    if (!runner.Start(phase.folder, phase.options)) {
+      std::printf("%s: Quillrun did not start\n", phase.what);
       return 1;
     }
-    Figures figures = MeasureTaps(target, taps);
-    Report("late release of a tap (ReleaseGuard=1, UpDownIntervalTime=40)", figures);
-    runner.Stop();
-  }
-  if (holds > 0) {
-    Runner runner;
-    if (!runner.Start(L"quillon-bench-holds", L"DragHold=1\r\n")) {
-      std::printf("Quillrun did not start\n");
-      return 1;
-    }
-    Figures figures = MeasureHolds(target, holds);
-    Report("held release at the end of its window (DragHold=1, DragHoldTime=30)", figures);
+    Figures figures = phase.measure(target, phase.cases);
+    Report(phase.what, figures);
     runner.Stop();
   }
   target.Stop();

@@ -154,30 +154,32 @@ bool MouseTarget::WaitUntilIdle(DWORD timeoutMs) {
   return idle && answered;
 }
 
-std::vector<ReceivedMessage> MouseTarget::Received() {
-  std::vector<ReceivedMessage> messages;
-  if (view_ == nullptr) return messages;
+const mouse_target::Record* MouseTarget::Settled(long& count) {
+  count = 0;
+  if (view_ == nullptr) return nullptr;
   WaitUntilIdle();
   const auto* record = static_cast<const mouse_target::Record*>(view_);
-  const LONG count = InterlockedCompareExchange(const_cast<volatile LONG*>(&record->count), 0, 0);
-  messages.reserve(count);
-  for (LONG i = 0; i < count && static_cast<uint32_t>(i) < mouse_target::kCapacity; ++i) {
-    messages.push_back(ReceivedMessage{record->entries[i].message, record->entries[i].wheelDelta});
-  }
+  count = InterlockedCompareExchange(const_cast<volatile LONG*>(&record->count), 0, 0);
+  if (count < 0 || static_cast<uint32_t>(count) > mouse_target::kCapacity) count = mouse_target::kCapacity;
+  return record;
+}
+
+std::vector<ReceivedMessage> MouseTarget::Received() {
+  long count = 0;
+  const mouse_target::Record* record = Settled(count);
+  std::vector<ReceivedMessage> messages;
+  for (long i = 0; i < count; ++i) messages.push_back({record->entries[i].message, record->entries[i].wheelDelta});
   return messages;
 }
 
 std::vector<double> MouseTarget::ReceivedAtMs() {
-  std::vector<double> times;
-  if (view_ == nullptr) return times;
-  WaitUntilIdle();
-  const auto* record = static_cast<const mouse_target::Record*>(view_);
-  const LONG count = InterlockedCompareExchange(const_cast<volatile LONG*>(&record->count), 0, 0);
+  long count = 0;
+  const mouse_target::Record* record = Settled(count);
   LARGE_INTEGER frequency;
   QueryPerformanceFrequency(&frequency);
-  for (LONG i = 0; i < count && static_cast<uint32_t>(i) < mouse_target::kCapacity; ++i) {
+  std::vector<double> times;
+  for (long i = 0; i < count; ++i)
     times.push_back(static_cast<double>(record->entries[i].receivedAt) * 1000.0 / static_cast<double>(frequency.QuadPart));
-  }
   return times;
 }
 

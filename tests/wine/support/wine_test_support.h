@@ -168,6 +168,10 @@ bool operator!=(const ReceivedMessage& a, const ReceivedMessage& b);
 std::ostream& operator<<(std::ostream& out, const ReceivedMessage& message);
 std::string Describe(const std::vector<ReceivedMessage>& messages);
 
+namespace mouse_target {
+struct Record;
+}
+
 class MouseTarget {
  public:
   static constexpr int kDefaultLeft = 700;
@@ -211,6 +215,10 @@ class MouseTarget {
   bool Play(const std::vector<InputStep>& steps);
 
  private:
+  // The record once the target has retrieved all queued input, and how many entries it holds
+  // (0 and null before the start).
+  const mouse_target::Record* Settled(long& count);
+
   ChildProcess process_;
   HANDLE mapping_ = nullptr;
   void* view_ = nullptr;
