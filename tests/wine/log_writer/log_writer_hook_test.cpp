@@ -42,7 +42,8 @@ TEST(LogWriterWithTheLibrary, WritesALineForEachSwallowedMessageOfAnotherProcess
 
   // Nothing blocked yet: the first pass leaves a file holding only the byte-order mark.
   const std::wstring log = folder + kLogFileName;
-  EXPECT_TRUE(WaitUntil([&] { return FileExists(log); }, 15000));
+  // The writer creates the file and then writes the mark: wait for the mark, not the file.
+  EXPECT_TRUE(WaitUntil([&] { return ReadFileBytes(log).size() >= 2; }, 15000));
   EXPECT_EQ(ReadFileBytes(log), "\xFF\xFE");
 
   // Chatter: a release right after the press is swallowed (0x0101), the genuine one 1600 ms
