@@ -1,0 +1,173 @@
+// Suggested filter intervals and their reasons (see interval_suggestion.h).
+#include "interval_suggestion.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "text_builder.h"
+
+bool Suggestion::Complete() const noexcept {
+  return UpDown.Basis != SuggestionBasis::NotEnoughData && DbClick.Basis != SuggestionBasis::NotEnoughData &&
+         RotReverse.Basis != SuggestionBasis::NotEnoughData;
+}
+
+namespace {
+
+// A value that swallows everything up to lowest - 1 and passes highest: the geometric middle
+// of the valley (it is a valley on the log axis), on a multiple of 5 where that stays inside.
+std::uint32_t PickInValley(std::uint32_t lowest, std::uint32_t highest) {
+  const double middle = std::sqrt(static_cast<double>(lowest) * static_cast<double>(highest));
+  const std::uint32_t exact = std::clamp(static_cast<std::uint32_t>(middle + 0.5), lowest, highest);
+  const std::uint32_t round = (exact + 2) / 5 * 5;
+  return round >= lowest && round <= highest ? round : exact;
+}
+
+// With no chatter, a value that keeps clear of the fastest deliberate value by half of it,
+// and otherwise stays as it is.
+std::uint32_t KeepClearOf(std::uint32_t fastest, std::uint32_t current) {
+  if (fastest == 0) return current;
+  return std::min(current, std::max<std::uint32_t>(1, fastest / 2));
+}
+
+IntervalSuggestion NotEnough(std::uint32_t current) { return {SuggestionBasis::NotEnoughData, current, 0, 0}; }
+
+// Splits sorted values at the widest ratio between neighbours whose lower one can be chatter.
+IntervalSuggestion SplitChatter(std::vector<std::uint32_t> values, std::uint32_t current) {
+  std::sort(values.begin(), values.end());
+  std::size_t best = 0;  // index of the first deliberate value; 0: no valley
+  std::uint64_t bestHigh = 0, bestLow = 1;
+  for (std::size_t k = 1; k < values.size() && values[k - 1] <= kChatterCeilingMs; ++k) {
+    const std::uint64_t low = std::max<std::uint32_t>(values[k - 1], 1), high = values[k];
+    if (high < kValleyRatio * low) continue;
+    if (best == 0 || high * bestLow > bestHigh * low) {
+      best = k;
+      bestHigh = high;
+      bestLow = low;
+    }
+  }
+  if (best != 0) {
+    const std::uint32_t chatterMax = values[best - 1], fastest = values[best];
+    return {SuggestionBasis::Valley, PickInValley(chatterMax + 1, fastest), chatterMax, fastest};
+  }
+  if (values.front() > kChatterCeilingMs) {
+    return {SuggestionBasis::NoChatter, KeepClearOf(values.front(), current), 0, values.front()};
+  }
+  const auto firstDeliberate = std::upper_bound(values.begin(), values.end(), kChatterCeilingMs);
+  if (firstDeliberate == values.end()) {
+    const std::uint32_t chatterMax = values.back();
+    return {SuggestionBasis::ChatterOnly, std::max(current, chatterMax + 1), chatterMax, 0};
+  }
+  return {SuggestionBasis::Overlap, current, *(firstDeliberate - 1), *firstDeliberate};
+}
+
+const std::vector<std::uint32_t>& SamplesOf(const MouseRecording& recording, CheckedInput input,
+                                            IntervalColumn column) {
+  return recording.Statistics(input).Samples[static_cast<int>(column)];
+}
+
+constexpr CheckedInput kFilteredButtons[] = {CheckedInput::Left, CheckedInput::Right};
+
+IntervalSuggestion SuggestUpDown(const MouseRecording& recording, std::uint32_t current) {
+  std::vector<std::uint32_t> values;
+  for (CheckedInput button : kFilteredButtons) {
+    for (IntervalColumn column : {IntervalColumn::Hold, IntervalColumn::Gap}) {
+      for (std::uint32_t value : SamplesOf(recording, button, column)) values.push_back(value);
+    }
+  }
+  if (values.size() < kMinButtonSamples) return NotEnough(current);
+  return SplitChatter(std::move(values), current);
+}
+
+// Presses measured, as the filter measures them, from the last deliberate press of their
+// button: a press after a chatter gap is a bounce, any other within the double-click time
+// makes a deliberate double click.
+IntervalSuggestion SuggestDbClick(const MouseRecording& recording, const IntervalSuggestion& upDown,
+                                  std::uint32_t current, std::uint32_t doubleClickTime) {
+  const std::uint32_t chatterGap =
+      upDown.Basis == SuggestionBasis::Valley || upDown.Basis == SuggestionBasis::ChatterOnly ? upDown.ChatterMax
+                                                                                              : kChatterCeilingMs;
+  struct Walk { bool HavePress = false, HaveUp = false; std::uint32_t LastPress = 0, LastUp = 0; };
+  Walk walks[2];
+  std::size_t deliberate = 0;
+  std::uint32_t fastest = UINT32_MAX, chatterMax = 0;
+  bool chatter = false;
+  for (const MouseTransition& t : recording.Transitions()) {
+    if (t.Input != CheckedInput::Left && t.Input != CheckedInput::Right) continue;
+    Walk& walk = walks[t.Input == CheckedInput::Left ? 0 : 1];
+    if (t.Kind == TransitionKind::Up) {
+      walk.HaveUp = true;
+      walk.LastUp = t.Tick;
+      continue;
+    }
+    const bool bounce = walk.HaveUp && t.Tick - walk.LastUp <= chatterGap;
+    if (walk.HavePress && t.Tick - walk.LastPress < doubleClickTime) {
+      const std::uint32_t sinceLastPress = t.Tick - walk.LastPress;
+      if (bounce) {
+        chatter = true;
+        chatterMax = std::max(chatterMax, sinceLastPress);
+      } else {
+        ++deliberate;
+        fastest = std::min(fastest, sinceLastPress);
+      }
+    }
+    if (!bounce) {
+      walk.HavePress = true;
+      walk.LastPress = t.Tick;
+    }
+  }
+  if (deliberate < kMinDoubleClicks) return NotEnough(current);
+  if (!chatter) return {SuggestionBasis::NoChatter, KeepClearOf(fastest, current), 0, fastest};
+  if (chatterMax < fastest) return {SuggestionBasis::Valley, PickInValley(chatterMax + 1, fastest), chatterMax, fastest};
+  return {SuggestionBasis::Overlap, current, chatterMax, fastest};
+}
+
+IntervalSuggestion SuggestRotReverse(const MouseRecording& recording, std::uint32_t current) {
+  const InputStatistics& wheel = recording.Statistics(CheckedInput::Wheel);
+  if (wheel.Downs + wheel.Ups < kMinWheelNotches) return NotEnough(current);
+  std::vector<std::uint32_t> flips = SamplesOf(recording, CheckedInput::Wheel, IntervalColumn::DirectionChange);
+  if (flips.empty()) return {SuggestionBasis::NoChatter, current, 0, 0};
+  return SplitChatter(std::move(flips), current);
+}
+
+}  // namespace
+
+Suggestion SuggestIntervals(const MouseRecording& recording, const FilterIntervals& current,
+                            std::uint32_t doubleClickTime) {
+  Suggestion suggestion;
+  suggestion.UpDown = SuggestUpDown(recording, current.UpDown);
+  suggestion.DbClick = SuggestDbClick(recording, suggestion.UpDown, current.DbClick, doubleClickTime);
+  suggestion.RotReverse = SuggestRotReverse(recording, current.RotReverse);
+  return suggestion;
+}
+
+std::size_t ComposeReason(char16_t* buffer, std::size_t capacity, const IntervalSuggestion& suggestion,
+                          const ReasonTexts& texts) noexcept {
+  TextBuilder builder(buffer, capacity);
+  builder.Text(texts.Label).Char(u' ');
+  const auto milliseconds = [&](std::uint32_t value) { builder.Char(u' ').Decimal(value).Char(u' ').Text(texts.Unit); };
+  switch (suggestion.Basis) {
+    case SuggestionBasis::NotEnoughData: builder.Text(texts.NotEnough); return builder.Length();
+    case SuggestionBasis::Valley:
+      builder.Text(texts.ChatterUpTo);
+      milliseconds(suggestion.ChatterMax);
+      builder.Ascii(", ").Text(texts.Fastest);
+      milliseconds(suggestion.Fastest);
+      break;
+    case SuggestionBasis::NoChatter:
+      builder.Text(texts.NoChatter);
+      if (suggestion.Fastest != 0) {
+        builder.Ascii(", ").Text(texts.Fastest);
+        milliseconds(suggestion.Fastest);
+      }
+      break;
+    case SuggestionBasis::ChatterOnly:
+      builder.Text(texts.ChatterUpTo);
+      milliseconds(suggestion.ChatterMax);
+      break;
+    case SuggestionBasis::Overlap: builder.Text(texts.Overlap); break;
+  }
+  builder.Ascii(" ").Char(u'\u2192');
+  milliseconds(suggestion.Value);
+  return builder.Length();
+}

@@ -1,0 +1,59 @@
+// Suggested filter intervals from a mouse check's recording: per interval, a value in the
+// valley between the chatter cluster (gaps of a few milliseconds) and the user's own fastest
+// deliberate action, with what it was based on, and the one-line reason shown to the user.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "mouse_recording.h"
+
+// Chatter is never longer than this; anything longer is taken for the user's own doing.
+inline constexpr std::uint32_t kChatterCeilingMs = 25;
+// A valley: the fastest deliberate value at least this many times the longest chatter.
+inline constexpr std::uint32_t kValleyRatio = 2;
+// Data needed before anything is suggested.
+inline constexpr std::size_t kMinButtonSamples = 8;       // holds and gaps: four clicks
+inline constexpr std::size_t kMinDoubleClicks = 3;        // deliberate double clicks
+inline constexpr std::uint32_t kMinWheelNotches = 8;
+
+enum class SuggestionBasis : std::uint8_t {
+  NotEnoughData,  // Value is the current interval
+  Valley,         // chatter up to ChatterMax, fastest deliberate Fastest: Value between them
+  NoChatter,      // no chatter; Fastest deliberate (0: none seen): Value keeps clear of it
+  ChatterOnly,    // chatter up to ChatterMax, nothing deliberate to keep clear of
+  Overlap,        // chatter and deliberate values overlap: Value is the current interval
+};
+
+struct IntervalSuggestion {
+  SuggestionBasis Basis = SuggestionBasis::NotEnoughData;
+  std::uint32_t Value = 0;
+  std::uint32_t ChatterMax = 0;
+  std::uint32_t Fastest = 0;
+};
+
+struct Suggestion {
+  IntervalSuggestion UpDown, DbClick, RotReverse;
+  bool Complete() const noexcept;  // all three based on data
+};
+
+// The suggestion for the left and right buttons and the wheel (the inputs the filter's three
+// intervals govern). current: the intervals in force, kept where the data says nothing;
+// doubleClickTime: the window system's, which bounds what counts as a double click.
+Suggestion SuggestIntervals(const MouseRecording& recording, const FilterIntervals& current,
+                            std::uint32_t doubleClickTime);
+
+// The language texts of a reason line.
+struct ReasonTexts {
+  const char16_t* Label;        // "Button bounce:"
+  const char16_t* ChatterUpTo;  // "chatter up to"
+  const char16_t* Fastest;      // "your fastest click"
+  const char16_t* NoChatter;    // "no chatter"
+  const char16_t* Overlap;      // "chatter and your own input overlap"
+  const char16_t* NotEnough;    // "not enough data"
+  const char16_t* Unit;         // "ms"
+};
+// "<label> chatter up to 14 ms, your fastest click 62 ms → 30 ms", and the shorter forms of the
+// other bases; "<label> not enough data".
+inline constexpr std::size_t kReasonCapacity = 512;
+std::size_t ComposeReason(char16_t* buffer, std::size_t capacity, const IntervalSuggestion& suggestion,
+                          const ReasonTexts& texts) noexcept;

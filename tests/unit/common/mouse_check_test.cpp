@@ -1,0 +1,274 @@
+// The mouse check's core: recording statistics and histogram bins, what the filter would
+// swallow, the suggested intervals from synthetic recordings, reason lines, CSV lines and the
+// guided check's steps.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "guided_check.h"
+#include "interval_suggestion.h"
+#include "latchkin_contract.h"
+#include "mouse_recording.h"
+
+namespace {
+
+constexpr FilterIntervals kDefaults = {kDefaultUpDownIntervalTime, kDefaultDbClickIntervalTime,
+                                       kDefaultRotReverseIntervalTime};
+constexpr std::uint32_t kDoubleClickTime = 500;
+using Kind = TransitionKind;
+
+// Builds a synthetic recording; a start tick near the wrap checks the unsigned differences.
+struct Script {
+  std::vector<MouseTransition> events;
+  std::uint32_t now = 0xFFFFF000u;
+
+  Script& At(std::uint32_t delay, CheckedInput input, Kind kind) {
+    now += delay;
+    events.push_back({now, input, kind});
+    return *this;
+  }
+  // A click held `hold` ms; with bounce > 0 the switch bounces that long after the release
+  // (a 2 ms spurious press); then a pause of `pause` ms before whatever follows.
+  Script& Click(std::uint32_t hold, std::uint32_t bounce, std::uint32_t pause,
+                CheckedInput button = CheckedInput::Left) {
+    At(0, button, Kind::Down).At(hold, button, Kind::Up);
+    if (bounce > 0) At(bounce, button, Kind::Down).At(2, button, Kind::Up);
+    now += pause;
+    return *this;
+  }
+  Script& Notches(int count, Kind kind, std::uint32_t spacing) {
+    for (int i = 0; i < count; ++i) At(spacing, CheckedInput::Wheel, kind);
+    return *this;
+  }
+  MouseRecording Recording() const {
+    MouseRecording recording;
+    for (const MouseTransition& t : events) EXPECT_TRUE(recording.Add(t));
+    return recording;
+  }
+};
+
+TEST(MouseCheck, HistogramBins) {
+  struct Row { std::uint32_t ms; int bin; };
+  const Row rows[] = {{0, 0}, {1, 0}, {2, 1}, {7, 5}, {8, 6}, {39, 12}, {40, 13}, {999, 26}, {1000, -1},
+                      {4294967295u, -1}};
+  for (const Row& row : rows) EXPECT_EQ(HistogramBin(row.ms), row.bin) << row.ms << " ms";
+  for (int i = 0; i < kHistogramBinCount; ++i) EXPECT_LT(kHistogramEdges[i], kHistogramEdges[i + 1]);
+}
+
+TEST(MouseCheck, RecordingStatistics) {
+  Script s;
+  s.At(0, CheckedInput::Left, Kind::Up)          // released before the recording: no hold
+      .At(100, CheckedInput::Left, Kind::Down)   // gap 100
+      .At(90, CheckedInput::Left, Kind::Up)      // hold 90
+      .At(5, CheckedInput::Left, Kind::Down)     // gap 5, press to press 95
+      .At(2000, CheckedInput::Middle, Kind::Down)
+      .At(1500, CheckedInput::Middle, Kind::Up)  // hold beyond the axis
+      .At(10, CheckedInput::Wheel, Kind::Forward)
+      .At(10, CheckedInput::Wheel, Kind::Forward)
+      .At(7, CheckedInput::Wheel, Kind::Backward)  // direction change 7
+      .At(300, CheckedInput::Wheel, Kind::Forward);  // direction change 300
+  const MouseRecording recording = s.Recording();
+  const InputStatistics& left = recording.Statistics(CheckedInput::Left);
+  EXPECT_EQ(left.Downs, 2u);
+  EXPECT_EQ(left.Ups, 2u);
+  EXPECT_TRUE(left.Pressed);
+  const auto samples = [&](CheckedInput input, IntervalColumn column) {
+    return recording.Statistics(input).Samples[static_cast<int>(column)];
+  };
+  EXPECT_EQ(samples(CheckedInput::Left, IntervalColumn::Hold), std::vector<std::uint32_t>{90});
+  EXPECT_EQ(samples(CheckedInput::Left, IntervalColumn::Gap), (std::vector<std::uint32_t>{100, 5}));
+  EXPECT_EQ(samples(CheckedInput::Left, IntervalColumn::PressToPress), std::vector<std::uint32_t>{95});
+  EXPECT_EQ(recording.Statistics(CheckedInput::Middle).Columns[0].Beyond, 1u);
+  EXPECT_EQ(samples(CheckedInput::Wheel, IntervalColumn::DirectionChange), (std::vector<std::uint32_t>{7, 300}));
+  EXPECT_EQ(recording.Statistics(CheckedInput::Wheel).Downs, 3u);
+
+  MouseRecording copy = recording;
+  EXPECT_FALSE(copy.Add({0, CheckedInput::Wheel, Kind::Down})) << "a wheel has no buttons";
+  EXPECT_FALSE(copy.Add({0, CheckedInput::Right, Kind::Forward})) << "a button has no notches";
+  copy.Clear();
+  EXPECT_TRUE(copy.Transitions().empty());
+  EXPECT_EQ(copy.Statistics(CheckedInput::Left).Columns[0].Total, 0u);
+}
+
+TEST(MouseCheck, WouldSwallowAtIntervals) {
+  struct Row {
+    const char* name;
+    Script script;
+    FilterIntervals intervals;
+    CheckedInput input;
+    IntervalColumn column;
+    std::uint32_t expected;
+  };
+  const Row rows[] = {
+      {"bounce press 39 ms after a release", Script().Click(600, 39, 900), kDefaults, CheckedInput::Left,
+       IntervalColumn::Gap, 1},
+      {"bounce press 40 ms after a release passes", Script().Click(600, 40, 900), kDefaults, CheckedInput::Left,
+       IntervalColumn::Gap, 0},
+      // Within the double-click time the bounce is a double click, judged by its own rule.
+      {"bounce press 39 ms after a 100 ms hold", Script().Click(100, 39, 900), kDefaults, CheckedInput::Left,
+       IntervalColumn::Gap, 0},
+      {"early release 39 ms after a press", Script().Click(39, 0, 900), kDefaults, CheckedInput::Right,
+       IntervalColumn::Hold, 0},
+      {"early right release", Script().Click(39, 0, 900, CheckedInput::Right), kDefaults, CheckedInput::Right,
+       IntervalColumn::Hold, 1},
+      // A bounce 60 ms after a 100 ms hold is a double click 160 ms after the press.
+      {"bounce turned double click", Script().Click(100, 60, 900), kDefaults, CheckedInput::Left,
+       IntervalColumn::PressToPress, 1},
+      {"same at a shorter double-click interval", Script().Click(100, 60, 900), {40, 150, 40}, CheckedInput::Left,
+       IntervalColumn::PressToPress, 0},
+      {"middle button is not filtered", Script().Click(100, 5, 900, CheckedInput::Middle), kDefaults,
+       CheckedInput::Middle, IntervalColumn::Gap, 0},
+      {"wheel flips", Script().Notches(3, Kind::Forward, 20).Notches(1, Kind::Backward, 8).Notches(2, Kind::Forward, 9),
+       kDefaults, CheckedInput::Wheel, IntervalColumn::DirectionChange, 1},
+  };
+  for (const Row& row : rows) {
+    const SwallowCounts counts = CountWouldSwallow(row.script.events, row.intervals, kDoubleClickTime);
+    EXPECT_EQ(counts.Counts[static_cast<int>(row.input)][static_cast<int>(row.column)], row.expected) << row.name;
+  }
+}
+
+struct Expected {
+  SuggestionBasis basis;
+  std::uint32_t low, high;  // the value lies in [low, high]
+};
+
+TEST(MouseCheck, SuggestionsFromSyntheticRecordings) {
+  struct Row {
+    const char* name;
+    Script script;
+    Expected upDown, dbClick, rotReverse;
+  };
+  const auto chatterOnly = [] {
+    Script s;
+    for (int i = 0; i < 10; ++i) s.Click(100, 4, 1000);
+    return s;
+  };
+  const auto cleanMouse = [] {
+    Script s;
+    for (int i = 0; i < 6; ++i) s.Click(80, 0, 700);
+    for (int i = 0; i < 4; ++i) s.Click(70, 0, 60).Click(70, 0, 1000);
+    return s.Notches(10, Kind::Forward, 40);
+  };
+  const auto heavyChatterFastClicker = [] {
+    Script s;
+    for (int i = 0; i < 8; ++i) {
+      // A bounce right after the press too: released 2 ms in, pressed again 3 ms later.
+      s.At(0, CheckedInput::Left, Kind::Down).At(2, CheckedInput::Left, Kind::Up).At(3, CheckedInput::Left, Kind::Down);
+      s.At(35 + i % 3 * 5, CheckedInput::Left, Kind::Up).At(3 + i % 5 * 3, CheckedInput::Left, Kind::Down);
+      s.At(2, CheckedInput::Left, Kind::Up);
+      s.now += 50;  // a fast double click: the second click 50 ms after the bounce
+      s.Click(40, 10, 1000);
+    }
+    return s;
+  };
+  const auto wheelFlips = [] {
+    Script s;
+    for (int i = 0; i < 6; ++i) {
+      s.now += 300;  // a deliberate turn back
+      s.Notches(5, Kind::Forward, 30).Notches(1, Kind::Backward, 8);  // flips back and forth
+      s.Notches(3, Kind::Forward, 22);
+      s.Notches(4, Kind::Backward, 300);  // a deliberate turn
+    }
+    return s;
+  };
+  const auto tooFew = [] { return Script().Click(100, 4, 800).Click(100, 0, 800).Notches(5, Kind::Forward, 30); };
+
+  using B = SuggestionBasis;
+  const Row rows[] = {
+      {"chatter only", chatterOnly(), {B::Valley, 5, 100}, {B::NotEnoughData, 170, 170}, {B::NotEnoughData, 40, 40}},
+      {"clean mouse", cleanMouse(), {B::NoChatter, 30, 30}, {B::NoChatter, 65, 65}, {B::NoChatter, 40, 40}},
+      {"heavy chatter, fast clicker", heavyChatterFastClicker(), {B::Valley, 16, 35}, {B::Valley, 60, 90},
+       {B::NotEnoughData, 40, 40}},
+      {"wheel flips", wheelFlips(), {B::NotEnoughData, 40, 40}, {B::NotEnoughData, 170, 170}, {B::Valley, 23, 300}},
+      {"too few events", tooFew(), {B::NotEnoughData, 40, 40}, {B::NotEnoughData, 170, 170},
+       {B::NotEnoughData, 40, 40}},
+  };
+  for (const Row& row : rows) {
+    const Suggestion suggestion = SuggestIntervals(row.script.Recording(), kDefaults, kDoubleClickTime);
+    const std::pair<const IntervalSuggestion*, const Expected*> pairs[] = {
+        {&suggestion.UpDown, &row.upDown}, {&suggestion.DbClick, &row.dbClick}, {&suggestion.RotReverse, &row.rotReverse}};
+    const char* names[] = {"bounce", "double click", "wheel"};
+    for (int i = 0; i < 3; ++i) {
+      const IntervalSuggestion& got = *pairs[i].first;
+      const Expected& want = *pairs[i].second;
+      EXPECT_EQ(got.Basis, want.basis) << row.name << ", " << names[i];
+      EXPECT_GE(got.Value, want.low) << row.name << ", " << names[i];
+      EXPECT_LE(got.Value, want.high) << row.name << ", " << names[i];
+      if (got.Basis == B::Valley) {
+        EXPECT_GT(got.Value, got.ChatterMax) << row.name << ", " << names[i] << ": swallows all chatter";
+        EXPECT_LE(got.Value, got.Fastest) << row.name << ", " << names[i] << ": passes the fastest action";
+      }
+    }
+  }
+}
+
+TEST(MouseCheck, ReasonLines) {
+  const ReasonTexts texts = {u"Button bounce:", u"chatter up to", u"your fastest click", u"no chatter",
+                             u"chatter and your clicks overlap", u"not enough data", u"ms"};
+  struct Row { IntervalSuggestion suggestion; std::u16string expected; };
+  const Row rows[] = {
+      {{SuggestionBasis::Valley, 30, 14, 62}, u"Button bounce: chatter up to 14 ms, your fastest click 62 ms \u2192 30 ms"},
+      {{SuggestionBasis::NoChatter, 31, 0, 62}, u"Button bounce: no chatter, your fastest click 62 ms \u2192 31 ms"},
+      {{SuggestionBasis::NoChatter, 40, 0, 0}, u"Button bounce: no chatter \u2192 40 ms"},
+      {{SuggestionBasis::ChatterOnly, 40, 12, 0}, u"Button bounce: chatter up to 12 ms \u2192 40 ms"},
+      {{SuggestionBasis::Overlap, 40, 30, 28}, u"Button bounce: chatter and your clicks overlap \u2192 40 ms"},
+      {{SuggestionBasis::NotEnoughData, 40, 0, 0}, u"Button bounce: not enough data"},
+  };
+  for (const Row& row : rows) {
+    char16_t buffer[kReasonCapacity];
+    const std::size_t length = ComposeReason(buffer, kReasonCapacity, row.suggestion, texts);
+    EXPECT_EQ(std::u16string(buffer, length), row.expected);
+  }
+  char16_t small[12];
+  EXPECT_EQ(ComposeReason(small, 12, rows[0].suggestion, texts), 11u) << "cut to the buffer";
+}
+
+TEST(MouseCheck, CsvHoldsEveryTransition) {
+  Script s;
+  s.Click(100, 4, 0).At(10, CheckedInput::Wheel, Kind::Backward).At(0, CheckedInput::Side2, Kind::Down);
+  std::u16string csv;
+  ASSERT_TRUE(ComposeCsv(s.events, [&](const char16_t* line, std::size_t length) {
+    csv.append(line, length);
+    return true;
+  }));
+  EXPECT_EQ(csv,
+            u"time_ms,input,event,gap_ms\r\n0,left,down,\r\n100,left,up,100\r\n104,left,down,4\r\n"
+            u"106,left,up,2\r\n116,wheel,backward,\r\n116,side2,down,\r\n");
+  int lines = 0;
+  EXPECT_FALSE(ComposeCsv(s.events, [&](const char16_t*, std::size_t) { return ++lines < 3; }));
+  EXPECT_EQ(lines, 3) << "stops at the first failed write";
+}
+
+TEST(MouseCheck, GuidedSteps) {
+  GuidedCheck guided;
+  Script s;
+  const auto feed = [&](const Script& script) {
+    int finished = 0;
+    for (const MouseTransition& t : script.events) finished += guided.Feed(t) ? 1 : 0;
+    return finished;
+  };
+  guided.Start(kDoubleClickTime);
+  for (int i = 0; i < 4; ++i) s.Click(100, 5, 700);  // bounces are no clicks
+  EXPECT_EQ(feed(s), 0);
+  EXPECT_EQ(guided.Progress(), 4u);
+  EXPECT_EQ(feed(Script().Click(100, 0, 700)), 1);
+  EXPECT_EQ(guided.Step(), GuidedStep::DoubleClicks);
+
+  Script doubles;
+  for (int i = 0; i < 5; ++i) doubles.Click(60, 0, 80).Click(60, 0, 900);
+  EXPECT_EQ(feed(doubles), 1);
+  EXPECT_EQ(guided.Step(), GuidedStep::Drag);
+  EXPECT_EQ(feed(Script().Click(kGuidedDragMs - 1, 0, 500)), 0) << "one millisecond short";
+  EXPECT_EQ(feed(Script().Click(kGuidedDragMs, 0, 500)), 1);
+  EXPECT_EQ(guided.Step(), GuidedStep::Scroll);
+
+  EXPECT_FALSE(guided.WheelStopped()) << "no notch yet";
+  feed(Script().Notches(kGuidedScrollNotches, Kind::Forward, 30));
+  EXPECT_TRUE(guided.AwaitingWheelStop());
+  EXPECT_TRUE(guided.WheelStopped());
+  EXPECT_EQ(guided.Step(), GuidedStep::Done);
+  EXPECT_EQ(feed(Script().Click(100, 0, 700)), 0);
+}
+
+}  // namespace
