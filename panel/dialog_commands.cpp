@@ -9,6 +9,7 @@
 #include "interval_rows.h"
 #include "log_writer.h"
 #include "dialog_commands.h"
+#include "mouse_check.h"
 #include "panel_state.h"
 #include "resource.h"
 #include "tray_icon.h"
@@ -106,6 +107,8 @@ bool RunCommand(int id) {
     case IDM_EXIT: SendMessageW(Panel.Dialog, WM_CLOSE, 0, 0); return true;
     case IDM_SETTING: RestoreFromTray(); return true;
     case IDM_ABOUT: OpenAboutBox(); return true;
+    case IDC_MOUSECHECK_OPEN:
+    case IDM_MOUSECHECK: OpenMouseCheck(); return true;
     default: return false;
   }
 }

@@ -98,4 +98,5 @@ void ApplyDialogTexts() {
   SetLangWindowText(Panel.Dialog, L"TEXT_APPNAME");
   for (const Caption& caption : kCaptions) SetLangWindowText(Control(caption.id), caption.key);
   for (const IntervalRow& row : kIntervalRows) SetLangWindowText(Control(row.SetId), L"TEXT_SET");
+  SetLangWindowText(GetDlgItem(Panel.Dialog, IDC_MOUSECHECK_OPEN), L"TEXT_MOUSECHECK");
 }

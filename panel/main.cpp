@@ -7,6 +7,7 @@
 #include "dialog_setup.h"
 #include "main.h"
 #include "main_dialog.h"
+#include "mouse_check.h"
 #include "hook_action.h"
 #include "panel_state.h"
 #include "release_delivery.h"
@@ -32,6 +33,9 @@ int RunMessageLoop() {
     const BOOL result = GetMessageW(&message, nullptr, 0, 0);
     if (result == 0) return static_cast<int>(message.wParam);
     if (result == -1) return 0;  // no valid queue any more: spinning on -1 would never end
+    // Tab, Enter and Esc in the mouse check window work as in any dialog.
+    HWND mouseCheck = MouseCheckWindow();
+    if (mouseCheck && IsDialogMessageW(mouseCheck, &message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }

@@ -37,6 +37,22 @@
 #define IDM_ABOUT 1214
 #define IDM_EXIT 1215
 
+// The mouse check window and its two ways in. Ids 1400-1449 belong to it alone (1300-1399
+// are left for further windows of the panel), so none collides with a tabled id.
+#define IDD_MOUSE_CHECK 1400
+#define IDC_MOUSECHECK_VIEW 1401        // test area: indicators, counts and histograms
+#define IDC_MOUSECHECK_STATUS 1402      // the hint, or the guided check's current step
+#define IDC_MOUSECHECK_SUGGESTED 1403   // label of the suggestion
+#define IDC_MOUSECHECK_SUGGESTION 1404  // read-only edit: one reason line per interval
+#define IDC_MOUSECHECK_GUIDED 1405
+#define IDC_MOUSECHECK_CLEAR 1406
+#define IDC_MOUSECHECK_USE 1407
+#define IDC_MOUSECHECK_SAVE 1408
+#define IDC_MOUSECHECK_CLOSE 1409
+#define IDC_MOUSECHECK_OPEN 1440        // button on dialog 103
+#define IDM_MOUSECHECK 1441             // item of the popup "TrayMenu"
+#define MOUSECHECK_WHEEL_STOP_TIMER 1   // guided check: the wheel has stopped
+
 // Timers of the main dialog.
 #define REFRESH_TIMER 1
 #define TIPS_TIMER 2

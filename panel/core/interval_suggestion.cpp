@@ -32,33 +32,23 @@ std::uint32_t KeepClearOf(std::uint32_t fastest, std::uint32_t current) {
 
 IntervalSuggestion NotEnough(std::uint32_t current) { return {SuggestionBasis::NotEnoughData, current, 0, 0}; }
 
-// Splits sorted values at the widest ratio between neighbours whose lower one can be chatter.
+// Chatter is what lies at or below the ceiling, the user's own doing what lies above it; a
+// valley is a clear gap between the two.
 IntervalSuggestion SplitChatter(std::vector<std::uint32_t> values, std::uint32_t current) {
   std::sort(values.begin(), values.end());
-  std::size_t best = 0;  // index of the first deliberate value; 0: no valley
-  std::uint64_t bestHigh = 0, bestLow = 1;
-  for (std::size_t k = 1; k < values.size() && values[k - 1] <= kChatterCeilingMs; ++k) {
-    const std::uint64_t low = std::max<std::uint32_t>(values[k - 1], 1), high = values[k];
-    if (high < kValleyRatio * low) continue;
-    if (best == 0 || high * bestLow > bestHigh * low) {
-      best = k;
-      bestHigh = high;
-      bestLow = low;
-    }
-  }
-  if (best != 0) {
-    const std::uint32_t chatterMax = values[best - 1], fastest = values[best];
-    return {SuggestionBasis::Valley, PickInValley(chatterMax + 1, fastest), chatterMax, fastest};
-  }
-  if (values.front() > kChatterCeilingMs) {
+  const auto firstDeliberate = std::upper_bound(values.begin(), values.end(), kChatterCeilingMs);
+  if (firstDeliberate == values.begin()) {
     return {SuggestionBasis::NoChatter, KeepClearOf(values.front(), current), 0, values.front()};
   }
-  const auto firstDeliberate = std::upper_bound(values.begin(), values.end(), kChatterCeilingMs);
+  const std::uint32_t chatterMax = *(firstDeliberate - 1);
   if (firstDeliberate == values.end()) {
-    const std::uint32_t chatterMax = values.back();
     return {SuggestionBasis::ChatterOnly, std::max(current, chatterMax + 1), chatterMax, 0};
   }
-  return {SuggestionBasis::Overlap, current, *(firstDeliberate - 1), *firstDeliberate};
+  const std::uint32_t fastest = *firstDeliberate;
+  if (fastest < kValleyRatio * std::max<std::uint32_t>(chatterMax, 1)) {
+    return {SuggestionBasis::Overlap, current, chatterMax, fastest};
+  }
+  return {SuggestionBasis::Valley, PickInValley(chatterMax + 1, fastest), chatterMax, fastest};
 }
 
 const std::vector<std::uint32_t>& SamplesOf(const MouseRecording& recording, CheckedInput input,

@@ -9,7 +9,8 @@
 
 // Chatter is never longer than this; anything longer is taken for the user's own doing.
 inline constexpr std::uint32_t kChatterCeilingMs = 25;
-// A valley: the fastest deliberate value at least this many times the longest chatter.
+// A valley: the fastest deliberate value at least this many times the longest chatter;
+// closer, the two overlap and nothing is suggested.
 inline constexpr std::uint32_t kValleyRatio = 2;
 // Data needed before anything is suggested.
 inline constexpr std::size_t kMinButtonSamples = 8;       // holds and gaps: four clicks

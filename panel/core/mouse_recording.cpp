@@ -29,6 +29,21 @@ std::uint32_t Histogram::Tallest() const noexcept {
   return tallest;
 }
 
+std::size_t TransitionsFromRawReport(std::uint16_t buttonFlags, std::int16_t wheelDelta, std::uint32_t tick,
+                                     MouseTransition (&out)[kMaxTransitionsPerReport]) noexcept {
+  constexpr std::uint16_t kRawWheel = 0x0400;
+  std::size_t count = 0;
+  for (int button = 0; button < kCheckedButtonCount; ++button) {
+    const std::uint16_t downBit = static_cast<std::uint16_t>(1u << (2 * button));
+    if (buttonFlags & downBit) out[count++] = {tick, static_cast<CheckedInput>(button), TransitionKind::Down};
+    if (buttonFlags & (downBit << 1)) out[count++] = {tick, static_cast<CheckedInput>(button), TransitionKind::Up};
+  }
+  if ((buttonFlags & kRawWheel) && wheelDelta != 0) {
+    out[count++] = {tick, CheckedInput::Wheel, wheelDelta > 0 ? TransitionKind::Forward : TransitionKind::Backward};
+  }
+  return count;
+}
+
 namespace {
 
 bool IsWheel(CheckedInput input) noexcept { return input == CheckedInput::Wheel; }

@@ -20,6 +20,14 @@ struct MouseTransition {
   TransitionKind Kind;
 };
 
+// One raw-input mouse report as transitions at tick: its button flags (the platform's
+// RI_MOUSE_* bits: left down 0x0001, up 0x0002, right 0x0004/0x0008, middle 0x0010/0x0020,
+// side buttons 0x0040/0x0080 and 0x0100/0x0200, wheel 0x0400) in that order, and a wheel notch
+// when the wheel bit comes with a non-zero delta. Returns how many were written.
+inline constexpr std::size_t kMaxTransitionsPerReport = 11;
+std::size_t TransitionsFromRawReport(std::uint16_t buttonFlags, std::int16_t wheelDelta, std::uint32_t tick,
+                                     MouseTransition (&out)[kMaxTransitionsPerReport]) noexcept;
+
 // The measured intervals, one histogram column each. For the wheel only DirectionChange is
 // measured: the time from a notch to the next notch in the other direction.
 enum class IntervalColumn : std::uint8_t { Hold, Gap, PressToPress, DirectionChange };

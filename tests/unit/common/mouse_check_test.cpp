@@ -56,6 +56,35 @@ TEST(MouseCheck, HistogramBins) {
   for (int i = 0; i < kHistogramBinCount; ++i) EXPECT_LT(kHistogramEdges[i], kHistogramEdges[i + 1]);
 }
 
+TEST(MouseCheck, RawReports) {
+  struct Row { const char* name; std::uint16_t flags; std::int16_t delta; std::vector<std::pair<CheckedInput, Kind>> expected; };
+  const Row rows[] = {
+      {"left down", 0x0001, 0, {{CheckedInput::Left, Kind::Down}}},
+      {"right up", 0x0008, 0, {{CheckedInput::Right, Kind::Up}}},
+      {"middle and both side buttons", 0x0010 | 0x0080 | 0x0100, 0,
+       {{CheckedInput::Middle, Kind::Down}, {CheckedInput::Side1, Kind::Up}, {CheckedInput::Side2, Kind::Down}}},
+      {"wheel towards the user", 0x0400, -120, {{CheckedInput::Wheel, Kind::Backward}}},
+      {"wheel with a zero delta", 0x0400, 0, {}},
+      {"horizontal wheel is no notch", 0x0800, 120, {}},
+      {"a move", 0, 0, {}},
+      {"everything at once", 0x07FF, 240,
+       {{CheckedInput::Left, Kind::Down}, {CheckedInput::Left, Kind::Up}, {CheckedInput::Right, Kind::Down},
+        {CheckedInput::Right, Kind::Up}, {CheckedInput::Middle, Kind::Down}, {CheckedInput::Middle, Kind::Up},
+        {CheckedInput::Side1, Kind::Down}, {CheckedInput::Side1, Kind::Up}, {CheckedInput::Side2, Kind::Down},
+        {CheckedInput::Side2, Kind::Up}, {CheckedInput::Wheel, Kind::Forward}}},
+  };
+  for (const Row& row : rows) {
+    MouseTransition out[kMaxTransitionsPerReport];
+    const std::size_t count = TransitionsFromRawReport(row.flags, row.delta, 77, out);
+    ASSERT_EQ(count, row.expected.size()) << row.name;
+    for (std::size_t i = 0; i < count; ++i) {
+      EXPECT_EQ(out[i].Tick, 77u) << row.name;
+      EXPECT_EQ(out[i].Input, row.expected[i].first) << row.name << " #" << i;
+      EXPECT_EQ(out[i].Kind, row.expected[i].second) << row.name << " #" << i;
+    }
+  }
+}
+
 TEST(MouseCheck, RecordingStatistics) {
   Script s;
   s.At(0, CheckedInput::Left, Kind::Up)          // released before the recording: no hold
@@ -172,6 +201,18 @@ TEST(MouseCheck, SuggestionsFromSyntheticRecordings) {
     }
     return s;
   };
+  // Bounces spread up to just under the ceiling, one of them late: all of them are chatter.
+  const auto lateBounce = [] {
+    Script s;
+    for (std::uint32_t i = 0; i < 6; ++i) s.Click(90 + i, i == 3 ? 24 : 1 + i, 900);
+    return s;
+  };
+  // Bounces and holds meet around the ceiling: nothing to suggest but the current value.
+  const auto overlapping = [] {
+    Script s;
+    for (std::uint32_t i = 0; i < 6; ++i) s.Click(28 + i, 20 + i, 900);
+    return s;
+  };
   const auto tooFew = [] { return Script().Click(100, 4, 800).Click(100, 0, 800).Notches(5, Kind::Forward, 30); };
 
   using B = SuggestionBasis;
@@ -181,6 +222,10 @@ TEST(MouseCheck, SuggestionsFromSyntheticRecordings) {
       {"heavy chatter, fast clicker", heavyChatterFastClicker(), {B::Valley, 16, 35}, {B::Valley, 60, 90},
        {B::NotEnoughData, 40, 40}},
       {"wheel flips", wheelFlips(), {B::NotEnoughData, 40, 40}, {B::NotEnoughData, 170, 170}, {B::Valley, 23, 300}},
+      {"late bounce under the ceiling", lateBounce(), {B::Valley, 25, 90}, {B::NotEnoughData, 170, 170},
+       {B::NotEnoughData, 40, 40}},
+      {"chatter and clicks overlap", overlapping(), {B::Overlap, 40, 40}, {B::NotEnoughData, 170, 170},
+       {B::NotEnoughData, 40, 40}},
       {"too few events", tooFew(), {B::NotEnoughData, 40, 40}, {B::NotEnoughData, 170, 170},
        {B::NotEnoughData, 40, 40}},
   };

@@ -65,7 +65,7 @@ TEST_F(ProgramResources, DialogTemplateAsTabled) {
   EXPECT_EQ(reader.Read<DWORD>(),
             static_cast<DWORD>(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME | DS_CENTER | DS_SETFONT));
   const WORD count = reader.Read<WORD>();
-  ASSERT_EQ(count, 21);
+  ASSERT_EQ(count, 21 + 1);  // the tabled controls and the mouse check's button
   const short frame[4] = {reader.Read<short>(), reader.Read<short>(), reader.Read<short>(), reader.Read<short>()};
   EXPECT_EQ(frame[0], 0);
   EXPECT_EQ(frame[1], 0);
@@ -109,6 +109,7 @@ TEST_F(ProgramResources, DialogTemplateAsTabled) {
       {1006, kStatic, kBase | WS_GROUP | SS_RIGHT, 272, 128, 152, 35, L"TEXT_INFO"},
       {1033, kButton, kPush, 293, 173, 64, 17, L"TEXT_ACTION"},
       {1034, kButton, kPush, 361, 173, 64, 17, L"TEXT_EXIT"},
+      {IDC_MOUSECHECK_OPEN, kButton, kPush, 133, 159, 100, 17, L"TEXT_MOUSECHECK"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.id);
@@ -138,10 +139,10 @@ TEST_F(ProgramResources, TrayMenuAsTabled) {
   ASSERT_NE(popup, nullptr);
   const struct { UINT id; const wchar_t* text; } items[] = {
       {IDM_AUTOREPORT, L"TEXT_AUTOREPORT"}, {IDM_LOGTOFILE, L"TEXT_LOGTOFILE"}, {IDM_SETTING, L"TEXT_SETTING"},
-      {IDM_ACTION, L"TEXT_ACTION"},         {0, L""},                          {IDM_ABOUT, L"TEXT_ABOUT"},
-      {IDM_EXIT, L"TEXT_EXIT"}};
-  ASSERT_EQ(GetMenuItemCount(popup), 7);
-  for (int i = 0; i < 7; ++i) {
+      {IDM_ACTION, L"TEXT_ACTION"},         {IDM_MOUSECHECK, L"TEXT_MOUSECHECK"}, {0, L""},
+      {IDM_ABOUT, L"TEXT_ABOUT"},           {IDM_EXIT, L"TEXT_EXIT"}};
+  ASSERT_EQ(GetMenuItemCount(popup), 8);
+  for (int i = 0; i < 8; ++i) {
     SCOPED_TRACE(i);
     const UINT state = GetMenuState(popup, i, MF_BYPOSITION);
     EXPECT_EQ((state & MF_SEPARATOR) != 0, items[i].id == 0);

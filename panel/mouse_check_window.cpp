@@ -1,0 +1,288 @@
+// The mouse check window: a modeless dialog that records the mouse's raw input while it is
+// open, keeps the statistics, suggestion and guided check up to date at each transition, and
+// applies the suggestion through the main dialog's Set path. No timer runs and nothing is
+// registered while it is closed.
+#include <windows.h>
+
+#include <memory>
+
+#include "core/text_builder.h"
+#include "language.h"
+#include "dialog_commands.h"
+#include "interval_rows.h"
+#include "mouse_check.h"
+#include "mouse_check_save.h"
+#include "mouse_check_state.h"
+#include "panel_icons.h"
+#include "panel_state.h"
+#include "raw_mouse_input.h"
+#include "resource.h"
+#include "utf16.h"
+
+namespace {
+
+std::unique_ptr<MouseCheckState> Check;
+
+// Window messages of dialogs not in every SDK's headers.
+constexpr UINT kWmDpiChanged = 0x02E0;
+
+void ReadTexts(MouseCheckTexts& texts) {
+  static constexpr const wchar_t* kInputKeys[kCheckedInputCount] = {
+      L"TEXT_LBUTTON", L"TEXT_RBUTTON", L"TEXT_MC_MIDDLE", L"TEXT_MC_SIDE1", L"TEXT_MC_SIDE2", L"TEXT_WHEEL"};
+  static constexpr const wchar_t* kColumnKeys[kIntervalColumnCount] = {
+      L"TEXT_MC_HOLD", L"TEXT_MC_GAP", L"TEXT_MC_PRESSTOPRESS", L"TEXT_MC_DIRECTIONCHANGE"};
+  for (int i = 0; i < kCheckedInputCount; ++i) GetLangText(texts.Inputs[i], kInputKeys[i], kLongTextCapacity);
+  for (int i = 0; i < kIntervalColumnCount; ++i) GetLangText(texts.Columns[i], kColumnKeys[i], kLongTextCapacity);
+  GetLangText(texts.Down, L"TEXT_MC_DOWN", kShortTextCapacity);
+  GetLangText(texts.Up, L"TEXT_MC_UP", kShortTextCapacity);
+  GetLangText(texts.Forward, L"TEXT_MC_FORWARD", kShortTextCapacity);
+  GetLangText(texts.Backward, L"TEXT_MC_BACKWARD", kShortTextCapacity);
+  GetLangText(texts.SwallowedAt, L"TEXT_MC_SWALLOWEDAT", kShortTextCapacity);
+  GetLangText(texts.NotFiltered, L"TEXT_MC_NOTFILTERED", kShortTextCapacity);
+  GetLangText(texts.Millisecond, L"TEXT_MILLISECOND", kShortTextCapacity);
+}
+
+void ApplyTexts(HWND window) {
+  struct Caption { int id; const wchar_t* key; };
+  static constexpr Caption kCaptions[] = {
+      {IDC_MOUSECHECK_SUGGESTED, L"TEXT_MC_SUGGESTED"}, {IDC_MOUSECHECK_GUIDED, L"TEXT_MC_GUIDED"},
+      {IDC_MOUSECHECK_CLEAR, L"TEXT_MC_CLEAR"},         {IDC_MOUSECHECK_USE, L"TEXT_MC_USE"},
+      {IDC_MOUSECHECK_SAVE, L"TEXT_MC_SAVE"},           {IDC_MOUSECHECK_CLOSE, L"TEXT_MC_CLOSE"},
+  };
+  SetLangWindowText(window, L"TEXT_MOUSECHECK");
+  for (const Caption& caption : kCaptions) SetLangWindowText(GetDlgItem(window, caption.id), caption.key);
+}
+
+// The intervals in force: the library's, or the settings' while it is not available.
+FilterIntervals CurrentIntervals() {
+  FilterIntervals intervals = {Panel.Options.UpDownIntervalTime, Panel.Options.DbClickIntervalTime,
+                               Panel.Options.RotReverseIntervalTime};
+  if (Panel.LibraryReady) Panel.Library.GetIntervalTime(&intervals.UpDown, &intervals.DbClick, &intervals.RotReverse);
+  return intervals;
+}
+
+// The hint, or the guided check's step with its progress.
+void ShowStatus(MouseCheckState& check) {
+  static constexpr const wchar_t* kStepKeys[] = {L"TEXT_MC_AREAHINT", L"TEXT_MC_STEP1", L"TEXT_MC_STEP2",
+                                                 L"TEXT_MC_STEP3",    L"TEXT_MC_STEP4", L"TEXT_MC_DONE"};
+  const int step = static_cast<int>(check.Guided.Step());
+  wchar_t text[kLongTextCapacity];
+  GetLangText(text, kStepKeys[step], kLongTextCapacity);
+  wchar_t line[kLongTextCapacity + 32];
+  TextBuilder builder(AsUtf16(line), kLongTextCapacity + 32);
+  builder.Text(AsUtf16(text));
+  const GuidedStep current = check.Guided.Step();
+  if (current == GuidedStep::SingleClicks || current == GuidedStep::DoubleClicks) {
+    builder.Ascii(" (").Decimal(check.Guided.Progress()).Char(u'/').Decimal(kGuidedClicks).Char(u')');
+  }
+  SetDlgItemTextW(check.Window, IDC_MOUSECHECK_STATUS, line);
+}
+
+void ShowSuggestion(MouseCheckState& check) {
+  // In the order of the interval rows, each under its row's label.
+  struct Line { const IntervalSuggestion* suggestion; const wchar_t* fastest; };
+  const Line lines[kIntervalCount] = {{&check.Suggested.UpDown, L"TEXT_MC_FASTESTCLICK"},
+                                      {&check.Suggested.DbClick, L"TEXT_MC_FASTESTDOUBLE"},
+                                      {&check.Suggested.RotReverse, L"TEXT_MC_FASTESTREVERSAL"}};
+  wchar_t label[kLongTextCapacity], chatterUpTo[kLongTextCapacity], fastest[kLongTextCapacity];
+  wchar_t noChatter[kLongTextCapacity], overlap[kLongTextCapacity], notEnough[kLongTextCapacity];
+  wchar_t unit[kShortTextCapacity];
+  GetLangText(chatterUpTo, L"TEXT_MC_CHATTERUPTO", kLongTextCapacity);
+  GetLangText(noChatter, L"TEXT_MC_NOCHATTER", kLongTextCapacity);
+  GetLangText(overlap, L"TEXT_MC_OVERLAP", kLongTextCapacity);
+  GetLangText(notEnough, L"TEXT_MC_NOTENOUGH", kLongTextCapacity);
+  GetLangText(unit, L"TEXT_MILLISECOND", kShortTextCapacity);
+  wchar_t text[3 * kReasonCapacity];
+  TextBuilder all(AsUtf16(text), 3 * kReasonCapacity);
+  bool anyData = false;
+  for (int slot = 0; slot < kIntervalCount; ++slot) {
+    const Line& line = lines[slot];
+    GetLangText(label, kIntervalRows[slot].TextKey, kLongTextCapacity);
+    GetLangText(fastest, line.fastest, kLongTextCapacity);
+    const ReasonTexts texts = {AsUtf16(label),     AsUtf16(chatterUpTo), AsUtf16(fastest), AsUtf16(noChatter),
+                               AsUtf16(overlap),   AsUtf16(notEnough),   AsUtf16(unit)};
+    char16_t reason[kReasonCapacity];
+    ComposeReason(reason, kReasonCapacity, *line.suggestion, texts);
+    if (line.suggestion != &check.Suggested.UpDown) all.Ascii("\r\n");
+    all.Text(reason);
+    anyData = anyData || line.suggestion->Basis != SuggestionBasis::NotEnoughData;
+  }
+  wchar_t shown[3 * kReasonCapacity];
+  GetDlgItemTextW(check.Window, IDC_MOUSECHECK_SUGGESTION, shown, 3 * kReasonCapacity);
+  if (lstrcmpW(shown, text) != 0) SetDlgItemTextW(check.Window, IDC_MOUSECHECK_SUGGESTION, text);
+  EnableWindow(GetDlgItem(check.Window, IDC_MOUSECHECK_USE), anyData);
+}
+
+// Everything that follows from the recording and the intervals in force.
+void Recompute(MouseCheckState& check) {
+  check.Intervals = CurrentIntervals();
+  check.Swallowed = CountWouldSwallow(check.Recording.Transitions(), check.Intervals, check.DoubleClickTime);
+  check.Suggested = SuggestIntervals(check.Recording, check.Intervals, check.DoubleClickTime);
+  ShowSuggestion(check);
+  InvalidateRect(check.View, nullptr, FALSE);
+}
+
+// A press with the pointer on one of the window's own controls (its buttons, the suggestion)
+// works that control; it and its release are no test input.
+bool IsOwnControlPress(MouseCheckState& check, const MouseTransition& t) {
+  const int button = static_cast<int>(t.Input);
+  if (t.Input == CheckedInput::Wheel) return false;
+  if (t.Kind == TransitionKind::Up) {
+    const bool skipped = check.SkippedPress[button];
+    check.SkippedPress[button] = false;
+    return skipped;
+  }
+  const DWORD position = GetMessagePos();
+  const POINT point = {static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
+  HWND under = WindowFromPoint(point);
+  const bool own = under && under != check.View && GetParent(under) == check.Window;
+  check.SkippedPress[button] = own;
+  return own;
+}
+
+void OnInput(MouseCheckState& check, HRAWINPUT input) {
+  MouseTransition transitions[kMaxTransitionsPerReport];
+  const std::size_t count = ReadRawMouse(input, GetMessageTime(), transitions);
+  bool recorded = false;
+  for (std::size_t i = 0; i < count; ++i) {
+    if (IsOwnControlPress(check, transitions[i])) continue;
+    if (!check.Recording.Add(transitions[i])) continue;
+    recorded = true;
+    check.Guided.Feed(transitions[i]);
+    if (transitions[i].Input == CheckedInput::Wheel && check.Guided.AwaitingWheelStop()) {
+      SetTimer(check.Window, MOUSECHECK_WHEEL_STOP_TIMER, kGuidedScrollStopMs, nullptr);
+    }
+  }
+  if (!recorded) return;
+  if (check.Guided.Step() != GuidedStep::Off) ShowStatus(check);
+  Recompute(check);
+}
+
+void OnWheelStopTimer(MouseCheckState& check) {
+  KillTimer(check.Window, MOUSECHECK_WHEEL_STOP_TIMER);
+  if (check.Guided.WheelStopped()) ShowStatus(check);
+}
+
+void StartAgain(MouseCheckState& check, bool guided) {
+  KillTimer(check.Window, MOUSECHECK_WHEEL_STOP_TIMER);
+  check.Recording.Clear();
+  if (guided) {
+    check.Guided.Start(check.DoubleClickTime);
+  } else {
+    check.Guided.Stop();
+  }
+  ShowStatus(check);
+  Recompute(check);
+}
+
+// As if the user typed each suggested value into its box and pressed Set: the library and
+// Quillon.cfg take it the same way. Intervals without data keep their value.
+void UseSuggestion(MouseCheckState& check) {
+  // In the order of the interval rows (the library's slot order).
+  const IntervalSuggestion* suggestions[kIntervalCount] = {&check.Suggested.UpDown, &check.Suggested.DbClick,
+                                                           &check.Suggested.RotReverse};
+  for (int slot = 0; slot < kIntervalCount; ++slot) {
+    if (suggestions[slot]->Basis == SuggestionBasis::NotEnoughData) continue;
+    wchar_t number[16];
+    TextBuilder(AsUtf16(number), 16).Decimal(suggestions[slot]->Value);
+    SetWindowTextW(Control(kIntervalRows[slot].EditId), number);
+    RunCommand(kIntervalRows[slot].SetId);
+  }
+  Recompute(check);
+}
+
+INT_PTR OnInitDialog(HWND window) {
+  MouseCheckState& check = *Check;
+  check.Window = window;
+  check.View = GetDlgItem(window, IDC_MOUSECHECK_VIEW);
+  check.DoubleClickTime = GetDoubleClickTime();
+  SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(PanelIcon(Panel.Instance, false)));
+  SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(PanelIcon(Panel.Instance, true)));
+  SetWindowLongPtrW(check.View, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&check));
+  ReadTexts(check.Texts);
+  ApplyTexts(window);
+  ShowStatus(check);
+  RegisterRawMouse(window);
+  Recompute(check);
+  return TRUE;
+}
+
+INT_PTR OnCommand(HWND window, int id) {
+  MouseCheckState& check = *Check;
+  switch (id) {
+    case IDC_MOUSECHECK_GUIDED: StartAgain(check, true); return TRUE;
+    case IDC_MOUSECHECK_CLEAR: StartAgain(check, false); return TRUE;
+    case IDC_MOUSECHECK_USE: UseSuggestion(check); return TRUE;
+    case IDC_MOUSECHECK_SAVE: SaveRecordingAsCsv(window, check.Recording); return TRUE;
+    case IDC_MOUSECHECK_CLOSE:
+    case IDCANCEL: DestroyWindow(window); return TRUE;
+    default: return FALSE;
+  }
+}
+
+// Dialog and read-only text on white, as the main dialog has them.
+INT_PTR OnControlColor() {
+  if (!Panel.Options.UseWhiteBackground) return FALSE;
+  return reinterpret_cast<INT_PTR>(GetStockObject(WHITE_BRUSH));
+}
+
+INT_PTR Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) return OnInitDialog(window);
+  if (!Check || Check->Window != window) return FALSE;
+  switch (message) {
+    case WM_INPUT: OnInput(*Check, reinterpret_cast<HRAWINPUT>(lParam)); return FALSE;  // the system cleans up
+    case WM_TIMER:
+      if (wParam == MOUSECHECK_WHEEL_STOP_TIMER) OnWheelStopTimer(*Check);
+      return TRUE;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE) Recompute(*Check);  // the intervals may have changed meanwhile
+      return FALSE;
+    case WM_COMMAND: return OnCommand(window, LOWORD(wParam));
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSTATIC: return OnControlColor();
+    case kWmDpiChanged: {
+      const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      InvalidateRect(Check->View, nullptr, FALSE);
+      return TRUE;
+    }
+    case WM_CLOSE: DestroyWindow(window); return TRUE;
+    case WM_DESTROY:
+      UnregisterRawMouse();
+      KillTimer(window, MOUSECHECK_WHEEL_STOP_TIMER);
+      SetWindowLongPtrW(Check->View, GWLP_USERDATA, 0);
+      return TRUE;
+    case WM_NCDESTROY: Check.reset(); return TRUE;
+    default: return FALSE;
+  }
+}
+
+INT_PTR CALLBACK MouseCheckProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  try {
+    return Dispatch(window, message, wParam, lParam);
+  } catch (...) {
+    return FALSE;
+  }
+}
+
+}  // namespace
+
+void OpenMouseCheck() {
+  if (Check) {
+    ShowWindow(Check->Window, IsIconic(Check->Window) ? SW_RESTORE : SW_SHOW);
+    SetForegroundWindow(Check->Window);
+    return;
+  }
+  if (!RegisterMouseCheckView(Panel.Instance)) return;
+  Check = std::make_unique<MouseCheckState>();
+  HWND window = CreateDialogParamW(Panel.Instance, MAKEINTRESOURCEW(IDD_MOUSE_CHECK), nullptr, MouseCheckProc, 0);
+  if (!window) {
+    Check.reset();
+    return;
+  }
+  ShowWindow(window, SW_SHOW);
+  SetForegroundWindow(window);
+}
+
+HWND MouseCheckWindow() noexcept { return Check ? Check->Window : nullptr; }
