@@ -38,6 +38,15 @@ void MoveCursorTo(POINT screenPoint) {
 
 void SendButton(MouseButton button, bool down) { Inject({ButtonInput(button, down)}); }
 
+void SendBouncingButton(MouseButton button, bool down, int bounces) {
+  std::vector<INPUT> inputs = {ButtonInput(button, down)};
+  for (int i = 0; i < bounces; ++i) {
+    inputs.push_back(ButtonInput(button, !down));
+    inputs.push_back(ButtonInput(button, down));
+  }
+  Inject(inputs);
+}
+
 void SendWheel(int delta) { Inject({WheelInput(delta)}); }
 
 void SendClick(MouseButton button) {
@@ -53,6 +62,10 @@ void SettleInput(DWORD ms) { PumpMessagesFor(ms); }
 
 InputStep ButtonStep(MouseButton button, bool down, DWORD pauseBeforeMs) {
   return InputStep{InputStep::Kind::Button, button, down, 0, pauseBeforeMs};
+}
+
+InputStep BouncingButtonStep(MouseButton button, bool down, int bounces, DWORD pauseBeforeMs) {
+  return InputStep{InputStep::Kind::Button, button, down, 0, pauseBeforeMs, bounces};
 }
 
 InputStep WheelStep(int delta, DWORD pauseBeforeMs) {

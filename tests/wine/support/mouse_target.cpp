@@ -202,7 +202,7 @@ bool MouseTarget::Play(const std::vector<InputStep>& steps) {
       PumpMessagesFor(step.pauseBeforeMs);
     }
     if (step.kind == InputStep::Kind::Button) {
-      SendButton(step.button, step.down);
+      SendBouncingButton(step.button, step.down, step.bounces);
     } else {
       SendWheel(step.wheelDelta);
     }

@@ -133,6 +133,8 @@ enum class MouseButton { Left, Right };
 // Puts the cursor on a screen point (synchronously: the next injected button uses it).
 void MoveCursorTo(POINT screenPoint);
 void SendButton(MouseButton button, bool down);
+// The transition and `bounces` times the opposite one and the transition again, in one call.
+void SendBouncingButton(MouseButton button, bool down, int bounces);
 // One wheel event; 120 is one notch away from the user, -120 one notch towards.
 void SendWheel(int delta);
 // Press and release in one injection.
@@ -152,8 +154,13 @@ struct InputStep {
   // 0: injected right behind the previous step. Else waited after the target has retrieved
   // the previous step.
   DWORD pauseBeforeMs;
+  // A button that bounces: after its transition, this many times the opposite one and the
+  // transition again, all in the same SendInput call, so the system stamps them within a
+  // millisecond or so of each other.
+  int bounces = 0;
 };
 InputStep ButtonStep(MouseButton button, bool down, DWORD pauseBeforeMs = 0);
+InputStep BouncingButtonStep(MouseButton button, bool down, int bounces, DWORD pauseBeforeMs = 0);
 InputStep WheelStep(int delta, DWORD pauseBeforeMs = 0);
 
 // ---- The mouse-target process -------------------------------------------------------------

@@ -1,0 +1,218 @@
+// The mouse check window end to end: chatter injected into another program's window shows in
+// the check's recording whether the filter is off, on from the panel or on from Quillrun (the
+// check reads raw input, which no hook swallows); the suggestion lies between the chatter and
+// the deliberate hold; "Use these" reaches the library and Quillon.cfg; the CSV holds every
+// injected transition; a guided check leaves a picture of the window per language.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "panel_test_support.h"
+#include "resource.h"
+
+namespace {
+
+constexpr DWORD kChatterClicks = 5;
+constexpr DWORD kHoldMs = 100;        // each deliberate click is held this long
+constexpr DWORD kClickSpacingMs = 700;  // clicks never pair into double clicks
+// Where the check window and the target sit, apart, so neither covers the other.
+constexpr int kTargetLeft = 960, kTargetTop = 700;
+
+// A deliberate click held kHoldMs, its release bouncing once (up, down, up in one injection).
+std::vector<InputStep> ChatterClicks(DWORD count) {
+  std::vector<InputStep> steps;
+  for (DWORD i = 0; i < count; ++i) {
+    steps.push_back(ButtonStep(MouseButton::Left, true, kClickSpacingMs));
+    steps.push_back(BouncingButtonStep(MouseButton::Left, false, 1, kHoldMs));
+  }
+  return steps;
+}
+
+struct WindowSearch {
+  DWORD pid;
+  HWND except[2];
+  int childId;  // 0: any visible dialog
+  HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
+  auto& search = *reinterpret_cast<WindowSearch*>(parameter);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (pid != search.pid || window == search.except[0] || window == search.except[1]) return TRUE;
+  wchar_t name[16] = {};
+  GetClassNameW(window, name, 16);
+  if (lstrcmpW(name, L"#32770") != 0 || !IsWindowVisible(window)) return TRUE;
+  if (search.childId != 0 && !GetDlgItem(window, search.childId)) return TRUE;
+  search.found = window;
+  return FALSE;
+}
+
+HWND FindDialogOf(DWORD pid, int childId, HWND except1 = nullptr, HWND except2 = nullptr) {
+  WindowSearch search{pid, {except1, except2}, childId, nullptr};
+  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+struct CsvRow {
+  std::string input, event;
+  unsigned time = 0;
+};
+
+std::vector<CsvRow> ParseCsv(const std::string& text) {
+  std::vector<CsvRow> rows;
+  std::istringstream lines(text);
+  std::string line;
+  std::getline(lines, line);  // header
+  while (std::getline(lines, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::istringstream fields(line);
+    std::string time, input, event;
+    std::getline(fields, time, ',');
+    std::getline(fields, input, ',');
+    std::getline(fields, event, ',');
+    rows.push_back({input, event, static_cast<unsigned>(std::stoul(time))});
+  }
+  return rows;
+}
+
+// The number after the arrow of a reason line: the suggested value.
+int SuggestedValue(const std::wstring& line) {
+  const std::size_t arrow = line.find(L'\u2192');
+  return arrow == std::wstring::npos ? -1 : std::stoi(line.substr(arrow + 1));
+}
+
+class MouseCheck : public ::testing::Test {
+ protected:
+  bool Open(const wchar_t* folderName, const std::wstring& settings) {
+    PanelFiles files;
+    files.languageFile = true;
+    files.settings = settings;
+    if (!panel_.Start(folderName, files)) return false;
+    if (!panel_.Click(IDC_MOUSECHECK_OPEN)) return false;
+    WaitUntil([&] { return (check_ = FindDialogOf(panel_.Process().Pid(), IDC_MOUSECHECK_VIEW)) != nullptr; }, 5000);
+    if (!check_) return false;
+    SetWindowPos(check_, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE);
+    return target_.Start(kTargetLeft, kTargetTop);
+  }
+
+  void Command(int id) { PostMessageW(check_, WM_COMMAND, id, 0); }
+  void Clear() {
+    Command(IDC_MOUSECHECK_CLEAR);
+    WaitUntil([&] { return Suggestion().find(L'\u2192') == std::wstring::npos; }, 5000);
+  }
+  std::wstring Suggestion() const { return WindowText(GetDlgItem(check_, IDC_MOUSECHECK_SUGGESTION)); }
+  std::wstring Status() const { return WindowText(GetDlgItem(check_, IDC_MOUSECHECK_STATUS)); }
+
+  // Saves the recording through "Save…" and its file dialog, as a user would, and reads it back.
+  std::vector<CsvRow> SavedCsv(const wchar_t* name) {
+    const std::wstring path = panel_.Folder() + name;
+    DeleteFileW(path.c_str());
+    Command(IDC_MOUSECHECK_SAVE);
+    HWND saveDialog = nullptr;
+    WaitUntil([&] { return (saveDialog = FindDialogOf(panel_.Process().Pid(), 0, check_, panel_.Dialog())) != nullptr; },
+              10000);
+    if (!saveDialog) {
+      ADD_FAILURE() << "no file dialog";
+      return {};
+    }
+    // The file name box: the combo box of the Explorer-style dialog, or the old-style edit.
+    if (!SetDlgItemTextW(saveDialog, 0x047C, path.c_str())) SetDlgItemTextW(saveDialog, 0x0480, path.c_str());
+    PostMessageW(saveDialog, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(saveDialog) && FileExists(path); }, 10000)) << "not saved";
+    return ParseCsv(ReadFileBytes(path));
+  }
+
+  PanelProcess panel_;
+  MouseTarget target_;
+  HWND check_ = nullptr;
+};
+
+TEST_F(MouseCheck, SeesChatterWithTheFilterOffAndOnAndSuggestsBetween) {
+  ASSERT_TRUE(Open(L"mouse_check_chatter", OptionsSection({})));
+  CopyInto(BinDirectory() + L"Quillrun.exe", panel_.Folder());
+  FolderLibrary library(panel_.Folder());
+  ASSERT_TRUE(library.Loaded());
+  ChildProcess runner;
+
+  struct Row {
+    const char* name;
+    std::function<bool()> switchOn;
+    bool filtered;
+  };
+  const Row rows[] = {
+      {"filter off", [] { return true; }, false},
+      {"on from the panel",
+       [&] { return panel_.Click(IDC_ACTION) && WaitUntil([&] { return library.HookInstalled(); }, 5000); }, true},
+      {"on from Quillrun",
+       [&] {
+         // The panel's filter off first; Quillrun then installs it with the same settings.
+         panel_.Click(IDC_ACTION);
+         if (!WaitUntil([&] { return !library.HookInstalled(); }, 5000)) return false;
+         runner = ChildProcess::Start(panel_.Folder() + L"Quillrun.exe", L"", panel_.Folder());
+         return runner.Started() && WaitUntil([&] { return library.HookInstalled(); }, 10000);
+       },
+       true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ASSERT_TRUE(row.switchOn());
+    Clear();
+    ASSERT_TRUE(target_.Activate());
+    target_.MoveToFreshPoint();
+    target_.ClearReceived();
+    ASSERT_TRUE(target_.Play(ChatterClicks(kChatterClicks)));
+
+    // What the other program received: the bounce arrives as a double click, which the filter
+    // swallows (the bounce's release comes long after the press and passes).
+    std::vector<ReceivedMessage> expected;
+    for (DWORD i = 0; i < kChatterClicks; ++i) {
+      expected.push_back({WM_LBUTTONDOWN, 0});
+      expected.push_back({WM_LBUTTONUP, 0});
+      if (!row.filtered) expected.push_back({WM_LBUTTONDBLCLK, 0});
+      expected.push_back({WM_LBUTTONUP, 0});
+    }
+    EXPECT_EQ(Describe(target_.Received()), Describe(expected));
+
+    // What the check saw: every injected transition, swallowed or not.
+    ASSERT_TRUE(WaitUntil([&] { return Suggestion().find(L'\u2192') != std::wstring::npos; }, 5000)) << Suggestion();
+    const std::vector<CsvRow> csv = SavedCsv(L"chatter.csv");
+    ASSERT_EQ(csv.size(), 4 * kChatterClicks);
+    unsigned longestBounce = 0, shortestHold = ~0u;
+    for (std::size_t i = 0; i < csv.size(); ++i) {
+      EXPECT_EQ(csv[i].input, "left") << i;
+      EXPECT_EQ(csv[i].event, i % 2 == 0 ? "down" : "up") << i;
+      if (i % 4 == 1) shortestHold = std::min(shortestHold, csv[i].time - csv[i - 1].time);
+      if (i % 4 == 2) longestBounce = std::max(longestBounce, csv[i].time - csv[i - 1].time);
+    }
+    EXPECT_GE(shortestHold, kHoldMs);
+
+    // The bounce interval's suggestion: above every bounce, at most the injected hold.
+    const std::wstring suggestion = Suggestion();
+    const int upDown = SuggestedValue(suggestion.substr(0, suggestion.find(L'\r')));
+    EXPECT_GT(upDown, static_cast<int>(longestBounce)) << std::string(suggestion.begin(), suggestion.end());
+    EXPECT_LE(upDown, static_cast<int>(kHoldMs));
+  }
+
+  // "Use these": as the Set buttons, into the library and Quillon.cfg.
+  const int upDown = SuggestedValue(Suggestion().substr(0, Suggestion().find(L'\r')));
+  ASSERT_GT(upDown, 0);
+  Command(IDC_MOUSECHECK_USE);
+  std::uint32_t intervals[3] = {};
+  EXPECT_TRUE(WaitUntil([&] { library.Intervals(intervals); return intervals[0] == static_cast<std::uint32_t>(upDown); }, 5000))
+      << intervals[0] << " for " << upDown;
+  EXPECT_EQ(intervals[1], 170u) << "no double clicks recorded: kept";
+  EXPECT_EQ(intervals[2], 40u) << "no wheel recorded: kept";
+  EXPECT_EQ(panel_.Setting(L"Options", L"UpDownIntervalTime"), std::to_wstring(upDown));
+
+  // Closed, the window is gone; the panel goes on.
+  Command(IDC_MOUSECHECK_CLOSE);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(check_); }, 5000));
+  panel_.Click(IDC_ACTION);  // off: Quillrun ends with the filter
+  EXPECT_TRUE(runner.WaitForExit(10000));
+  EXPECT_TRUE(panel_.ExitCleanly());
+}
+
+}  // namespace
