@@ -125,14 +125,21 @@ void DrawView(HDC dc, const RECT& client, const MouseCheckState& state) {
   p.Fill(client, kBackground);
   SetBkMode(dc, TRANSPARENT);
 
+  // The name column holds the lamp and the name, over the two counts.
   int nameWidth = 0;
-  for (const wchar_t* name : texts.Inputs) {
+  const auto widen = [&](const wchar_t* text, int extra) {
     SIZE size = {};
-    GetTextExtentPoint32W(dc, name, lstrlenW(name), &size);
-    nameWidth = std::max<int>(nameWidth, size.cx);
+    GetTextExtentPoint32W(dc, text, lstrlenW(text), &size);
+    nameWidth = std::max<int>(nameWidth, size.cx + extra);
+  };
+  for (const wchar_t* name : texts.Inputs) widen(name, line);
+  for (const wchar_t* unit : {texts.Down, texts.Up, texts.Forward, texts.Backward}) {
+    wchar_t sample[kShortTextCapacity + 8];
+    TextBuilder(AsUtf16(sample), kShortTextCapacity + 8).Ascii("9999 ").Text(AsUtf16(unit));
+    widen(sample, line);
   }
   const int width = client.right - client.left;
-  nameWidth = std::min(std::max(nameWidth + line + 3 * pad, width / 7), width / 4);
+  nameWidth = std::min(std::max(nameWidth + 3 * pad, width / 8), width / 4);
   const int columnWidth = (width - nameWidth - pad) / 3;
   const int headerBottom = pad + line + pad / 2, axisTop = client.bottom - line - pad / 2;
   const int rowHeight = (axisTop - headerBottom) / kCheckedInputCount;
@@ -151,11 +158,14 @@ void DrawView(HDC dc, const RECT& client, const MouseCheckState& state) {
     const int lamp = line * 3 / 4;
     DrawIndicator(p, pad, top + pad + (line - lamp) / 2, lamp, s, wheel);
     p.Text(texts.Inputs[row], RECT{pad + lamp + pad, top + pad, nameWidth - pad, top + pad + line}, kText);
-    wchar_t counts[kLongTextCapacity];
-    TextBuilder(AsUtf16(counts), kLongTextCapacity)
-        .Decimal(s.Downs).Char(u' ').Text(AsUtf16(wheel ? texts.Forward : texts.Down)).Ascii(", ")
-        .Decimal(s.Ups).Char(u' ').Text(AsUtf16(wheel ? texts.Backward : texts.Up));
-    p.Text(counts, RECT{pad + lamp + pad, top + pad + line, nameWidth - pad, top + pad + 2 * line}, kFaint);
+    for (int countLine = 0; countLine < 2; ++countLine) {
+      wchar_t counts[kShortTextCapacity + 16];
+      const wchar_t* unit = countLine == 0 ? (wheel ? texts.Forward : texts.Down) : (wheel ? texts.Backward : texts.Up);
+      TextBuilder(AsUtf16(counts), kShortTextCapacity + 16)
+          .Decimal(countLine == 0 ? s.Downs : s.Ups).Char(u' ').Text(AsUtf16(unit));
+      const int countsTop = top + pad + (countLine + 1) * line;
+      p.Text(counts, RECT{pad + lamp + pad, countsTop, nameWidth - pad, countsTop + line}, kFaint);
+    }
 
     const bool filtered = IsFilteredInput(input);
     for (int column = 0; column < 3; ++column) {
@@ -178,11 +188,11 @@ void DrawView(HDC dc, const RECT& client, const MouseCheckState& state) {
       wchar_t label[16];
       TextBuilder builder(AsUtf16(label), 16);
       builder.Decimal(tick);
-      if (tick == 1) builder.Char(u' ').Text(AsUtf16(texts.Millisecond));
+      if (tick == 1 && column == 0) builder.Char(u' ').Text(AsUtf16(texts.Millisecond));
       const int x = LogX(plot, tick);
       p.Fill(RECT{x, axisTop - pad / 2, x + 1, axisTop}, kFaint);
       const UINT align = tick == 1 ? DT_LEFT : tick == 1000 ? DT_RIGHT : DT_CENTER;
-      const RECT where = tick == 1 ? RECT{x, axisTop, x + 4 * line, client.bottom}
+      const RECT where = tick == 1 ? RECT{x, axisTop, x + 3 * line, client.bottom}
                        : tick == 1000 ? RECT{x - 4 * line, axisTop, x + 1, client.bottom}
                                       : RECT{x - 2 * line, axisTop, x + 2 * line, client.bottom};
       p.Text(label, where, kFaint, align);

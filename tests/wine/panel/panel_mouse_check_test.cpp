@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "latchkin_contract.h"
 #include "panel_test_support.h"
 #include "resource.h"
 
@@ -86,12 +87,17 @@ int SuggestedValue(const std::wstring& line) {
 
 class MouseCheck : public ::testing::Test {
  protected:
-  bool Open(const wchar_t* folderName, const std::wstring& settings) {
+  // Starts the panel and opens the check from its button, or from the tray menu's item.
+  bool Open(const wchar_t* folderName, const std::wstring& settings, bool fromTrayMenu = false) {
     PanelFiles files;
     files.languageFile = true;
     files.settings = settings;
     if (!panel_.Start(folderName, files)) return false;
-    if (!panel_.Click(IDC_MOUSECHECK_OPEN)) return false;
+    if (fromTrayMenu) {
+      PostMessageW(panel_.Dialog(), WM_COMMAND, IDM_MOUSECHECK, 0);
+    } else if (!panel_.Click(IDC_MOUSECHECK_OPEN)) {
+      return false;
+    }
     WaitUntil([&] { return (check_ = FindDialogOf(panel_.Process().Pid(), IDC_MOUSECHECK_VIEW)) != nullptr; }, 5000);
     if (!check_) return false;
     SetWindowPos(check_, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE);
@@ -203,8 +209,8 @@ TEST_F(MouseCheck, SeesChatterWithTheFilterOffAndOnAndSuggestsBetween) {
   std::uint32_t intervals[3] = {};
   EXPECT_TRUE(WaitUntil([&] { library.Intervals(intervals); return intervals[0] == static_cast<std::uint32_t>(upDown); }, 5000))
       << intervals[0] << " for " << upDown;
-  EXPECT_EQ(intervals[1], 170u) << "no double clicks recorded: kept";
-  EXPECT_EQ(intervals[2], 40u) << "no wheel recorded: kept";
+  EXPECT_EQ(intervals[1], kDefaultDbClickIntervalTime) << "no double clicks recorded: kept";
+  EXPECT_EQ(intervals[2], kDefaultRotReverseIntervalTime) << "no wheel recorded: kept";
   EXPECT_EQ(panel_.Setting(L"Options", L"UpDownIntervalTime"), std::to_wstring(upDown));
 
   // Closed, the window is gone; the panel goes on.
@@ -214,5 +220,70 @@ TEST_F(MouseCheck, SeesChatterWithTheFilterOffAndOnAndSuggestsBetween) {
   EXPECT_TRUE(runner.WaitForExit(10000));
   EXPECT_TRUE(panel_.ExitCleanly());
 }
+
+// A guided check with a bouncing button and a wheel that flips, in a language; the window is
+// pictured when it shows the suggestion (panel-mouse-check-<language>.png in the build's
+// screenshots).
+struct Look {
+  const wchar_t* section;
+  DWORD dpi;
+  const wchar_t* pictureName;
+};
+
+class GuidedMouseCheck : public MouseCheck, public ::testing::WithParamInterface<Look> {};
+
+TEST_P(GuidedMouseCheck, WithChatter) {
+  const std::wstring section = GetParam().section;
+  const OwnFrameForThePanel ownFrame;
+  const DisplayDpi scale(GetParam().dpi);
+  ASSERT_TRUE(Open((L"mouse_check_guided_" + std::wstring(GetParam().pictureName)).c_str(),
+                   L"[Main]\r\nLanguage=" + section + L"\r\n" + OptionsSection({L"AutoHook=1"}), true));
+  const auto shown = [&](const wchar_t* key) {
+    return WaitUntil([&] { return Status().rfind(ShippedText(section.c_str(), key), 0) == 0; }, 10000);
+  };
+  Command(IDC_MOUSECHECK_GUIDED);
+  ASSERT_TRUE(shown(L"TEXT_MC_STEP1")) << std::string(Status().begin(), Status().end());
+  ASSERT_TRUE(target_.Activate());
+  target_.MoveToFreshPoint();
+
+  ASSERT_TRUE(target_.Play(ChatterClicks(5)));
+  ASSERT_TRUE(shown(L"TEXT_MC_STEP2"));
+  std::vector<InputStep> doubleClicks;
+  for (int i = 0; i < 5; ++i) {
+    doubleClicks.push_back(ButtonStep(MouseButton::Left, true, kClickSpacingMs));
+    doubleClicks.push_back(BouncingButtonStep(MouseButton::Left, false, 1, 80));
+    doubleClicks.push_back(ButtonStep(MouseButton::Left, true, 120));
+    doubleClicks.push_back(BouncingButtonStep(MouseButton::Left, false, 1, 80));
+  }
+  ASSERT_TRUE(target_.Play(doubleClicks));
+  ASSERT_TRUE(shown(L"TEXT_MC_STEP3"));
+  ASSERT_TRUE(target_.Play({ButtonStep(MouseButton::Left, true, kClickSpacingMs),
+                            BouncingButtonStep(MouseButton::Left, false, 1, 2000)}));
+  ASSERT_TRUE(shown(L"TEXT_MC_STEP4"));
+  // A steady scroll whose wheel flips back once and returns at once, then a deliberate turn.
+  ASSERT_TRUE(target_.Play({WheelStep(120, 600), WheelStep(120, 40), WheelStep(120, 40), WheelStep(-120),
+                            WheelStep(120), WheelStep(120, 40), WheelStep(120, 40), WheelStep(-120, 400),
+                            WheelStep(-120, 40)}));
+  ASSERT_TRUE(shown(L"TEXT_MC_DONE"));
+
+  // Every interval has its suggestion, each line with its value.
+  const std::wstring suggestion = Suggestion();
+  std::size_t arrows = 0;
+  for (wchar_t c : suggestion) arrows += c == L'\u2192' ? 1 : 0;
+  EXPECT_EQ(arrows, 3u) << std::string(suggestion.begin(), suggestion.end());
+
+  const std::wstring pictures = PictureFolder();
+  if (!pictures.empty()) {
+    target_.Stop();  // at 150 % the check reaches under the target's corner
+    SetWindowPos(check_, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    PumpMessagesFor(500);
+    EXPECT_TRUE(SaveWindowPicture(check_, pictures + L"panel-mouse-check-" + GetParam().pictureName + L".bmp"));
+  }
+  EXPECT_TRUE(panel_.ExitCleanly());
+}
+
+INSTANTIATE_TEST_SUITE_P(Looks, GuidedMouseCheck,
+                         ::testing::Values(Look{L"NEUTRAL", 96, L"neutral"}, Look{L"GERMAN", 96, L"german"},
+                                           Look{L"NEUTRAL", 144, L"neutral-150"}));
 
 }  // namespace

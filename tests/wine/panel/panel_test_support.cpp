@@ -4,6 +4,8 @@
 #include <shellapi.h>
 
 #include "dialog_probe.h"
+#include <cstdlib>
+
 #include "menu_probe.h"
 #include "resource.h"
 
@@ -317,4 +319,97 @@ void CloseOpenMenu(DWORD pid) {
     PostMessageW(menuWindow, WM_KEYDOWN, VK_ESCAPE, 0);
     WaitUntil([&] { return FindOpenMenu(pid) == nullptr; }, 3000);
   }
+}
+
+// ---- Pictures -----------------------------------------------------------------------------
+
+// Where the pictures go: QUILLON_SCREENSHOT_DIR (a Unix path, which Wine resolves on drive Z:).
+std::wstring PictureFolder() {
+  const wchar_t* folder = _wgetenv(L"QUILLON_SCREENSHOT_DIR");
+  if (!folder || !*folder) return L"";
+  std::wstring path = folder;
+  if (path[0] == L'/') path = L"Z:" + path;
+  for (wchar_t& c : path) c = (c == L'/') ? L'\\' : c;
+  if (path.back() != L'\\') path += L'\\';
+  CreateDirectoryW(path.c_str(), nullptr);
+  return path;
+}
+
+// The window as it shows on the screen, frame included, as a 32-bpp bottom-up BMP.
+bool SaveWindowPicture(HWND window, const std::wstring& path) {
+  RECT frame = {};
+  GetWindowRect(window, &frame);
+  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+  BITMAPINFOHEADER info = {};
+  info.biSize = sizeof info;
+  info.biWidth = width;
+  info.biHeight = height;
+  info.biPlanes = 1;
+  info.biBitCount = 32;
+  info.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  // Wine: PrintWindow cannot draw another process's window into this process's DC; the
+  // screen holds the same picture while the dialog is on top.
+  const bool copied = BitBlt(memory, 0, 0, width, height, screen, frame.left, frame.top, SRCCOPY) != FALSE;
+  GdiFlush();
+  const DWORD pixelBytes = static_cast<DWORD>(width) * height * 4;
+  for (DWORD i = 3; i < pixelBytes; i += 4) static_cast<BYTE*>(bits)[i] = 0xFF;  // opaque
+  BITMAPFILEHEADER file = {0x4D42, static_cast<DWORD>(sizeof file + sizeof info + pixelBytes), 0, 0,
+                           static_cast<DWORD>(sizeof file + sizeof info)};
+  std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+  bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
+  bytes.append(static_cast<const char*>(bits), pixelBytes);
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return copied && WriteFileBytes(path, bytes);
+}
+
+namespace {
+constexpr wchar_t kPanelX11Key[] = L"Software\\Wine\\AppDefaults\\Quillon.exe\\X11 Driver";
+}  // namespace
+
+OwnFrameForThePanel::OwnFrameForThePanel() {
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, kPanelX11Key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key_, nullptr) == ERROR_SUCCESS) {
+    RegSetValueExW(key_, L"Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"N"), 2 * sizeof(wchar_t));
+  }
+}
+
+OwnFrameForThePanel::~OwnFrameForThePanel() {
+  if (key_) {
+    RegDeleteValueW(key_, L"Managed");
+    RegCloseKey(key_);
+  }
+}
+
+namespace {
+constexpr wchar_t kLogPixelsValue[] = L"LogPixels";
+}  // namespace
+
+DisplayDpi::DisplayDpi(DWORD dpi) {
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                      nullptr, &key_, nullptr) != ERROR_SUCCESS) {
+    key_ = nullptr;
+    return;
+  }
+  DWORD size = sizeof previous_;
+  hadValue_ = RegQueryValueExW(key_, kLogPixelsValue, nullptr, nullptr, reinterpret_cast<BYTE*>(&previous_), &size) ==
+              ERROR_SUCCESS;
+  set_ = RegSetValueExW(key_, kLogPixelsValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi) ==
+         ERROR_SUCCESS;
+}
+
+DisplayDpi::~DisplayDpi() {
+  if (!key_) return;
+  if (hadValue_) {
+    RegSetValueExW(key_, kLogPixelsValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&previous_), sizeof previous_);
+  } else {
+    RegDeleteValueW(key_, kLogPixelsValue);
+  }
+  RegCloseKey(key_);
 }

@@ -120,3 +120,42 @@ void CloseOpenMenu(DWORD pid);
 // announceDpi, the dialog is first told (WM_DPICHANGED) it moved to a monitor of that DPI.
 struct DialogProbeResult;
 bool ReadDialog(HWND dialog, DialogProbeResult& out, UINT announceDpi = 0, const RECT& suggested = {});
+// ---- Pictures -----------------------------------------------------------------------------
+
+// Where the pictures go: QUILLON_SCREENSHOT_DIR (a Unix path, which Wine resolves on drive Z:),
+// created if need be, with a trailing backslash; empty when the variable is not set.
+std::wstring PictureFolder();
+// The window as it shows on the screen, frame included, as a 32-bpp bottom-up BMP.
+bool SaveWindowPicture(HWND window, const std::wstring& path);
+
+// Wine: without a window manager (the bench's Xvfb has none) a managed window gets no frame
+// at all; an unmanaged Quillon.exe draws its own caption and border, as Windows would. Only
+// while an object of this lives, and only for Quillon.exe.
+class OwnFrameForThePanel {
+ public:
+  OwnFrameForThePanel();
+  ~OwnFrameForThePanel();
+  OwnFrameForThePanel(const OwnFrameForThePanel&) = delete;
+  OwnFrameForThePanel& operator=(const OwnFrameForThePanel&) = delete;
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+// The display's DPI for the programs started while this object lives (Wine reads
+// HKCU\Control Panel\Desktop\LogPixels when a program starts); the previous value (or its
+// absence) comes back afterwards, so later tests on the same Wine prefix see 96 again.
+class DisplayDpi {
+ public:
+  explicit DisplayDpi(DWORD dpi);
+  ~DisplayDpi();
+  DisplayDpi(const DisplayDpi&) = delete;
+  DisplayDpi& operator=(const DisplayDpi&) = delete;
+  bool Set() const { return set_; }
+
+ private:
+  HKEY key_ = nullptr;
+  DWORD previous_ = 0;
+  bool hadValue_ = false;
+  bool set_ = false;
+};
