@@ -9,6 +9,7 @@
 #include "core/text_builder.h"
 #include "language.h"
 #include "dialog_commands.h"
+#include "display_dpi.h"
 #include "interval_rows.h"
 #include "mouse_check.h"
 #include "mouse_check_save.h"
@@ -22,9 +23,6 @@
 namespace {
 
 std::unique_ptr<MouseCheckState> Check;
-
-// Window messages of dialogs not in every SDK's headers.
-constexpr UINT kWmDpiChanged = 0x02E0;
 
 void ReadTexts(MouseCheckTexts& texts) {
   static constexpr const wchar_t* kInputKeys[kCheckedInputCount] = {
@@ -196,8 +194,7 @@ INT_PTR OnInitDialog(HWND window) {
   check.Window = window;
   check.View = GetDlgItem(window, IDC_MOUSECHECK_VIEW);
   check.DoubleClickTime = GetDoubleClickTime();
-  SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(PanelIcon(Panel.Instance, false)));
-  SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(PanelIcon(Panel.Instance, true)));
+  SetPanelWindowIcons(Panel.Instance, window, WindowDpi(window));
   SetWindowLongPtrW(check.View, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&check));
   ReadTexts(check.Texts);
   ApplyTexts(window);
@@ -205,6 +202,19 @@ INT_PTR OnInitDialog(HWND window) {
   RegisterRawMouse(window);
   Recompute(check);
   return TRUE;
+}
+
+// Moved to a monitor of another DPI (per-monitor aware, Windows 10 1703 on): the dialog manager
+// rescales the font and the controls once the message goes through; the test area, which
+// takes every size from that font, is drawn anew.
+INT_PTR OnDpiChanged(MouseCheckState& check, WPARAM wParam, LPARAM lParam) {
+  SetPanelWindowIcons(Panel.Instance, check.Window, HIWORD(wParam));
+  if (const auto* suggested = reinterpret_cast<const RECT*>(lParam)) {
+    SetWindowPos(check.Window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  InvalidateRect(check.View, nullptr, FALSE);
+  return FALSE;
 }
 
 INT_PTR OnCommand(HWND window, int id) {
@@ -240,13 +250,7 @@ INT_PTR Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND: return OnCommand(window, LOWORD(wParam));
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSTATIC: return OnControlColor();
-    case kWmDpiChanged: {
-      const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-      InvalidateRect(Check->View, nullptr, FALSE);
-      return TRUE;
-    }
+    case WM_DPICHANGED: return OnDpiChanged(*Check, wParam, lParam);
     case WM_CLOSE: DestroyWindow(window); return TRUE;
     case WM_DESTROY:
       UnregisterRawMouse();
