@@ -1,6 +1,8 @@
 // Raw input of the mouse (see raw_mouse_input.h).
 #include "raw_mouse_input.h"
 
+#include "release_guard.h"
+
 namespace {
 
 constexpr USHORT kGenericDesktopPage = 0x01;
@@ -26,5 +28,8 @@ std::size_t ReadRawMouse(HRAWINPUT input, std::uint32_t tick, MouseTransition (&
   if (GetRawInputData(input, RID_INPUT, &report, &size, sizeof(RAWINPUTHEADER)) == static_cast<UINT>(-1)) return 0;
   if (report.header.dwType != RIM_TYPEMOUSE) return 0;
   const RAWMOUSE& mouse = report.data.mouse;
+  // The filter's own late delivery of a release it held back is no transition of the mouse:
+  // the release itself was recorded when the button let go.
+  if (static_cast<std::uint32_t>(mouse.ulExtraInformation) == kInjectedReleaseMark) return 0;
   return TransitionsFromRawReport(mouse.usButtonFlags, static_cast<std::int16_t>(mouse.usButtonData), tick, out);
 }

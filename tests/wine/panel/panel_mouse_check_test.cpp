@@ -11,6 +11,7 @@
 
 #include "latchkin_contract.h"
 #include "panel_test_support.h"
+#include "release_guard.h"
 #include "resource.h"
 
 namespace {
@@ -110,6 +111,14 @@ class MouseCheck : public ::testing::Test {
     WaitUntil([&] { return Suggestion().find(L'\u2192') == std::wstring::npos; }, 5000);
   }
   std::wstring Suggestion() const { return WindowText(GetDlgItem(check_, IDC_MOUSECHECK_SUGGESTION)); }
+  // Waits until the check has taken in this many presses and releases of the left button (its
+  // test area's text carries the counts).
+  bool Recorded(unsigned downs, unsigned ups) const {
+    const std::wstring counts = ShippedText(L"NEUTRAL", L"TEXT_LBUTTON") + L" " + std::to_wstring(downs) + L" " +
+                                ShippedText(L"NEUTRAL", L"TEXT_MC_DOWN") + L", " + std::to_wstring(ups) + L" " +
+                                ShippedText(L"NEUTRAL", L"TEXT_MC_UP") + L";";
+    return WaitUntil([&] { return WindowText(GetDlgItem(check_, IDC_MOUSECHECK_VIEW)).rfind(counts, 0) == 0; }, 5000);
+  }
   std::wstring Status() const { return WindowText(GetDlgItem(check_, IDC_MOUSECHECK_STATUS)); }
 
   // Saves the recording through "Save…" and its file dialog, as a user would, and reads it back.
@@ -183,7 +192,8 @@ TEST_F(MouseCheck, SeesChatterWithTheFilterOffAndOnAndSuggestsBetween) {
     EXPECT_EQ(Describe(target_.Received()), Describe(expected));
 
     // What the check saw: every injected transition, swallowed or not.
-    ASSERT_TRUE(WaitUntil([&] { return Suggestion().find(L'\u2192') != std::wstring::npos; }, 5000)) << Suggestion();
+    EXPECT_TRUE(Recorded(2 * kChatterClicks, 2 * kChatterClicks)) << WindowText(GetDlgItem(check_, IDC_MOUSECHECK_VIEW));
+    ASSERT_NE(Suggestion().find(L'\u2192'), std::wstring::npos);
     const std::vector<CsvRow> csv = SavedCsv(L"chatter.csv");
     ASSERT_EQ(csv.size(), 4 * kChatterClicks);
     unsigned longestBounce = 0, shortestHold = ~0u;
@@ -211,7 +221,21 @@ TEST_F(MouseCheck, SeesChatterWithTheFilterOffAndOnAndSuggestsBetween) {
       << intervals[0] << " for " << upDown;
   EXPECT_EQ(intervals[1], kDefaultDbClickIntervalTime) << "no double clicks recorded: kept";
   EXPECT_EQ(intervals[2], kDefaultRotReverseIntervalTime) << "no wheel recorded: kept";
-  EXPECT_EQ(panel_.Setting(L"Options", L"UpDownIntervalTime"), std::to_wstring(upDown));
+  // The panel stores the key right after it sets the library.
+  EXPECT_TRUE(panel_.Eventually([&] { return panel_.Setting(L"Options", L"UpDownIntervalTime") == std::to_wstring(upDown); }));
+
+  // A release the filter delivers late (marked as the guard marks it) is no transition of the
+  // mouse: the check leaves it out.
+  Clear();
+  ASSERT_TRUE(target_.Play(ChatterClicks(1)));
+  INPUT delivered = {};
+  delivered.type = INPUT_MOUSE;
+  delivered.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  delivered.mi.dwExtraInfo = kInjectedReleaseMark;
+  ASSERT_EQ(SendInput(1, &delivered, sizeof delivered), 1u);
+  ASSERT_TRUE(target_.Play(ChatterClicks(1)));
+  EXPECT_TRUE(Recorded(4, 4)) << WindowText(GetDlgItem(check_, IDC_MOUSECHECK_VIEW));
+  EXPECT_EQ(SavedCsv(L"delivered.csv").size(), 2 * 4u);
 
   // Closed, the window is gone; the panel goes on.
   Command(IDC_MOUSECHECK_CLOSE);
