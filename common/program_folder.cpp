@@ -10,3 +10,9 @@ bool ProgramFolder(wchar_t* path, DWORD capacity) {
   path[folderEnd] = L'\0';
   return true;
 }
+
+void EnterProgramFolder() noexcept {
+  // Long enough for any path GetModuleFileNameW reports without the long-path prefix.
+  wchar_t path[MAX_PATH * 4];
+  if (ProgramFolder(path, sizeof path / sizeof path[0])) SetCurrentDirectoryW(path);
+}

@@ -10,6 +10,7 @@
 #include "mouse_check.h"
 #include "hook_action.h"
 #include "panel_state.h"
+#include "program_folder.h"
 #include "release_delivery.h"
 #include "resource.h"
 #include "tray_icon.h"
@@ -54,6 +55,8 @@ int RunPanel(HINSTANCE instance, int showCommand) {
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};
   if (!InitCommonControlsEx(&controls)) return 0;
 
+  // Settings, texts and log lie beside the program, wherever it was started from.
+  EnterProgramFolder();
   OpenConfiguration();
   ReadSettings(Panel.Options);
   LogWriter.LogToFile = Panel.Options.LogToFile;

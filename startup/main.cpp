@@ -13,14 +13,6 @@ RunnerState Runner;
 
 namespace {
 
-// The Run key starts programs in the system folder. The settings, the language file and the log
-// all lie beside the program, and their paths are formed from the working directory, so that
-// directory has to be the program's own folder before anything is read or written.
-void EnterProgramFolder() noexcept {
-  wchar_t path[MAX_PATH * 4];
-  if (ProgramFolder(path, sizeof path / sizeof path[0])) SetCurrentDirectoryW(path);
-}
-
 int Run() {
   int count = 0;
   UniqueLocalMemory arguments(CommandLineToArgvW(GetCommandLineW(), &count));

@@ -49,6 +49,43 @@ TEST(PanelStart, FirstStartWritesTheSettingsFile) {
   }
 }
 
+// Started from a command prompt elsewhere, the Run dialog or a shortcut without "Start in": the
+// texts still come from the Language.cfg beside the panel, and settings and log stay there too.
+TEST(PanelStart, KeepsItsFilesBesideItselfWhereverStarted) {
+  wchar_t windows[MAX_PATH] = {};
+  ASSERT_NE(GetWindowsDirectoryW(windows, MAX_PATH), 0u);
+  struct Row { const char* name; std::wstring workingDirectory; };
+  const Row rows[] = {{"another folder", MakeScratchFolder(L"start-elsewhere-cwd")},
+                      {"the Windows folder", std::wstring(windows) + L"\\"}};
+  const wchar_t* const ownFiles[] = {L"Quillon.cfg", L"Quillon.log", L"Language.cfg"};
+  const auto shipped = [](const wchar_t* key) { return ShippedText(L"NEUTRAL", key); };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    for (const wchar_t* name : ownFiles) ASSERT_FALSE(FileExists(row.workingDirectory + name));
+    PanelProcess panel;
+    PanelFiles files;
+    files.languageFile = true;
+    files.settings = OptionsSection({L"AutoHook=1", L"LogToFile=1"});
+    ASSERT_TRUE(panel.Prepare(L"start-elsewhere", files));
+    ASSERT_TRUE(panel.Launch(row.workingDirectory));
+
+    EXPECT_TRUE(panel.Eventually([&] { return panel.Caption() == shipped(L"TEXT_APPNAME"); })) << panel.Caption().c_str();
+    EXPECT_EQ(panel.Text(IDC_EXIT), shipped(L"TEXT_EXIT"));
+    EXPECT_TRUE(panel.Eventually([&] {
+      return panel.Text(IDC_UPDOWN_LABEL) ==
+             shipped(L"TEXT_UPDOWNINTVTIME") + L" 40 " + shipped(L"TEXT_MILLISECOND");
+    })) << panel.Text(IDC_UPDOWN_LABEL).c_str();
+    EXPECT_EQ(panel.Text(IDC_ACTION), shipped(L"TEXT_UNHOOK")) << "AutoHook read from the folder's settings";
+    EXPECT_EQ(panel.Setting(L"Main", L"Version"), L"01.00.1020.0000") << "stamped beside the panel";
+    // The writer's first pass comes 3 s after the hook is installed.
+    EXPECT_TRUE(panel.Eventually([&] { return FileExists(panel.Folder() + L"Quillon.log"); }, 10000));
+    EXPECT_TRUE(panel.ExitCleanly());
+    for (const wchar_t* name : ownFiles) {
+      EXPECT_FALSE(FileExists(row.workingDirectory + name)) << "written outside the panel's folder";
+    }
+  }
+}
+
 TEST(PanelStart, RunsOnWithoutAUsableLibrary) {
   struct Row { const char* name; PanelFiles::Library library; };
   const Row rows[] = {{"no library", PanelFiles::Library::None},

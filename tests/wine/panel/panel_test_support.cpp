@@ -181,8 +181,8 @@ bool PanelProcess::Prepare(const wchar_t* folderName, const PanelFiles& files) {
   return true;
 }
 
-bool PanelProcess::Launch() {
-  process_ = ChildProcess::Start(folder_ + L"Quillon.exe", L"", folder_);
+bool PanelProcess::Launch(const std::wstring& workingDirectory) {
+  process_ = ChildProcess::Start(folder_ + L"Quillon.exe", L"", workingDirectory.empty() ? folder_ : workingDirectory);
   if (!process_.Started()) return false;
   WaitUntil(
       [&] {

@@ -56,7 +56,8 @@ class PanelProcess {
   bool Start(const wchar_t* folderName, const PanelFiles& files) { return Prepare(folderName, files) && Launch(); }
   // The two halves of Start, for a test that works on the folder's library before the start.
   bool Prepare(const wchar_t* folderName, const PanelFiles& files);
-  bool Launch();
+  // Starts the panel of the folder in workingDirectory (empty: the folder itself).
+  bool Launch(const std::wstring& workingDirectory = L"");
   ~PanelProcess();
 
   const std::wstring& Folder() const { return folder_; }
