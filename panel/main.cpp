@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "configuration.h"
+#include "exit_question.h"
 #include "log_writer.h"
 #include "dialog_setup.h"
 #include "main.h"
@@ -100,8 +101,24 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
 }
 
 void ExitPanel() {
+  // Exit stops the filter whoever installed it, but never silently when another program (the
+  // start-up program at log-on, another panel) installed it: then it asks first. The state is
+  // read afresh, as the cached one may be a refresh period old, or older while in the tray.
+  static bool asking = false;
+  if (asking) return;  // a second Exit while the question is open
+  bool unhook = false;
+  if (Panel.LibraryReady) {
+    Panel.HookActive = Panel.Library.QueryHookState() != 0;
+    unhook = Panel.HookActive;
+    if (Panel.HookActive && Panel.Library.IsSelf() == 0) {
+      asking = true;
+      const ExitChoice choice = AskBeforeStoppingForeignFilter();
+      asking = false;
+      if (choice == ExitChoice::StayOpen) return;
+      unhook = choice == ExitChoice::StopFilterAndExit;
+    }
+  }
   if (!Panel.Options.WindowShown) Shell_NotifyIconW(NIM_DELETE, &Panel.TrayIconData);
-  // Also a hook that another process installed: leaving the panel switches the filter off.
-  if (Panel.HookActive && Panel.LibraryReady) Panel.Library.UninstallHook();
+  if (unhook) Panel.Library.UninstallHook();
   DestroyWindow(Panel.Dialog);
 }

@@ -71,6 +71,9 @@ const KeyRule kKeys[] = {
     {"TEXT_MC_STEP3", kLong, 0},          {"TEXT_MC_STEP4", kLong, 0},
     {"TEXT_MC_DONE", kLong, 0},           {"TEXT_MC_CSVFILES", kLong, 0},
     {"TEXT_MC_SAVEFAILED", kLong, 0},
+    // The question Exit asks about a filter another program started.
+    {"TEXT_EXITASK", kLong, 0},           {"TEXT_EXITSTOP", kLong, 0},
+    {"TEXT_EXITKEEP", kLong, 0},          {"TEXT_EXITCANCEL", kLong, 0},
 };
 
 using Section = std::map<std::string, std::u16string>;
@@ -210,7 +213,7 @@ TEST(LanguageFile, IsUtf16WithCrLfAndWellFormed) {
 TEST(LanguageFile, EverySectionIsCompleteAndWithinCapacity) {
   std::set<std::string> known;
   for (const KeyRule& rule : kKeys) known.insert(rule.key);
-  ASSERT_EQ(known.size(), 48u + 35u);  // the tabled keys and the mouse check's
+  ASSERT_EQ(known.size(), 48u + 35u + 4u);  // the tabled keys, the mouse check's, the exit question's
   std::set<std::u16string> languageNames;
   for (const auto& [name, section] : Shipped().sections) {
     for (const KeyRule& rule : kKeys) {

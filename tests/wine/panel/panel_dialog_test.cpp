@@ -28,6 +28,60 @@ void StartHooked(PanelProcess& panel, const wchar_t* folder, const std::vector<s
   ASSERT_TRUE(panel.Eventually([&] { return panel.Text(IDC_ACTION) == L"TEXT_UNHOOK"; }));
 }
 
+// Exit stops the filter whoever installed it, but asks first when another program installed it:
+// here the start-up program, started as at log-on. Each answer does what it says.
+TEST(PanelDialog, ExitAsksBeforeStoppingTheStartupProgramsFilter) {
+  struct Row { const char* name; bool inTray; int answer; bool panelEnds; bool filterStays; };
+  const Row rows[] = {
+      {"stop filtering and exit", false, IDYES, true, false},
+      {"from the notification area: stop filtering and exit", true, IDYES, true, false},
+      {"exit and leave filtering running", false, IDNO, true, true},
+      {"cancel: stay open", false, IDCANCEL, false, true},
+  };
+  const auto shipped = [](const wchar_t* key) { return ShippedText(L"NEUTRAL", key); };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    PanelProcess panel;
+    PanelFiles files;
+    files.languageFile = true;
+    files.startupProgram = true;
+    if (row.inTray) files.settings = OptionsSection({L"Minimized=1"});
+    ASSERT_TRUE(panel.Prepare(L"dialog-exit-question", files));
+    FolderLibrary library(panel.Folder());
+    ChildProcess runner = ChildProcess::Start(panel.Folder() + L"Quillrun.exe", L"", panel.Folder());
+    ASSERT_TRUE(WaitUntil([&] { return library.HookInstalled(); }, 5000)) << "the start-up program filters";
+    ASSERT_TRUE(panel.Launch());
+
+    PostMessageW(panel.Dialog(), WM_COMMAND, row.inTray ? IDM_EXIT : IDC_EXIT, 0);
+    const HWND box = panel.WaitForMessageBox();
+    ASSERT_NE(box, nullptr) << "Exit must not stop a filter another program started silently";
+    EXPECT_EQ(WindowText(box), shipped(L"TEXT_APPNAME"));
+    EXPECT_EQ(MessageBoxText(box), shipped(L"TEXT_EXITASK") + L"\n\n" + shipped(L"TEXT_EXITSTOP") + L"\n" +
+                                       shipped(L"TEXT_EXITKEEP") + L"\n" + shipped(L"TEXT_EXITCANCEL"));
+    const LONG_PTR yesStyle = GetWindowLongPtrW(GetDlgItem(box, IDYES), GWL_STYLE);
+    EXPECT_EQ(yesStyle & BS_TYPEMASK, BS_DEFPUSHBUTTON) << "Exit keeps its meaning: stopping is the default";
+    EXPECT_TRUE(library.HookInstalled()) << "nothing is done before the answer";
+
+    PostMessageW(box, WM_COMMAND, row.answer, 0);
+    if (row.panelEnds) {
+      EXPECT_TRUE(panel.Process().WaitForExit(10000));
+      EXPECT_EQ(panel.Process().ExitCode(), 0u);
+    } else {
+      PumpMessagesFor(1000);
+      EXPECT_TRUE(panel.Process().Running());
+      EXPECT_TRUE(IsWindowVisible(panel.Dialog()));
+    }
+    EXPECT_EQ(library.HookInstalled(), row.filterStays);
+    EXPECT_EQ(runner.WaitForExit(3000), !row.filterStays) << "the start-up program ends with its filter";
+    if (!row.panelEnds) {
+      EXPECT_TRUE(panel.ExitCleanly()) << "asked again, the default stops the filter";
+    } else if (row.filterStays) {
+      EXPECT_TRUE(library.Uninstall());
+    }
+    EXPECT_TRUE(runner.WaitForExit(3000));
+  }
+}
+
 TEST(PanelDialog, ActionButtonInstallsAndRemovesTheHook) {
   PanelProcess panel;
   PanelFiles files;

@@ -3,6 +3,8 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+
 #include "dialog_probe.h"
 #include <cstdlib>
 
@@ -175,6 +177,7 @@ bool PanelProcess::Prepare(const wchar_t* folderName, const PanelFiles& files) {
     return false;
   }
   if (files.languageFile && !CopyInto(bin + L"Language.cfg", folder_)) return false;
+  if (files.startupProgram && !CopyInto(bin + L"Quillrun.exe", folder_)) return false;
   if (!files.settings.empty() && !WriteFileBytes(folder_ + L"Quillon.cfg", Utf16LeWithBom(files.settings))) {
     return false;
   }
@@ -246,12 +249,33 @@ std::vector<std::wstring> PanelProcess::SettingKeys(const wchar_t* section) cons
   return keys;
 }
 
+HWND PanelProcess::WaitForMessageBox(DWORD timeoutMs) {
+  HWND box = nullptr;
+  WaitUntil(
+      [&] {
+        const std::vector<HWND> boxes = MessageBoxesOf(process_.Pid(), dialog_);
+        box = boxes.empty() ? nullptr : boxes.front();
+        return box != nullptr;
+      },
+      timeoutMs);
+  return box;
+}
+
 bool PanelProcess::ExitCleanly() {
-  if (IsWindowVisible(dialog_)) {
-    Click(IDC_EXIT);
-  } else {
-    PostMessageW(dialog_, WM_COMMAND, IDM_EXIT, 0);
-  }
+  const std::vector<HWND> before = MessageBoxesOf(process_.Pid(), dialog_);
+  // Posted: a question box would hold a sent click until it is answered.
+  PostMessageW(dialog_, WM_COMMAND, IsWindowVisible(dialog_) ? IDC_EXIT : IDM_EXIT, 0);
+  HWND question = nullptr;
+  WaitUntil(
+      [&] {
+        if (!process_.Running()) return true;
+        for (HWND box : MessageBoxesOf(process_.Pid(), dialog_)) {
+          if (std::find(before.begin(), before.end(), box) == before.end()) question = box;
+        }
+        return question != nullptr;
+      },
+      10000);
+  if (question) PostMessageW(question, WM_COMMAND, IDYES, 0);
   return process_.WaitForExit(10000) && process_.ExitCode() == 0;
 }
 

@@ -14,6 +14,7 @@
 
 // What goes into the scratch folder beside Quillon.exe.
 struct PanelFiles {
+  bool startupProgram = false; // Quillrun.exe
   // Latchkin.dll: the real one, none, or a stand-in lacking one export
   enum class Library { Real, None, LackingExport } library = Library::Real;
   bool languageFile = false;   // the shipped Language.cfg
@@ -83,7 +84,11 @@ class PanelProcess {
   // The key names of a section of Quillon.cfg, in file order.
   std::vector<std::wstring> SettingKeys(const wchar_t* section) const;
 
-  // Exit through the Exit button and wait for the process; true with exit code 0.
+  // The first message box the panel shows within timeoutMs, or null.
+  HWND WaitForMessageBox(DWORD timeoutMs = 5000);
+  // Exit through the Exit button (the tray item while in the notification area) and wait for
+  // the process; true with exit code 0. Should Exit ask first (another program installed the
+  // filter), the default answer is given: stop filtering and exit.
   bool ExitCleanly();
 
  private:
