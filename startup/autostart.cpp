@@ -44,13 +44,25 @@ bool DeleteRegistryValue(bool machineWide, const wchar_t* subKey, const wchar_t*
 
 }  // namespace
 
+// The value is a command line: the path stands in quotes, or Windows would try each prefix that
+// ends at a blank as a program first ("C:\Program.exe" for "C:\Program Files\..."), a way to have
+// a planted program run at every log-on. An older install's unquoted value is replaced.
 // Windows: an x86 build on 64-bit Windows writes through the registry redirector, so the value
 // lands in the 32-bit view (Software\WOW6432Node\...\Run), which the system also runs at log-on.
 void RegisterAutoStart() {
   wchar_t* path = nullptr;
   if (!GetModulePath(path)) return;
-  SetRegistryString(true, kRunKey, kRunValueName, path);
+  wchar_t* command = nullptr;
+  WideStrAppend(command, L"\"");
+  WideStrAppend(command, path);
+  WideStrAppend(command, L"\"");
   WideStrFree(path);
+  // A failed allocation on the way leaves an unquoted or empty command: write nothing then.
+  const int length = command ? lstrlenW(command) : 0;
+  if (length > 2 && command[0] == L'"' && command[length - 1] == L'"')
+    SetRegistryString(true, kRunKey, kRunValueName, command);
+  WideStrFree(command);
 }
 
+// Removes the value by its name, whatever it holds (quoted or, from an older install, unquoted).
 void UnregisterAutoStart() { DeleteRegistryValue(true, kRunKey, kRunValueName); }

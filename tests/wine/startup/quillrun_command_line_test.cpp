@@ -11,7 +11,8 @@ class QuillrunCommandLine : public ::testing::Test {
  protected:
   void SetUp() override {
     DeleteRunValue();
-    folder_ = PrepareQuillrunFolder(L"quillrun-command-line", false);
+    // A blank in the path, as in "Program Files": the Run value must quote it.
+    folder_ = PrepareQuillrunFolder(L"quillrun command line", false);
     ASSERT_FALSE(folder_.empty());
     elsewhere_ = MakeScratchFolder(L"quillrun-command-line-cwd");
   }
@@ -23,19 +24,39 @@ class QuillrunCommandLine : public ::testing::Test {
   std::wstring elsewhere_;
 };
 
-TEST_F(QuillrunCommandLine, RegisterWritesTheProgramPathInAnyLetterCase) {
-  for (const wchar_t* argument : {L"/REG", L"/reg", L"/Reg"}) {
+// The value is the command line the system runs at log-on: the program's path in quotes, stored
+// byte for byte as UTF-16LE with its terminator counted. An older install's unquoted value, or
+// one naming another copy, is replaced.
+TEST_F(QuillrunCommandLine, RegisterWritesTheQuotedProgramPathInAnyLetterCase) {
+  struct Row { const wchar_t* argument; const wchar_t* before; };
+  const std::wstring unquoted = QuillrunIn(folder_);
+  const Row rows[] = {{L"/REG", nullptr},
+                      {L"/reg", nullptr},
+                      {L"/Reg", nullptr},
+                      {L"/REG", unquoted.c_str()},
+                      {L"/REG", L"\"C:\\elsewhere\\Quillrun.exe\""}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(Narrow(row.argument) + (row.before ? " over " + Narrow(row.before) : std::string()));
     DeleteRunValue();
     const DWORD valuesBefore = CountRunValues();
-    EXPECT_EQ(Run(argument), 0u) << Narrow(argument);
+    if (row.before) {
+      ASSERT_TRUE(WriteRunValue(row.before));
+    }
+    EXPECT_EQ(Run(row.argument), 0u);
 
     const RunValue value = ReadRunValue();
-    ASSERT_TRUE(value.present) << Narrow(argument);
-    EXPECT_EQ(value.type, static_cast<DWORD>(REG_SZ)) << Narrow(argument);
-    EXPECT_EQ(_wcsicmp(value.data.c_str(), QuillrunIn(folder_).c_str()), 0)
-        << Narrow(argument) << ": " << Narrow(value.data);
-    EXPECT_EQ(value.bytes, (value.data.size() + 1) * sizeof(wchar_t)) << Narrow(argument) << ": terminator counted";
-    EXPECT_EQ(CountRunValues(), valuesBefore + 1) << Narrow(argument);
+    ASSERT_TRUE(value.present);
+    EXPECT_EQ(value.type, static_cast<DWORD>(REG_SZ));
+    ASSERT_GE(value.data.size(), 2u) << Narrow(value.data);
+    EXPECT_EQ(value.data.front(), L'"') << Narrow(value.data);
+    EXPECT_EQ(value.data.back(), L'"') << Narrow(value.data);
+    const std::wstring path = value.data.substr(1, value.data.size() - 2);
+    EXPECT_EQ(_wcsicmp(path.c_str(), unquoted.c_str()), 0) << Narrow(value.data);
+    std::string expected;
+    for (wchar_t c : L"\"" + path + L"\"") expected += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    expected += std::string(2, '\0');  // the terminator, counted in the size
+    EXPECT_EQ(value.raw, expected);
+    EXPECT_EQ(CountRunValues(), valuesBefore + 1) << "one value, whatever stood there before";
   }
 }
 
@@ -50,14 +71,21 @@ TEST_F(QuillrunCommandLine, RegisterTwiceKeepsOneValueWithTheLatestPath) {
   EXPECT_EQ(CountRunValues(), valuesBefore + 1);
   const RunValue value = ReadRunValue();
   ASSERT_TRUE(value.present);
-  EXPECT_EQ(_wcsicmp(value.data.c_str(), QuillrunIn(moved).c_str()), 0) << Narrow(value.data);
+  EXPECT_EQ(_wcsicmp(value.data.c_str(), (L"\"" + QuillrunIn(moved) + L"\"").c_str()), 0) << Narrow(value.data);
 }
 
-TEST_F(QuillrunCommandLine, UnregisterRemovesTheValueAndIsQuietWithoutOne) {
-  ASSERT_TRUE(WriteRunValue(L"C:\\elsewhere\\Quillrun.exe"));
-  for (const wchar_t* argument : {L"/UNREG", L"/unreg", L"/UNREG"}) {  // the last finds no value
-    EXPECT_EQ(Run(argument), 0u) << Narrow(argument);
-    EXPECT_FALSE(ReadRunValue().present) << Narrow(argument);
+TEST_F(QuillrunCommandLine, UnregisterRemovesQuotedAndUnquotedValuesAndIsQuietWithoutOne) {
+  struct Row { const wchar_t* argument; const wchar_t* before; };
+  const Row rows[] = {{L"/UNREG", L"\"C:\\Program Files\\Quillon\\Quillrun.exe\""},
+                      {L"/unreg", L"C:\\Program Files\\Quillon\\Quillrun.exe"},
+                      {L"/UNREG", nullptr}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(Narrow(row.argument) + " over " + (row.before ? Narrow(row.before) : std::string("no value")));
+    if (row.before) {
+      ASSERT_TRUE(WriteRunValue(row.before));
+    }
+    EXPECT_EQ(Run(row.argument), 0u);
+    EXPECT_FALSE(ReadRunValue().present);
   }
 }
 

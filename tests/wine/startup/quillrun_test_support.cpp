@@ -79,6 +79,7 @@ RunValue ReadRunValue() {
     value.present = true;
     value.bytes = bytes;
     value.data = data;
+    value.raw.assign(reinterpret_cast<const char*>(data), bytes);
   }
   RegCloseKey(key);
   return value;

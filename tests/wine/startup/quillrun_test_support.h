@@ -52,6 +52,7 @@ struct RunValue {
   DWORD type = 0;
   DWORD bytes = 0;
   std::wstring data;
+  std::string raw;  // the stored bytes, exactly as many as the value holds
 };
 RunValue ReadRunValue();
 void DeleteRunValue();
