@@ -10,6 +10,7 @@
 #include "dialog_refresh.h"
 #include "panel_state.h"
 #include "resource.h"
+#include "tray_icon.h"
 #include "utf16.h"
 
 namespace {
@@ -79,7 +80,10 @@ void ShowLibraryState() {
 
 void RefreshDialog() {
   if (Panel.LibraryReady) PollLogWriter();
-  if (!Panel.Options.WindowShown) return;
+  if (!Panel.Options.WindowShown) {
+    RefreshTrayIcon();
+    return;
+  }
   if (Panel.LibraryReady) {
     ShowLibraryState();
   } else {

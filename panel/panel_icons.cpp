@@ -16,7 +16,7 @@ LoadedIcon Loaded[kCachedSizes] = {};
 
 // comctl32 6 (Windows Vista on) picks the nearest larger image and scales it down: a 28-pixel
 // icon at 175 % comes from the 32-pixel drawing instead of a blurred 24.
-HICON LoadAtSize(HINSTANCE instance, int pixels) {
+HICON LoadAtSize(HINSTANCE instance, int pixels, int iconId = IDI_QUILLON) {
   using LoadIconWithScaleDownFn = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
   static const auto loadScaledDown = [] {
     HMODULE controls = GetModuleHandleW(L"comctl32.dll");
@@ -25,10 +25,10 @@ HICON LoadAtSize(HINSTANCE instance, int pixels) {
                     : nullptr;
   }();
   HICON icon = nullptr;
-  if (loadScaledDown && SUCCEEDED(loadScaledDown(instance, MAKEINTRESOURCEW(IDI_QUILLON), pixels, pixels, &icon))) {
+  if (loadScaledDown && SUCCEEDED(loadScaledDown(instance, MAKEINTRESOURCEW(iconId), pixels, pixels, &icon))) {
     return icon;
   }
-  return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_QUILLON), IMAGE_ICON, pixels, pixels, 0));
+  return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(iconId), IMAGE_ICON, pixels, pixels, 0));
 }
 
 // Not LR_SHARED: the shared cache may hand back whichever size was loaded first. Each size is
@@ -71,4 +71,12 @@ HICON PanelIconForDpi(HINSTANCE instance, bool large, UINT dpi) {
 void SetPanelWindowIcons(HINSTANCE instance, HWND window, UINT dpi) {
   SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(PanelIconForDpi(instance, false, dpi)));
   SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(PanelIconForDpi(instance, true, dpi)));
+}
+
+HICON TrayStateIcon(HINSTANCE instance, bool filtering) {
+  if (filtering) return PanelIcon(instance, false);
+  // The notification area draws at the system DPI, which stays for the process's life.
+  static HICON off = nullptr;
+  if (!off) off = LoadAtSize(instance, GetSystemMetrics(SM_CXSMICON), IDI_QUILLON_OFF);
+  return off;
 }

@@ -11,3 +11,6 @@ HICON PanelIcon(HINSTANCE instance, bool large);
 HICON PanelIconForDpi(HINSTANCE instance, bool large, UINT dpi);
 // The window's small and big icons (WM_SETICON) for its DPI: at creation and on WM_DPICHANGED.
 void SetPanelWindowIcons(HINSTANCE instance, HWND window, UINT dpi);
+// The notification icon at the system DPI: icon 128 while the filter is on, its "off" variant
+// 129 otherwise; each loaded once and kept for the life of the process.
+HICON TrayStateIcon(HINSTANCE instance, bool filtering);

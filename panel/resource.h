@@ -3,6 +3,7 @@
 #pragma once
 
 #define IDI_QUILLON 128            // icon group: dialog icons and the notification icon
+#define IDI_QUILLON_OFF 129        // icon group: the notification icon while the filter is off
 #define IDD_MAIN 103               // the main dialog
 #define IDR_TRAYMENU 1200          // menu holding the popup "TrayMenu"
 

@@ -30,7 +30,38 @@ void AllowTaskbarCreated(HWND dialog, UINT message) {
   if (allow) allow(dialog, message, 1 /* MSGFLT_ALLOW */, nullptr);
 }
 
+// Puts the filter's state into the record: the icon 128 or its "off" variant, and a tooltip with
+// the state and the blocked counts. True when the icon or the tooltip changed.
+bool UpdateTrayState() {
+  bool filtering = false;
+  std::uint32_t counts[3] = {};
+  if (Panel.LibraryReady) {
+    Panel.HookActive = Panel.Library.QueryHookState() != 0;
+    filtering = Panel.HookActive;
+    if (filtering) Panel.Library.ReturnBlockedCount(&counts[0], &counts[1], &counts[2]);
+  }
+  wchar_t title[kLongTextCapacity];
+  wchar_t filteringText[kShortTextCapacity];
+  wchar_t off[kShortTextCapacity];
+  wchar_t swallowed[kShortTextCapacity];
+  GetLangText(title, L"TEXT_TIPSTITLE", kLongTextCapacity);
+  GetLangText(filteringText, L"TEXT_TRAYFILTERING", kShortTextCapacity);
+  GetLangText(off, L"TEXT_TRAYOFF", kShortTextCapacity);
+  GetLangText(swallowed, L"TEXT_TRAYSWALLOWED", kShortTextCapacity);
+  const TrayTipTexts texts{AsUtf16(title), AsUtf16(filteringText), AsUtf16(off), AsUtf16(swallowed)};
+  NOTIFYICONDATAW& data = Panel.TrayIconData;
+  wchar_t tip[sizeof data.szTip / sizeof data.szTip[0]];
+  ComposeTrayTip(AsUtf16(tip), sizeof tip / sizeof tip[0], texts, filtering, counts);
+
+  const HICON icon = TrayStateIcon(Panel.Instance, filtering);
+  const bool changed = icon != data.hIcon || lstrcmpW(tip, data.szTip) != 0;
+  data.hIcon = icon;
+  lstrcpynW(data.szTip, tip, sizeof data.szTip / sizeof data.szTip[0]);
+  return changed;
+}
+
 void AddIconWithoutBalloon() {
+  UpdateTrayState();
   Panel.TrayIconData.szInfo[0] = L'\0';
   Shell_NotifyIconW(NIM_ADD, &Panel.TrayIconData);
 }
@@ -123,6 +154,14 @@ bool OnTrayNotify(UINT mouseMessage) {
     case WM_RBUTTONUP: ShowTrayMenu(); return true;
     default: return false;
   }
+}
+
+void RefreshTrayIcon() {
+  if (Panel.Options.WindowShown || !UpdateTrayState()) return;
+  // Icon and tooltip only: the record's balloon flag would show the last balloon again.
+  NOTIFYICONDATAW data = Panel.TrayIconData;
+  data.uFlags = NIF_ICON | NIF_TIP;
+  Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 
 void OnTaskbarCreated() {

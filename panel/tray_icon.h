@@ -10,6 +10,9 @@ void ShowBalloon(const wchar_t* text);
 void ShowCountTip(bool forced);
 void ShowAutoTip();
 void ShowTrayMenu();
+// Each refresh tick while the panel lives in the notification area: the icon and its tooltip
+// follow the filter's state and counts (the icon is modified only when either changed).
+void RefreshTrayIcon();
 // MSG_TRAY_NOTIFY: the icon's mouse message; true when handled.
 bool OnTrayNotify(UINT mouseMessage);
 // The shell restarted and lost every icon: add ours again while the panel lives there.

@@ -45,6 +45,20 @@ std::size_t ComposeInfoText(char16_t* buffer, std::size_t capacity, const char16
   return builder.Length();
 }
 
+std::size_t ComposeTrayTip(char16_t* buffer, std::size_t capacity, const TrayTipTexts& texts, bool filtering,
+                           const std::uint32_t (&counts)[3]) noexcept {
+  TextBuilder builder(buffer, capacity);
+  builder.Text(texts.Title).Ascii(" ").Char(u'\u2014').Ascii(" ");
+  if (!filtering) {
+    builder.Text(texts.Off);
+    return builder.Length();
+  }
+  // Three 32-bit counts cannot overflow a 64-bit sum.
+  const std::int64_t total = std::int64_t{counts[0]} + counts[1] + counts[2];
+  builder.Text(texts.Filtering).Ascii(", ").Decimal(total).Char(u' ').Text(texts.Swallowed);
+  return builder.Length();
+}
+
 std::size_t CopyToField(char16_t* field, std::size_t capacity, const char16_t* text) noexcept {
   TextBuilder builder(field, capacity);
   builder.Text(text);

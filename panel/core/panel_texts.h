@@ -52,5 +52,16 @@ std::size_t ComposeAboutText(char16_t* buffer, std::size_t capacity, const About
 std::size_t ComposeInfoText(char16_t* buffer, std::size_t capacity, const char16_t* product,
                             const char16_t* version, const char16_t* maker) noexcept;
 
+// The notification icon's tooltip: "<title> — <filtering>, <count> <swallowed>" while the filter
+// is on, "<title> — <off>" while it is off. The count is the sum of the three blocked counts.
+struct TrayTipTexts {
+  const char16_t* Title;
+  const char16_t* Filtering;
+  const char16_t* Off;
+  const char16_t* Swallowed;
+};
+std::size_t ComposeTrayTip(char16_t* buffer, std::size_t capacity, const TrayTipTexts& texts, bool filtering,
+                           const std::uint32_t (&counts)[3]) noexcept;
+
 // Copies text into a fixed field of capacity units, cut to capacity - 1 and terminated.
 std::size_t CopyToField(char16_t* field, std::size_t capacity, const char16_t* text) noexcept;

@@ -5,7 +5,9 @@
 # (Explorer's big views). Sizes up to 24 get a bolder drawing, so that outlines stay a whole
 # pixel wide instead of fading to grey. Run by hand after changing the drawing:
 #   panel/icon/make_icon.sh [--variant NAME] [output.ico]
-# A variant is a set of colours and a badge (see draw_badge); "on" is quillon.ico.
+# A variant is a set of colours and a badge (see add_badge); "on" is quillon.ico, "off" (the
+# notification icon while the filter is off) is quillon_off.ico:
+#   panel/icon/make_icon.sh --variant off panel/quillon_off.ico
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 variant=on
@@ -25,6 +27,7 @@ button='#3a8ee6'   # the left button, the one that bounces
 body='#f5f7fb'
 case "$variant" in
   on) badge='#2f9e44' ;;   # green badge with a check mark: the filter is working
+  off) badge='#868e96' ;;  # grey badge with a bar: the filter is off
   *) echo "unknown variant: $variant" >&2; exit 2 ;;
 esac
 
@@ -43,6 +46,14 @@ add_badge() {
         args+=(-fill "$badge" -stroke white -strokewidth 12 -draw 'circle 188,188 188,250'
                -fill none -stroke white -strokewidth 24
                -draw 'stroke-linejoin round stroke-linecap round polyline 156,186 180,212 222,160')
+      fi ;;
+    off)
+      if [ "$scale" = 1 ]; then
+        args+=(-fill "$badge" -stroke white -strokewidth 10 -draw 'circle 186,186 186,240'
+               -fill none -stroke white -strokewidth 18 -draw 'line 160,188 212,188')
+      else  # as the "on" badge: bigger, thin ring, heavy bar
+        args+=(-fill "$badge" -stroke white -strokewidth 12 -draw 'circle 188,188 188,250'
+               -fill none -stroke white -strokewidth 24 -draw 'stroke-linecap round line 160,188 216,188')
       fi ;;
   esac
 }

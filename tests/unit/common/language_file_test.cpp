@@ -74,6 +74,8 @@ const KeyRule kKeys[] = {
     // The question Exit asks about a filter another program started.
     {"TEXT_EXITASK", kLong, 0},           {"TEXT_EXITSTOP", kLong, 0},
     {"TEXT_EXITKEEP", kLong, 0},          {"TEXT_EXITCANCEL", kLong, 0},
+    {"TEXT_TRAYFILTERING", kShort, 0},    {"TEXT_TRAYOFF", kShort, 0},
+    {"TEXT_TRAYSWALLOWED", kShort, 0},
 };
 
 using Section = std::map<std::string, std::u16string>;
@@ -213,7 +215,7 @@ TEST(LanguageFile, IsUtf16WithCrLfAndWellFormed) {
 TEST(LanguageFile, EverySectionIsCompleteAndWithinCapacity) {
   std::set<std::string> known;
   for (const KeyRule& rule : kKeys) known.insert(rule.key);
-  ASSERT_EQ(known.size(), 48u + 35u + 4u);  // the tabled keys, the mouse check's, the exit question's
+  ASSERT_EQ(known.size(), 48u + 35u + 4u + 3u);  // the tabled keys, the mouse check's, the exit question's, the tray tooltip's
   std::set<std::u16string> languageNames;
   for (const auto& [name, section] : Shipped().sections) {
     for (const KeyRule& rule : kKeys) {

@@ -85,6 +85,34 @@ TEST(PanelTexts, AboutText) {
   EXPECT_NE(full.find(u"   " + kShort + u" " + kShort + u" (" + kShort + u")\n"), std::u16string::npos);
 }
 
+TEST(PanelTexts, TrayTip) {
+  const TrayTipTexts plain{u"Quillon", u"filtering", u"off", u"swallowed"};
+  const TrayTipTexts longest{kLong.c_str(), kShort.c_str(), kShort.c_str(), kShort.c_str()};
+  struct Row {
+    const char* name;
+    const TrayTipTexts& texts;
+    bool filtering;
+    std::uint32_t counts[3];
+    std::u16string expected;
+  };
+  const Row rows[] = {
+      {"off: no counts", plain, false, {5, 6, 7}, u"Quillon \u2014 off"},
+      {"filtering, nothing swallowed", plain, true, {0, 0, 0}, u"Quillon \u2014 filtering, 0 swallowed"},
+      {"the three counts summed", plain, true, {5, 6, 1}, u"Quillon \u2014 filtering, 12 swallowed"},
+      {"a sum past 32 bits", plain, true, {4294967295u, 4294967295u, 2},
+       u"Quillon \u2014 filtering, 8589934592 swallowed"},
+      // The longest texts run past the tooltip field: cut to its 127 characters.
+      {"longest texts cut to the field", longest, true, {1, 2, 3},
+       (kLong + u" \u2014 " + kShort + u", 6 " + kShort).substr(0, kTrayTipCapacity - 1)},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(Compose(kTrayTipCapacity,
+                      [&](char16_t* b, std::size_t c) { return ComposeTrayTip(b, c, row.texts, row.filtering, row.counts); }),
+              row.expected)
+        << row.name;
+  }
+}
+
 TEST(PanelTexts, FieldsAreCutToTheirCapacity) {
   struct Row { const char* name; std::size_t capacity; std::size_t expectedLength; };
   const Row rows[] = {

@@ -1,7 +1,8 @@
 // The resources built into Quillon.exe, read back from the file: dialog 103 control by control,
-// menu 1200, icon 128, the manifest and the version block.
+// menu 1200, icons 128 and 129, the manifest and the version block.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -185,6 +186,48 @@ TEST_F(ProgramResources, IconDrawnAtEverySizeFrom100To200Percent) {
     EXPECT_EQ(header->biBitCount, 32);
     EXPECT_EQ(header->biWidth, sizes[i]);
     EXPECT_EQ(header->biHeight, 2 * sizes[i]);  // image and mask
+  }
+}
+
+// The notification icon shows the filter's state: icon 128 carries the green check badge, its
+// "off" variant 129 the same mouse with a grey badge and no green at all.
+TEST_F(ProgramResources, NotificationIconHasAnOffVariant) {
+#pragma pack(push, 2)
+  struct GroupEntry { BYTE width, height, colors, reserved; WORD planes, bitCount; DWORD bytes; WORD id; };
+  struct GroupHeader { WORD reserved, type, count; GroupEntry entries[1]; };
+#pragma pack(pop)
+  struct Row { const char* name; int id; bool greenBadge; };
+  const Row rows[] = {{"on", IDI_QUILLON, true}, {"off", IDI_QUILLON_OFF, false}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const auto* group = reinterpret_cast<const GroupHeader*>(Resource(RT_GROUP_ICON, row.id));
+    ASSERT_NE(group, nullptr);
+    const GroupEntry* entry = nullptr;
+    for (WORD i = 0; i < group->count; ++i) {
+      if (group->entries[i].width == 32 && group->entries[i].bitCount == 32) entry = &group->entries[i];
+    }
+    ASSERT_NE(entry, nullptr) << "a 32x32 image at 32 bits";
+    const auto* image = reinterpret_cast<const BITMAPINFOHEADER*>(Resource(RT_ICON, entry->id));
+    ASSERT_NE(image, nullptr);
+    ASSERT_EQ(image->biBitCount, 32);
+    // Bottom-up rows of blue, green, red, alpha; the badge sits in the lower right quarter.
+    const BYTE* pixels = reinterpret_cast<const BYTE*>(image) + image->biSize;
+    int green = 0, grey = 0;
+    for (int row32 = 0; row32 < 16; ++row32) {
+      for (int x = 16; x < 32; ++x) {
+        const BYTE* p = pixels + (row32 * 32 + x) * 4;
+        if (p[3] < 200) continue;
+        const int b = p[0], g = p[1], r = p[2];
+        if (g > r + 40 && g > b + 20) ++green;
+        if (std::abs(r - g) < 20 && std::abs(g - b) < 20 && r > 100 && r < 190) ++grey;
+      }
+    }
+    if (row.greenBadge) {
+      EXPECT_GT(green, 20);
+    } else {
+      EXPECT_EQ(green, 0);
+      EXPECT_GT(grey, 20);
+    }
   }
 }
 

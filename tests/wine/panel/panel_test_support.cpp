@@ -2,6 +2,7 @@
 #include "panel_test_support.h"
 
 #include <shellapi.h>
+#include <commctrl.h>
 
 #include <algorithm>
 
@@ -162,6 +163,72 @@ bool TrayIconExists(HWND dialog) {
 void DeleteTrayIcon(HWND dialog) {
   NOTIFYICONDATAW data = IconOf(dialog);
   Shell_NotifyIconW(NIM_DELETE, &data);
+}
+
+namespace {
+
+struct TooltipSearch {
+  std::vector<HWND> icons;
+  std::vector<HWND> tooltips;
+};
+
+BOOL CALLBACK CollectTrayIcon(HWND window, LPARAM parameter) {
+  if (HasClass(window, L"__winex11_tray_icon")) reinterpret_cast<TooltipSearch*>(parameter)->icons.push_back(window);
+  return TRUE;
+}
+
+BOOL CALLBACK CollectTooltipsAndIcons(HWND window, LPARAM parameter) {
+  if (HasClass(window, L"tooltips_class32")) reinterpret_cast<TooltipSearch*>(parameter)->tooltips.push_back(window);
+  EnumChildWindows(window, CollectTrayIcon, parameter);
+  return TRUE;
+}
+
+// The tooltip control lives in the notification area's process: its tool record and text are
+// read through a block of that process's memory.
+struct RemoteTool {
+  TTTOOLINFOW info;
+  wchar_t text[256];
+};
+
+}  // namespace
+
+std::vector<std::wstring> TrayTooltips() {
+  TooltipSearch search;
+  EnumWindows(CollectTooltipsAndIcons, reinterpret_cast<LPARAM>(&search));
+  std::vector<std::wstring> texts;
+  for (HWND tooltip : search.tooltips) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(tooltip, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process) continue;
+    auto* remote = static_cast<RemoteTool*>(VirtualAllocEx(process, nullptr, sizeof(RemoteTool), MEM_COMMIT, PAGE_READWRITE));
+    DWORD_PTR count = 0;
+    SendMessageTimeoutW(tooltip, TTM_GETTOOLCOUNT, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &count);
+    for (DWORD_PTR i = 0; remote && i < count; ++i) {
+      RemoteTool tool = {};
+      tool.info.cbSize = sizeof tool.info;
+      tool.info.lpszText = remote->text;
+      DWORD_PTR ignored = 0;
+      if (!WriteProcessMemory(process, remote, &tool, sizeof tool, nullptr) ||
+          !SendMessageTimeoutW(tooltip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG,
+                               kMessageTimeoutMs, &ignored) ||
+          !ReadProcessMemory(process, remote, &tool, sizeof tool, nullptr)) {
+        break;
+      }
+      if (std::find(search.icons.begin(), search.icons.end(), tool.info.hwnd) == search.icons.end()) continue;
+      tool.info.lpszText = remote->text;
+      WriteProcessMemory(process, remote, &tool, sizeof tool, nullptr);
+      SendMessageTimeoutW(tooltip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG,
+                          kMessageTimeoutMs, &ignored);
+      if (ReadProcessMemory(process, remote, &tool, sizeof tool, nullptr)) {
+        tool.text[255] = L'\0';
+        texts.emplace_back(tool.text);
+      }
+    }
+    if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+  }
+  return texts;
 }
 
 // ---- PanelProcess -------------------------------------------------------------------------

@@ -109,6 +109,9 @@ std::wstring ShippedText(const wchar_t* section, const wchar_t* key);
 // Whether the notification area holds the icon of this dialog (id 128).
 bool TrayIconExists(HWND dialog);
 void DeleteTrayIcon(HWND dialog);
+// The tooltip texts of the icons in the notification area, as it shows them when the pointer
+// rests on an icon. Wine: read from the tooltip controls of its tray icon windows.
+std::vector<std::wstring> TrayTooltips();
 
 // One item of a popup menu as another process reads it.
 struct MenuItem {

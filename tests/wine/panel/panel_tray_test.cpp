@@ -2,6 +2,9 @@
 // and the icon after a shell restart.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
 #include "panel_test_support.h"
 #include "resource.h"
 
@@ -37,6 +40,47 @@ TEST(PanelTray, MinimizeAndRestore) {
   // While the dialog is shown the icon's messages are ignored.
   panel.PostTrayMouse(WM_RBUTTONUP);
   EXPECT_TRUE(ReadOpenMenu(panel.Process().Pid(), 500).empty());
+  EXPECT_TRUE(panel.ExitCleanly());
+}
+
+bool HasTooltip(const std::wstring& expected) {
+  const std::vector<std::wstring> tips = TrayTooltips();
+  return std::find(tips.begin(), tips.end(), expected) != tips.end();
+}
+
+// The icon's tooltip tells the filter's state and what it swallowed, and follows a filter that
+// another program switches on and off (icon and tooltip change together on the refresh tick).
+TEST(PanelTray, TooltipFollowsTheFilterAndItsCounts) {
+  PanelProcess panel;
+  PanelFiles files;
+  files.languageFile = true;
+  files.settings = OptionsSection({L"Minimized=1"});
+  ASSERT_TRUE(panel.Start(L"tray-tooltip", files));
+  FolderLibrary library(panel.Folder());
+  ASSERT_TRUE(library.Loaded());
+  const auto shipped = [](const wchar_t* key) { return ShippedText(L"NEUTRAL", key); };
+  const std::wstring title = shipped(L"TEXT_TIPSTITLE") + L" \u2014 ";
+  const std::wstring off = title + shipped(L"TEXT_TRAYOFF");
+  const auto filtering = [&](int swallowed) {
+    return title + shipped(L"TEXT_TRAYFILTERING") + L", " + std::to_wstring(swallowed) + L" " +
+           shipped(L"TEXT_TRAYSWALLOWED");
+  };
+  EXPECT_TRUE(panel.Eventually([&] { return HasTooltip(off); })) << "at start, without a filter";
+
+  // Another program switches the filter on; a bouncing click in a window is swallowed.
+  library.SetHookType(0x07);
+  library.SetIntervals(300, 300, 300);
+  ASSERT_TRUE(library.Install());
+  EXPECT_TRUE(panel.Eventually([&] { return HasTooltip(filtering(0)); }));
+  MouseTarget target;
+  ASSERT_TRUE(target.Start());
+  target.MoveToFreshPoint();
+  ASSERT_TRUE(target.Play({ButtonStep(MouseButton::Left, true), ButtonStep(MouseButton::Left, false)}));
+  EXPECT_TRUE(panel.Eventually([&] { return HasTooltip(filtering(1)); }));
+
+  ASSERT_TRUE(library.Uninstall());
+  EXPECT_TRUE(panel.Eventually([&] { return HasTooltip(off); }));
+  target.Stop();
   EXPECT_TRUE(panel.ExitCleanly());
 }
 
