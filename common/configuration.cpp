@@ -5,6 +5,7 @@
 #include "core/settings_rules.h"
 #include "product_version.h"
 #include "profile_platform.h"
+#include "unique_handle.h"
 #include "utf16.h"
 
 wchar_t* WorkDirectory = nullptr;
@@ -13,6 +14,23 @@ wchar_t* LanguageFilePath = nullptr;
 wchar_t* LanguageSection = nullptr;
 
 namespace {
+
+// Windows: the profile functions write a file they create in the ANSI code page, and keep a file
+// in the encoding it has; only a file that starts with the UTF-16LE byte-order mark is read and
+// written as Unicode. So a settings file is started (or an empty one restarted) as UTF-16LE
+// before the first write, as the installer does, and a language name outside the code page
+// survives every later write.
+void StartUnicodeSettingsFile(const wchar_t* path) noexcept {
+  if (!path || !*path) return;
+  UniqueHandle file(CreateFileW(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return;  // a read-only folder: the writes fail as well, nothing to start
+  LARGE_INTEGER size = {};
+  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart != 0) return;
+  static const BYTE kByteOrderMark[2] = {0xFF, 0xFE};
+  DWORD written = 0;
+  WriteFile(file.get(), kByteOrderMark, sizeof kByteOrderMark, &written, nullptr);
+}
 
 ConfigurationPaths TakePaths() noexcept {
   ConfigurationPaths paths;
@@ -34,6 +52,7 @@ void FormPathsAndLanguage(bool stamp) noexcept {
   ConfigurationPaths paths = TakePaths();
   FormConfigurationPaths(PlatformCurrentDirectory(), paths);
   if (stamp) {
+    StartUnicodeSettingsFile(AsWide(paths.ConfigFilePath));
     const MainStamp identification{AsUtf16(QUILLON_PROVIDER_TEXT), AsUtf16(QUILLON_PRODUCT_TEXT),
                                     AsUtf16(QUILLON_SIGNATURE_TEXT), AsUtf16(QUILLON_VERSION_TEXT)};
     StampMainSection(PlatformProfile(), paths.ConfigFilePath, identification);

@@ -36,6 +36,8 @@ TEST(PanelStart, FirstStartWritesTheSettingsFile) {
     EXPECT_TRUE(panel.Eventually([&] { return panel.Caption() == row.caption; })) << panel.Caption().c_str();
     EXPECT_TRUE(panel.Eventually([&] { return IsWindowVisible(panel.Dialog()) != FALSE; }));
 
+    EXPECT_EQ(ReadFileBytes(panel.Folder() + L"Quillon.cfg").substr(0, 2), std::string("\xFF\xFE"))
+        << "started as UTF-16LE, as the installer does";
     EXPECT_EQ(SectionNames(panel.Folder() + L"Quillon.cfg"), (Keys{L"Main", L"Options"}));
     EXPECT_EQ(panel.SettingKeys(L"Main"), (Keys{L"Provider", L"Product", L"Signature", L"Version"}));
     EXPECT_EQ(panel.SettingKeys(L"Options"),
@@ -46,6 +48,29 @@ TEST(PanelStart, FirstStartWritesTheSettingsFile) {
     for (const auto& [key, value] : values) EXPECT_EQ(panel.Setting(L"Options", key), value) << key;
     EXPECT_EQ(panel.Setting(L"Main", L"Version"), L"01.00.1020.0000");
     EXPECT_TRUE(panel.ExitCleanly());
+  }
+}
+
+// Without the installer, a language whose name lies outside the ANSI code page: the settings
+// file the first start made keeps the name through the panel's writes at every later start.
+TEST(PanelStart, LanguageNameOutsideTheCodePageSurvivesThePanelsWrites) {
+  const std::wstring language = L"\u0420\u0443\u0441\u0441\u043a\u0438\u0439";  // "Russian", in Cyrillic
+  const std::wstring caption = L"\u041c\u044b\u0448\u044c";                       // "Mouse"
+  PanelProcess panel;
+  ASSERT_TRUE(panel.Start(L"start-unicode-settings", PanelFiles{}));
+  EXPECT_TRUE(panel.ExitCleanly());
+  const std::wstring settings = panel.Folder() + L"Quillon.cfg";
+  ASSERT_TRUE(WriteFileBytes(panel.Folder() + L"Language.cfg",
+                             Utf16LeWithBom(L"[" + language + L"]\r\nTEXT_APPNAME=" + caption + L"\r\n")));
+  // As an editor that keeps the file's encoding would store it.
+  ASSERT_TRUE(WritePrivateProfileStringW(L"Main", L"Language", language.c_str(), settings.c_str()));
+
+  for (int start = 1; start <= 2; ++start) {
+    SCOPED_TRACE("start " + std::to_string(start));
+    ASSERT_TRUE(panel.Launch());
+    EXPECT_TRUE(panel.Eventually([&] { return panel.Caption() == caption; }));
+    EXPECT_TRUE(panel.ExitCleanly());
+    EXPECT_EQ(panel.Setting(L"Main", L"Language"), language);
   }
 }
 
