@@ -62,6 +62,7 @@ bool LoadHookLibraryFrom(HookLibrary& library, const wchar_t* folder) {
     library.DeliverPendingReleases = nullptr;
     library.ReturnLateReleaseCount = nullptr;
   }
+  Bind(m, "SetProcessUnfiltered", library.SetProcessUnfiltered);
   return true;
 }
 

@@ -24,6 +24,8 @@ struct HookLibrary {
   SetReleaseGuardFn SetReleaseGuard = nullptr;
   DeliverPendingReleasesFn DeliverPendingReleases = nullptr;
   ReturnLateReleaseCountFn ReturnLateReleaseCount = nullptr;
+  // Beside the 13, optional: bound when the library has it, the binding succeeds without it.
+  SetProcessUnfilteredFn SetProcessUnfiltered = nullptr;
 };
 
 // Loads "Latchkin.dll" from the folder of the running program (by full path, so a library of

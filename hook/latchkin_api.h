@@ -30,6 +30,10 @@ using SetReleaseGuardFn        = void(WINAPI*)(std::uint8_t releaseGuard, std::u
 using DeliverPendingReleasesFn = std::uint32_t(WINAPI*)(std::uint8_t everyNow);
 // Late releases injected, and pending ones given up because the button was down again.
 using ReturnLateReleaseCountFn = void(WINAPI*)(std::uint32_t* delivered, std::uint32_t* dropped);
+// 1: the calling process's own mouse input passes unfiltered, whoever installed the hook; 0: it
+// is filtered like any other process's (the start). Bound beside the 13 when present; a program
+// does without it when it is missing.
+using SetProcessUnfilteredFn = void(WINAPI*)(std::uint8_t unfiltered);
 }
 
 // The auto-reset event the installing program creates and waits on; the hook sets it when it

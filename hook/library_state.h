@@ -17,6 +17,9 @@ inline constexpr DWORD kApplicationPathCapacity = 520;
 extern HINSTANCE ModuleInstance;
 extern std::uint32_t CurrentProcessId;
 extern wchar_t ApplicationPath[kApplicationPathCapacity];
+// Non-zero once this process asked to see its own mouse input unfiltered (SetProcessUnfiltered);
+// written by that process's own call, read by the hook procedure on any of its threads.
+extern std::uint8_t ProcessUnfiltered;
 
 // USER handles carry 32 significant bits on x64 too; the record keeps those, and the handle is
 // rebuilt by sign extension, as the platform does when a 32-bit process passes one on.
@@ -51,4 +54,5 @@ std::uint16_t WINAPI ClearLogCahce(std::uint8_t* buffer) noexcept;
 void WINAPI SetReleaseGuard(std::uint8_t releaseGuard, std::uint8_t dragHold, std::uint32_t dragHoldTime) noexcept;
 std::uint32_t WINAPI DeliverPendingReleases(std::uint8_t everyNow) noexcept;
 void WINAPI ReturnLateReleaseCount(std::uint32_t* delivered, std::uint32_t* dropped) noexcept;
+void WINAPI SetProcessUnfiltered(std::uint8_t unfiltered) noexcept;
 }

@@ -29,6 +29,15 @@ void BindHookLibrary() {
   LogWriter.Library = &Panel.Library;
 }
 
+// The panel's own windows stay unfiltered whoever installs the hook (the start-up program at
+// log-on too), so a quick click on a check box is never taken for a bounce; DisableSelfHook = 0
+// asks to filter them as well. A library without the export filters the panel only when the
+// panel did not install the hook itself.
+void ChooseOwnInputFiltering() {
+  if (Panel.LibraryReady && Panel.Library.SetProcessUnfiltered)
+    Panel.Library.SetProcessUnfiltered(Panel.Options.SelfHookEnabled ? 0 : 1);
+}
+
 int RunMessageLoop() {
   MSG message = {};
   for (;;) {
@@ -63,6 +72,7 @@ int RunPanel(HINSTANCE instance, int showCommand) {
   LogWriter.LogToFile = Panel.Options.LogToFile;
   LogWriter.SizeBound = Panel.Options.LogFileMaxSize;
   BindHookLibrary();
+  ChooseOwnInputFiltering();
 
   Panel.Instance = instance;
   // The handle is also stored by the dialog's set-up, which runs inside this call.

@@ -4,10 +4,10 @@
 # A failed check ends with FATAL_ERROR naming what it found.
 cmake_minimum_required(VERSION 3.25)
 
-# The 14 tabled exports and the release guard's three, sorted.
+# The 14 tabled exports, the release guard's three and SetProcessUnfiltered, sorted.
 set(kExpectedExports ClearBlockedCount ClearLogCahce DeliverPendingReleases GetHookType GetIntervalTime
     GetLogState InstallHook IsSelf MousePreProc QueryHookState ReturnBlockedCount ReturnLateReleaseCount
-    SetHookType SetIntervalTime SetLogState SetReleaseGuard UninstallHook)
+    SetHookType SetIntervalTime SetLogState SetProcessUnfiltered SetReleaseGuard UninstallHook)
 set(kAllowedImports KERNEL32.dll USER32.dll)
 set(kMaxStrippedSize 32768)
 set(kSharedRecordSize 10320)

@@ -82,6 +82,63 @@ TEST(PanelDialog, ExitAsksBeforeStoppingTheStartupProgramsFilter) {
   }
 }
 
+// A quick click (press and release at once, well inside the 300 ms bounce interval) on one of the
+// panel's check boxes: the panel's own windows are not filtered, whoever installed the hook,
+// unless DisableSelfHook = 0 asks for it.
+TEST(PanelDialog, OwnWindowIsUnfilteredWhoeverInstalledTheHook) {
+  struct Row { const char* name; bool byStartupProgram; const wchar_t* disableSelfHook; bool filtered; };
+  const Row rows[] = {
+      {"the start-up program's hook", true, L"1", false},
+      {"the panel's own hook", false, L"1", false},
+      {"the start-up program's hook, DisableSelfHook=0", true, L"0", true},
+      {"the panel's own hook, DisableSelfHook=0", false, L"0", true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    PanelProcess panel;
+    PanelFiles files;
+    files.startupProgram = true;
+    // Without the release guard, so a swallowed release stays swallowed and the box shows it.
+    files.settings = OptionsSection({L"UpDownIntervalTime=300", L"ReleaseGuard=0",
+                                     std::wstring(L"DisableSelfHook=") + row.disableSelfHook,
+                                     row.byStartupProgram ? L"AutoHook=0" : L"AutoHook=1"});
+    ASSERT_TRUE(panel.Prepare(L"dialog-own-window", files));
+    FolderLibrary library(panel.Folder());
+    ChildProcess runner;
+    if (row.byStartupProgram) {
+      runner = ChildProcess::Start(panel.Folder() + L"Quillrun.exe", L"", panel.Folder());
+      ASSERT_TRUE(WaitUntil([&] { return library.HookInstalled(); }, 5000));
+    }
+    ASSERT_TRUE(panel.Launch());
+    ASSERT_TRUE(panel.Eventually([&] { return library.HookInstalled() && panel.Text(IDC_ACTION) == L"TEXT_UNHOOK"; }));
+    std::uint32_t intervals[3];
+    library.Intervals(intervals);
+    ASSERT_EQ(intervals[0], 300u);
+
+    SetForegroundWindow(panel.Dialog());
+    ASSERT_TRUE(panel.Eventually([&] { return GetForegroundWindow() == panel.Dialog(); }));
+    RECT box = {};
+    GetWindowRect(panel.Item(IDC_AUTOTIPS), &box);
+    MoveCursorTo({box.left + 8, (box.top + box.bottom) / 2});
+    const bool checkedBefore = panel.Checked(IDC_AUTOTIPS);
+    SendClick(MouseButton::Left);
+    SettleInput(500);
+    std::uint32_t counts[3];
+    if (row.filtered) {
+      EXPECT_TRUE(panel.Eventually([&] { library.BlockedCounts(counts); return counts[0] == 1; }));
+      EXPECT_EQ(panel.Checked(IDC_AUTOTIPS), checkedBefore) << "the bounce-like release was swallowed";
+    } else {
+      EXPECT_TRUE(panel.Eventually([&] { return panel.Checked(IDC_AUTOTIPS) != checkedBefore; }));
+      library.BlockedCounts(counts);
+      EXPECT_EQ(counts[0], 0u);
+    }
+    EXPECT_TRUE(panel.ExitCleanly());
+    if (row.byStartupProgram) {
+      EXPECT_TRUE(runner.WaitForExit(3000));
+    }
+  }
+}
+
 TEST(PanelDialog, ActionButtonInstallsAndRemovesTheHook) {
   PanelProcess panel;
   PanelFiles files;
