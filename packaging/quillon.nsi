@@ -1,5 +1,6 @@
 ; Installer for Quillon. Built by CMake (packaging/CMakeLists.txt) with:
 ;   makensis -DARCH=x86|x64 -DVERSION=1.0.1020.0 -DBINDIR=<folder with the binaries> -DOUTFILE=<setup.exe>
+;            -DICON=<icon> -DHELPER=<QuillonSetupHelper.exe>
 ; Installs the panel, the start-up program, the hook library and the language file into
 ; Program Files; optionally registers the start-up program to filter from log-on.
 Unicode true
@@ -10,8 +11,8 @@ RequestExecutionLevel admin
 !include "LogicLib.nsh"
 !include "x64.nsh"
 
-!ifndef ARCH | VERSION | BINDIR | OUTFILE | ICON
-  !error "ARCH, VERSION, BINDIR, OUTFILE and ICON must be defined"
+!ifndef ARCH | VERSION | BINDIR | OUTFILE | ICON | HELPER
+  !error "ARCH, VERSION, BINDIR, OUTFILE, ICON and HELPER must be defined"
 !endif
 
 !if ${ARCH} == "x64"
@@ -72,24 +73,81 @@ Function un.onInit
 FunctionEnd
 
 ; Ends every running part of Quillon cleanly: the hook is removed through the library itself
-; (the start-up program ends by itself within half a second once it is gone), then the panel
-; is asked to close like a user would.
+; (loaded and unloaded again, so this process holds no copy), then the helper asks the panel and
+; the start-up program of this folder to close and waits until both are gone, ending what does
+; not close within seconds. Only then may their files be replaced or deleted.
 !macro StopRunningInstances UN
 Function ${UN}StopRunningInstances
+  InitPluginsDir
+  File "/oname=$PLUGINSDIR\QuillonSetupHelper.exe" "${HELPER}"
   ${If} ${FileExists} "$INSTDIR\Latchkin.dll"
-    System::Call '"$INSTDIR\Latchkin.dll"::UninstallHook() i ? u'
+    System::Call '"$INSTDIR\Latchkin.dll"::UninstallHook() i ?u'
   ${EndIf}
-  nsExec::Exec 'taskkill /IM Quillon.exe'
-  Pop $0
-  Sleep 1500
+  ExecWait '"$PLUGINSDIR\QuillonSetupHelper.exe" /stop "$INSTDIR"'
 FunctionEnd
 !macroend
 !insertmacro StopRunningInstances ""
 !insertmacro StopRunningInstances "un."
 
+; Deletes a file of the install folder. A process that has just ended may release the file a
+; moment later, so a failed delete is retried for two seconds. A file still in use after that
+; (the library stays mapped in programs the hook was loaded into until they end) is renamed to a
+; name of its own and that name, never the installed one, is left for deletion at the next start:
+; a reinstall before that start puts a fresh file under the installed name, which the start must
+; not delete.
+!macro RemoveOrRetire UN
+Function ${UN}RemoveOrRetire
+  Exch $0  ; the file
+  Push $1
+  Push $2
+  ${IfNot} ${FileExists} "$0"
+    Goto done
+  ${EndIf}
+  StrCpy $1 0
+  retry:
+    ClearErrors
+    Delete "$0"
+    ${IfNot} ${Errors}
+      Goto done
+    ${EndIf}
+    IntOp $1 $1 + 1
+    ${If} $1 < 10
+      Sleep 200
+      Goto retry
+    ${EndIf}
+  System::Call 'kernel32::GetTickCount() i .r1'
+  System::Call 'kernel32::GetCurrentProcessId() i .r2'
+  ClearErrors
+  Rename "$0" "$0.$1.$2.old"
+  ${IfNot} ${Errors}
+    Delete /REBOOTOK "$0.$1.$2.old"
+  ${Else}
+    Delete /REBOOTOK "$0"  ; could not even be renamed: the next install drops this again
+  ${EndIf}
+  done:
+  Pop $2
+  Pop $1
+  Pop $0
+FunctionEnd
+!macroend
+!insertmacro RemoveOrRetire ""
+!insertmacro RemoveOrRetire "un."
+!define RemoveOrRetire `!insertmacro CallRemoveOrRetire ""`
+!define un.RemoveOrRetire `!insertmacro CallRemoveOrRetire "un."`
+!macro CallRemoveOrRetire UN FILE
+  Push "${FILE}"
+  Call ${UN}RemoveOrRetire
+!macroend
+
 Section "Quillon (required)" SecMain
   SectionIn RO
   Call StopRunningInstances
+  ; An earlier uninstall may have left deletions for the next start that name these very files
+  ; (older setups scheduled the library itself): drop them, or that start would delete what is
+  ; installed now.
+  ExecWait '"$PLUGINSDIR\QuillonSetupHelper.exe" /keep "$INSTDIR\Quillon.exe" "$INSTDIR\Quillrun.exe" "$INSTDIR\Latchkin.dll" "$INSTDIR\Language.cfg" "$INSTDIR\README.txt" "$INSTDIR\Uninstall.exe" "$INSTDIR\Quillon.cfg" "$INSTDIR\Quillon.log"'
+  ; A library still mapped by running programs cannot be overwritten: it makes room.
+  ${RemoveOrRetire} "$INSTDIR\Latchkin.dll"
   SetOutPath "$INSTDIR"
   File "${BINDIR}\Quillon.exe"
   File "${BINDIR}\Quillrun.exe"
@@ -147,11 +205,9 @@ Section "un.Quillon" SecUnMain
 
   Delete "$SMPROGRAMS\${PRODUCT}\${PRODUCT}.lnk"
   RMDir "$SMPROGRAMS\${PRODUCT}"
-  Delete "$INSTDIR\Quillon.exe"
-  Delete "$INSTDIR\Quillrun.exe"
-  ; Processes that still map the library release it at their next mouse message; a copy still
-  ; in use goes at the next restart.
-  Delete /REBOOTOK "$INSTDIR\Latchkin.dll"
+  ${un.RemoveOrRetire} "$INSTDIR\Quillon.exe"
+  ${un.RemoveOrRetire} "$INSTDIR\Quillrun.exe"
+  ${un.RemoveOrRetire} "$INSTDIR\Latchkin.dll"
   Delete "$INSTDIR\Language.cfg"
   Delete "$INSTDIR\README.txt"
   Delete "$INSTDIR\Uninstall.exe"
