@@ -5,8 +5,11 @@
 #include "about_box.h"
 #include "configuration.h"
 #include "core/decimal.h"
+#include "core/text_builder.h"
 #include "hook_action.h"
+#include "interval_refusal_tip.h"
 #include "interval_rows.h"
+#include "latchkin_contract.h"
 #include "log_writer.h"
 #include "dialog_commands.h"
 #include "mouse_check.h"
@@ -39,20 +42,34 @@ void ToggleLogToFile() {
   SyncLogToFileBox();
 }
 
-// The typed number goes to the library (which ignores 0 and values outside its range) and is
-// stored under the key all the same; the label keeps showing what the library holds.
+// Only what the filter takes (a whole number from 1 to 9999) is applied and stored. Anything
+// else (an empty box, 0, 10000, letters) is refused at the box: nothing is stored, the box shows
+// the interval in force again, and a balloon says why; label, box and file never disagree.
 void ApplyInterval(int slot) {
   const IntervalRow& row = kIntervalRows[slot];
+  HideIntervalRefusal();
+  HWND edit = Control(row.EditId);
   wchar_t text[16] = {};
-  GetWindowTextW(Control(row.EditId), text, 16);
-  const std::int32_t number = ParseDecimal(AsUtf16(text));
-  const std::uint32_t value = static_cast<std::uint32_t>(number);
+  GetWindowTextW(edit, text, 16);
+  std::uint32_t value = 0;
+  if (!ReadTypedNumber(AsUtf16(text), value) || !IsIntervalTimeAccepted(value)) {
+    if (Panel.LibraryReady) {
+      Settings& options = Panel.Options;
+      Panel.Library.GetIntervalTime(&(options.*kIntervalRows[0].Value), &(options.*kIntervalRows[1].Value),
+                                    &(options.*kIntervalRows[2].Value));
+    }
+    wchar_t number[16];
+    TextBuilder(AsUtf16(number), 16).Decimal(Panel.Options.*row.Value);
+    SetWindowTextW(edit, number);
+    ShowIntervalRefusal(edit);
+    return;
+  }
   if (Panel.LibraryReady) {
     std::uint32_t values[kIntervalCount] = {};  // 0 leaves the other two as they are
     values[slot] = value;
     Panel.Library.SetIntervalTime(values[0], values[1], values[2]);
   }
-  WriteSetting(row.Value, number);
+  WriteSetting(row.Value, static_cast<int>(value));
 }
 
 // The row whose Set button has this id, or -1.

@@ -20,6 +20,8 @@
 
 namespace {
 
+constexpr WPARAM kIntervalBoxLimit = 5;
+
 bool FetchControls(HWND dialog) {
   for (int i = 0; i < kControlCount; ++i) {
     Panel.Controls[i] = GetDlgItem(dialog, kControlIds[i]);
@@ -51,7 +53,8 @@ void SetUpIntervalEdits() {
     wchar_t number[16];
     TextBuilder(AsUtf16(number), 16).Decimal(Panel.Options.*row.Value);
     SetWindowTextW(edit, number);
-    SendMessageW(edit, EM_LIMITTEXT, 4, 0);
+    // Five: a fifth digit must reach Set to be refused there, not vanish while it is typed.
+    SendMessageW(edit, EM_LIMITTEXT, kIntervalBoxLimit, 0);
     InstallEditEnterFilter(edit, slot);
   }
 }

@@ -7,6 +7,7 @@
 #include "dialog_commands.h"
 #include "dialog_refresh.h"
 #include "dialog_setup.h"
+#include "interval_refusal_tip.h"
 #include "interval_rows.h"
 #include "main.h"
 #include "panel_icons.h"
@@ -26,11 +27,13 @@ INT_PTR OnInitDialog(HWND dialog) {
 INT_PTR OnTimer(WPARAM timerId) {
   if (timerId == REFRESH_TIMER) RefreshDialog();
   if (timerId == TIPS_TIMER) ShowAutoTip();
+  if (timerId == REFUSAL_TIP_TIMER) OnIntervalRefusalTimer();
   return TRUE;
 }
 
 INT_PTR OnSize(WPARAM sizeType) {
   if (sizeType != SIZE_MINIMIZED) return FALSE;
+  HideIntervalRefusal();
   MinimizeToTray();
   return TRUE;
 }

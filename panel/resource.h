@@ -57,6 +57,7 @@
 // Timers of the main dialog.
 #define REFRESH_TIMER 1
 #define TIPS_TIMER 2
+#define REFUSAL_TIP_TIMER 3         // the refusal balloon of an interval box goes
 
 // Private messages of the main dialog (WM_USER is 0x0400).
 #define MSG_APPLY_UPDOWN (0x0400 + 38)

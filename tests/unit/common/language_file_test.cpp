@@ -75,7 +75,8 @@ const KeyRule kKeys[] = {
     {"TEXT_EXITASK", kLong, 0},           {"TEXT_EXITSTOP", kLong, 0},
     {"TEXT_EXITKEEP", kLong, 0},          {"TEXT_EXITCANCEL", kLong, 0},
     {"TEXT_TRAYFILTERING", kShort, 0},    {"TEXT_TRAYOFF", kShort, 0},
-    {"TEXT_TRAYSWALLOWED", kShort, 0},
+    {"TEXT_TRAYSWALLOWED", kShort, 0},    {"TEXT_SETREFUSEDTITLE", kShort, 0},
+    {"TEXT_SETREFUSED", kLong, 0},
 };
 
 using Section = std::map<std::string, std::u16string>;
@@ -215,7 +216,8 @@ TEST(LanguageFile, IsUtf16WithCrLfAndWellFormed) {
 TEST(LanguageFile, EverySectionIsCompleteAndWithinCapacity) {
   std::set<std::string> known;
   for (const KeyRule& rule : kKeys) known.insert(rule.key);
-  ASSERT_EQ(known.size(), 48u + 35u + 4u + 3u);  // the tabled keys, the mouse check's, the exit question's, the tray tooltip's
+  // The tabled keys, the mouse check's, the exit question's, the tray tooltip's, Set's refusal.
+  ASSERT_EQ(known.size(), 48u + 35u + 4u + 3u + 2u);
   std::set<std::u16string> languageNames;
   for (const auto& [name, section] : Shipped().sections) {
     for (const KeyRule& rule : kKeys) {

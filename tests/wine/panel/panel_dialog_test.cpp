@@ -173,26 +173,45 @@ TEST(PanelDialog, ActionButtonInstallsAndRemovesTheHook) {
   EXPECT_FALSE(library.HookInstalled());
 }
 
+// Set and Enter apply a whole number from 1 to 9999, as the filter takes it. Anything else is
+// refused at the box: nothing stored, the box back at the interval in force, a balloon saying why.
 TEST(PanelDialog, IntervalsApplyBySetButtonAndEnter) {
   PanelProcess panel;
   StartHooked(panel, L"dialog-intervals");
   FolderLibrary library(panel.Folder());
   ASSERT_TRUE(library.Loaded());
+  DWORD_PTR limit = 0;
+  SendMessageTimeoutW(panel.Item(IDC_UPDOWN_EDIT), EM_GETLIMITTEXT, 0, 0, SMTO_ABORTIFHUNG, 5000, &limit);
+  EXPECT_EQ(limit, 5u) << "a fifth digit reaches Set and is refused there, it does not vanish";
 
   struct Row {
-    const char* name; int edit; int label; bool enter; const wchar_t* typed;
-    int slot; std::uint32_t inLibrary; const wchar_t* key; const wchar_t* labelText;
+    const char* name; int edit; int label; bool enter; const wchar_t* typed; bool refused;
+    int slot; std::uint32_t inLibrary; const wchar_t* key; const wchar_t* stored; const wchar_t* labelText;
   };
   const Row rows[] = {
-      {"Set, up/down", IDC_UPDOWN_EDIT, IDC_UPDOWN_LABEL, false, L"25", 0, 25, L"UpDownIntervalTime",
+      {"Set, up/down", IDC_UPDOWN_EDIT, IDC_UPDOWN_LABEL, false, L"25", false, 0, 25, L"UpDownIntervalTime", L"25",
        L"TEXT_UPDOWNINTVTIME 25 TEXT_MILLISECOND"},
-      {"Enter, double click", IDC_DBCLICK_EDIT, IDC_DBCLICK_LABEL, true, L"300", 1, 300, L"DbClickIntervalTime",
-       L"TEXT_DBCLICKINTVTIME 300 TEXT_MILLISECOND"},
-      {"Enter, wheel", IDC_ROTREVERSE_EDIT, IDC_ROTREVERSE_LABEL, true, L"9999", 2, 9999, L"RotReverseIntervalTime",
-       L"TEXT_ROTREVERSEINTVTIME 9999 TEXT_MILLISECOND"},
-      {"0 is stored, the library keeps its value", IDC_UPDOWN_EDIT, IDC_UPDOWN_LABEL, false, L"0", 0, 25,
-       L"UpDownIntervalTime", L"TEXT_UPDOWNINTVTIME 25 TEXT_MILLISECOND"},
+      {"Enter, double click", IDC_DBCLICK_EDIT, IDC_DBCLICK_LABEL, true, L"300", false, 1, 300, L"DbClickIntervalTime",
+       L"300", L"TEXT_DBCLICKINTVTIME 300 TEXT_MILLISECOND"},
+      {"Enter, wheel, the largest", IDC_ROTREVERSE_EDIT, IDC_ROTREVERSE_LABEL, true, L"9999", false, 2, 9999,
+       L"RotReverseIntervalTime", L"9999", L"TEXT_ROTREVERSEINTVTIME 9999 TEXT_MILLISECOND"},
+      {"Set, the smallest", IDC_UPDOWN_EDIT, IDC_UPDOWN_LABEL, false, L"1", false, 0, 1, L"UpDownIntervalTime", L"1",
+       L"TEXT_UPDOWNINTVTIME 1 TEXT_MILLISECOND"},
+      {"0 refused", IDC_UPDOWN_EDIT, IDC_UPDOWN_LABEL, false, L"0", true, 0, 1, L"UpDownIntervalTime", L"1",
+       L"TEXT_UPDOWNINTVTIME 1 TEXT_MILLISECOND"},
+      {"empty box refused, by Enter", IDC_UPDOWN_EDIT, IDC_UPDOWN_LABEL, true, L"", true, 0, 1, L"UpDownIntervalTime",
+       L"1", L"TEXT_UPDOWNINTVTIME 1 TEXT_MILLISECOND"},
+      {"10000 refused", IDC_DBCLICK_EDIT, IDC_DBCLICK_LABEL, false, L"10000", true, 1, 300, L"DbClickIntervalTime",
+       L"300", L"TEXT_DBCLICKINTVTIME 300 TEXT_MILLISECOND"},
+      {"12345 refused, not cut to 1234", IDC_ROTREVERSE_EDIT, IDC_ROTREVERSE_LABEL, true, L"12345", true, 2, 9999,
+       L"RotReverseIntervalTime", L"9999", L"TEXT_ROTREVERSEINTVTIME 9999 TEXT_MILLISECOND"},
+      {"pasted letters refused", IDC_ROTREVERSE_EDIT, IDC_ROTREVERSE_LABEL, false, L"4x", true, 2, 9999,
+       L"RotReverseIntervalTime", L"9999", L"TEXT_ROTREVERSEINTVTIME 9999 TEXT_MILLISECOND"},
+      {"after a refusal, a good value applies", IDC_ROTREVERSE_EDIT, IDC_ROTREVERSE_LABEL, false, L"40", false, 2, 40,
+       L"RotReverseIntervalTime", L"40", L"TEXT_ROTREVERSEINTVTIME 40 TEXT_MILLISECOND"},
   };
+  const std::vector<std::wstring> noBalloon;
+  const std::vector<std::wstring> refusal = {L"TEXT_SETREFUSED"};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     SendMessageW(panel.Item(row.edit), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(row.typed));
@@ -204,16 +223,22 @@ TEST(PanelDialog, IntervalsApplyBySetButtonAndEnter) {
     std::uint32_t intervals[3];
     library.Intervals(intervals);
     EXPECT_EQ(intervals[row.slot], row.inLibrary);
-    EXPECT_EQ(panel.Setting(L"Options", row.key), row.typed);
+    EXPECT_EQ(panel.Setting(L"Options", row.key), row.stored);
     EXPECT_TRUE(panel.Eventually([&] { return panel.Text(row.label) == row.labelText; })) << panel.Text(row.label).c_str();
-    EXPECT_EQ(panel.Text(row.edit), row.typed);
+    EXPECT_EQ(panel.Text(row.edit), row.refused ? std::wstring(row.stored) : std::wstring(row.typed));
+    EXPECT_EQ(VisibleTooltipTexts(panel.Process().Pid()), row.refused ? refusal : noBalloon);
   }
+  // The balloon goes by itself after a few seconds.
+  SendMessageW(panel.Item(IDC_UPDOWN_EDIT), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"0"));
+  panel.Click(IDC_UPDOWN_SET);
+  EXPECT_EQ(VisibleTooltipTexts(panel.Process().Pid()), refusal);
+  EXPECT_TRUE(panel.Eventually([&] { return VisibleTooltipTexts(panel.Process().Pid()).empty(); }, 10000));
 
   // Another process's change shows in the label; the edit box keeps what was typed.
   library.SetIntervals(0, 0, 77);
   EXPECT_TRUE(panel.Eventually(
       [&] { return panel.Text(IDC_ROTREVERSE_LABEL) == L"TEXT_ROTREVERSEINTVTIME 77 TEXT_MILLISECOND"; }));
-  EXPECT_EQ(panel.Text(IDC_ROTREVERSE_EDIT), L"9999");
+  EXPECT_EQ(panel.Text(IDC_ROTREVERSE_EDIT), L"40");
   EXPECT_TRUE(panel.ExitCleanly());
 }
 

@@ -231,6 +231,18 @@ std::vector<std::wstring> TrayTooltips() {
   return texts;
 }
 
+std::vector<std::wstring> VisibleTooltipTexts(DWORD pid) {
+  TooltipSearch search;
+  EnumWindows(CollectTooltipsAndIcons, reinterpret_cast<LPARAM>(&search));
+  std::vector<std::wstring> texts;
+  for (HWND tooltip : search.tooltips) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(tooltip, &owner);
+    if (owner == pid && IsWindowVisible(tooltip)) texts.push_back(WindowText(tooltip));
+  }
+  return texts;
+}
+
 // ---- PanelProcess -------------------------------------------------------------------------
 
 bool PanelProcess::Prepare(const wchar_t* folderName, const PanelFiles& files) {

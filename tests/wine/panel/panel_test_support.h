@@ -112,6 +112,8 @@ void DeleteTrayIcon(HWND dialog);
 // The tooltip texts of the icons in the notification area, as it shows them when the pointer
 // rests on an icon. Wine: read from the tooltip controls of its tray icon windows.
 std::vector<std::wstring> TrayTooltips();
+// The texts of the tooltips and balloons a process shows at the moment.
+std::vector<std::wstring> VisibleTooltipTexts(DWORD pid);
 
 // One item of a popup menu as another process reads it.
 struct MenuItem {
