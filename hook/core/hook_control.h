@@ -16,7 +16,9 @@ inline void SetSharedIntervalTimes(HookSharedData& data, std::uint32_t upDown, s
 // setHook() installs the platform hook and returns the 32 significant bits of its handle, 0 on
 // failure. Two programs starting at log-on may both get here at once: the one that claims
 // InstallerProcessId (0 -> its id, a single compare-exchange) installs, the other returns 0 as
-// if the hook were installed already. A failed install gives the claim back.
+// if the hook were installed already. A failed install gives the claim back as its very last
+// store: from then on another program may install and switch logging on, and nothing of this
+// call may land on top of that.
 template <typename SetHook>
 std::uint8_t InstallSharedHook(HookSharedData& data, std::uint32_t processId, std::uint8_t filterOwnProcess,
                                SetHook&& setHook) noexcept {
@@ -24,15 +26,15 @@ std::uint8_t InstallSharedHook(HookSharedData& data, std::uint32_t processId, st
   if (!SharedCompareExchange(data.InstallerProcessId, std::uint32_t{0}, processId)) return 0;
   const std::uint32_t handle = setHook();
   SharedStore(data.HookHandle, handle);
-  // Release stores: whoever sees the hook installed (or the claim given back) also sees the
-  // handle stored before.
+  SharedStore(data.LogState, std::uint8_t{0});
+  // The last store hands the record over, and it is a release: whoever sees the hook installed
+  // (and may remove it) or the claim given back (and may install) also sees every store above.
   if (handle != 0) {
-    __atomic_store_n(&data.HookInstalled, std::uint8_t{1}, __ATOMIC_RELEASE);
     SharedStore(data.FilterOwnProcess, filterOwnProcess);
+    __atomic_store_n(&data.HookInstalled, std::uint8_t{1}, __ATOMIC_RELEASE);
   } else {
     __atomic_store_n(&data.InstallerProcessId, std::uint32_t{0}, __ATOMIC_RELEASE);
   }
-  SharedStore(data.LogState, std::uint8_t{0});
   return handle != 0 ? 1 : 0;
 }
 

@@ -6,8 +6,14 @@
 
 #include <atomic>
 #include <cstring>
+#include <functional>
 #include <thread>
 #include <vector>
+
+#if defined(__x86_64__) && defined(__linux__)
+#include <csignal>
+#define QUILLON_CAN_STEP_INSTRUCTIONS 1
+#endif
 
 namespace {
 
@@ -148,6 +154,93 @@ TEST(HookControl, ReinstallAfterUninstallGoesOnFromTheHistory) {
   EXPECT_EQ(data.InstallerProcessId, kSelf + 1);
   EXPECT_EQ(data.LastLButtonDown, 999u);
 }
+
+#if QUILLON_CAN_STEP_INSTRUCTIONS
+// Runs a call one machine instruction at a time (the processor's trap flag, a SIGTRAP after
+// each instruction) and calls `between` after every instruction, on the same thread. Another
+// program's whole operation can so be placed at each point of the call: no timing-based race
+// reaches every point, least of all the one between two adjacent stores.
+class InstructionStepper {
+ public:
+  static void Run(void (*call)(void*), void* argument, const std::function<void()>& between) {
+    struct sigaction action = {}, previous = {};
+    action.sa_sigaction = &OnTrap;
+    action.sa_flags = SA_SIGINFO;
+    sigemptyset(&action.sa_mask);
+    ASSERT_EQ(sigaction(SIGTRAP, &action, &previous), 0);
+    between_ = &between;
+    asm volatile("pushfq\n\torq $0x100, (%%rsp)\n\tpopfq" ::: "memory", "cc");
+    call(argument);
+    asm volatile("pushfq\n\tandq $~0x100, (%%rsp)\n\tpopfq" ::: "memory", "cc");
+    between_ = nullptr;
+    sigaction(SIGTRAP, &previous, nullptr);
+  }
+
+ private:
+  // The kernel clears the trap flag while the handler runs and restores it on return.
+  static void OnTrap(int, siginfo_t*, void*) {
+    if (between_ != nullptr) (*between_)();
+  }
+  static inline const std::function<void()>* between_ = nullptr;
+};
+
+constexpr std::uint32_t kOther = 500;
+constexpr std::uint32_t kOtherHandle = 0x000D0E0Fu;
+
+struct SteppedInstall {
+  HookSharedData* data;
+  std::uint32_t handle;  // what the platform gives this install; 0: it refuses
+};
+
+__attribute__((noinline)) void RunSteppedInstall(void* argument) {
+  auto* install = static_cast<SteppedInstall*>(argument);
+  InstallSharedHook(*install->data, kSelf, 0, [install] { return install->handle; });
+}
+
+// One install runs instruction by instruction; at one point of it another program removes
+// whatever hook is published and installs its own, filtering its own process and switching
+// logging on. Tried at every point in turn: wherever the other program got in, the record ends
+// up describing its hook, with its logging on.
+TEST(HookControl, NothingOfAnInstallLandsAfterItHandsTheRecordOver) {
+  struct Row {
+    const char* name;
+    std::uint32_t platformGives;  // to the stepped install
+  };
+  const Row rows[] = {
+      {"the platform refuses the stepped install", 0},
+      {"the stepped install succeeds and is removed at once", kHandle},
+  };
+  for (const Row& row : rows) {
+    int steps = 0;
+    HookSharedData data = InitialHookSharedData();
+    SteppedInstall install{&data, row.platformGives};
+    InstructionStepper::Run(RunSteppedInstall, &install, [&] { ++steps; });
+    ASSERT_GT(steps, 5) << row.name << ": the call was not stepped";
+
+    int otherGotIn = 0;
+    for (int at = 0; at <= steps; ++at) {
+      data = InitialHookSharedData();
+      data.LogState = 1;  // left on by an earlier install
+      bool otherInstalled = false;
+      int step = 0;
+      InstructionStepper::Run(RunSteppedInstall, &install, [&] {
+        if (step++ != at) return;
+        UninstallSharedHook(data, [](std::uint32_t) { return true; });
+        otherInstalled = InstallSharedHook(data, kOther, 1, [] { return kOtherHandle; }) == 1;
+        if (otherInstalled) SharedStore(data.LogState, std::uint8_t{1});  // its SetLogState(1)
+      });
+      if (!otherInstalled) continue;
+      ++otherGotIn;
+      EXPECT_EQ(data.HookInstalled, 1) << row.name << ", step " << at;
+      EXPECT_EQ(data.InstallerProcessId, kOther) << row.name << ", step " << at;
+      EXPECT_EQ(data.HookHandle, kOtherHandle) << row.name << ", step " << at;
+      EXPECT_EQ(data.FilterOwnProcess, 1) << row.name << ", step " << at;
+      EXPECT_EQ(data.LogState, 1) << row.name << ", step " << at << ": its logging was switched off";
+    }
+    EXPECT_GT(otherGotIn, 0) << row.name << ": the other program never got in";
+  }
+}
+#endif
 
 // Many processes installing at once: exactly one platform hook is set, and it is the one the
 // record holds, so none is left orphaned.
