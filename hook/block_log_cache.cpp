@@ -9,13 +9,14 @@ namespace {
 // between calls.
 class CacheMutex {
  public:
+  explicit CacheMutex(DWORD waitLimitMs = INFINITE) noexcept : waitLimitMs_(waitLimitMs) {}
   bool Open() noexcept {
     handle_ = CreateMutexW(nullptr, FALSE, L"CACHE_IO_MUTEX");
     return handle_ != nullptr;
   }
   // A mutex left abandoned by a process that died holding it is now ours like a released one.
   bool Wait() noexcept {
-    const DWORD result = WaitForSingleObject(handle_, INFINITE);
+    const DWORD result = WaitForSingleObject(handle_, waitLimitMs_);
     return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
   }
   void Release() noexcept { ReleaseMutex(handle_); }
@@ -26,6 +27,7 @@ class CacheMutex {
 
  private:
   HANDLE handle_ = nullptr;
+  DWORD waitLimitMs_;
 };
 
 static_assert(sizeof(SYSTEMTIME) == sizeof(BlockLogTime), "the record takes SYSTEMTIME's eight fields in order");
@@ -40,16 +42,17 @@ BlockLogTime ReadLocalTime() noexcept {
 
 void AppendToBlockLog(std::uint16_t eventCode, std::uint32_t processId, const wchar_t* path) noexcept {
   CacheMutex mutex;
-  AppendBlockLog(SharedData, eventCode, processId, reinterpret_cast<const char16_t*>(path),
+  AppendBlockLog(SharedData, SharedCacheResetMark, eventCode, processId, reinterpret_cast<const char16_t*>(path),
                  kApplicationPathCapacity, mutex, ReadLocalTime);
 }
 
 std::uint16_t WINAPI ClearLogCahce(std::uint8_t* buffer) noexcept {
   CacheMutex mutex;
-  return DrainBlockLog(SharedData, CurrentProcessId, buffer, mutex);
+  return DrainBlockLog(SharedData, SharedCacheResetMark, CurrentProcessId, buffer, mutex);
 }
 
+// Called on the programs' window threads: never waits for a frozen holder for long.
 void WINAPI SetLogState(std::uint8_t state) noexcept {
-  CacheMutex mutex;
-  SetBlockLogState(SharedData, state, mutex);
+  CacheMutex mutex(kLogStateLockWaitMs);
+  SetBlockLogState(SharedData, SharedCacheResetMark, state, mutex);
 }

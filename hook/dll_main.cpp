@@ -4,6 +4,8 @@
 // Initialised, so the loader gives every process the same bytes from the image's shared_d
 // section rather than a private zero page.
 HookSharedData SharedData __attribute__((section("shared_d"), shared)) = InitialHookSharedData();
+// Behind the record, never inside it: the record's layout is fixed.
+CacheResetMark SharedCacheResetMark __attribute__((section("shared_d"), shared)) = {0};
 
 HINSTANCE ModuleInstance = nullptr;
 std::uint32_t CurrentProcessId = 0;

@@ -5,12 +5,14 @@
 
 #include <cstdint>
 
+#include "core/block_log.h"
 #include "core/guard_shared_data.h"
 #include "core/hook_shared_data.h"
 
 // One copy for every process that maps this library file (two shared sections).
 extern HookSharedData SharedData;
 extern GuardSharedData GuardData;
+extern CacheResetMark SharedCacheResetMark;  // behind the record in shared_d: see block_log.h
 
 // One copy per process, set when the library is mapped.
 inline constexpr DWORD kApplicationPathCapacity = 520;

@@ -130,6 +130,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   bool cacheTrusted = false;
   FuzzLock lock;
   lock.input = &input;
+  CacheResetMark mark{input.ConsumeIntegral<std::uint8_t>()};
 
   while (input.remaining_bytes() > 0) {
     switch (input.ConsumeIntegralInRange<int>(0, 6)) {
@@ -154,7 +155,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         if (!IsValidCode(message, code) || CounterSum(shared) != before + 1) __builtin_trap();
         const Path& path = paths[input.ConsumeIntegralInRange<std::size_t>(0, std::size(paths) - 1)];
-        AppendBlockLog(shared, code, processId, path.units.get(), path.capacity, lock,
+        AppendBlockLog(shared, mark, code, processId, path.units.get(), path.capacity, lock,
                        [&] { return BlockLogTime{input.ConsumeIntegral<std::uint16_t>(), 13, 0, 31, 23, 59, 59, 999}; });
         lock.CheckDone();
         break;
@@ -162,7 +163,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       case 1: {  // a drain, by the installer or by another process
         const std::uint32_t installer = shared.InstallerProcessId;
         const std::uint32_t processId = input.ConsumeBool() ? installer : input.ConsumeIntegral<std::uint32_t>();
-        const std::uint16_t count = DrainBlockLog(shared, processId, drain.get(), lock);
+        const std::uint16_t count = DrainBlockLog(shared, mark, processId, drain.get(), lock);
         lock.CheckDone();
         if (processId != installer) {
           if (count != kDrainNotInstaller) __builtin_trap();
@@ -176,7 +177,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
       }
       case 2: {  // logging switched
-        SetBlockLogState(shared, input.ConsumeIntegral<std::uint8_t>(), lock);
+        SetBlockLogState(shared, mark, input.ConsumeIntegral<std::uint8_t>(), lock);
         lock.CheckDone();
         if (shared.CacheLength == 0) cacheTrusted = true;
         break;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,7 @@ struct FakeLock {
 
 struct Cache {
   HookSharedData data = InitialHookSharedData();
+  CacheResetMark mark{};
   FakeLock lock;
 
   Cache() {
@@ -49,11 +51,11 @@ struct Cache {
     data.LogState = 1;
   }
   void Append(std::uint16_t code, const std::u16string& path, std::uint32_t processId = 7) {
-    AppendBlockLog(data, code, processId, path.c_str(), path.size() + 1, lock, [] { return kTime; });
+    AppendBlockLog(data, mark, code, processId, path.c_str(), path.size() + 1, lock, [] { return kTime; });
   }
   std::uint16_t Drain(std::vector<std::uint8_t>& out, std::uint32_t processId = kInstaller) {
     out.assign(kBlockLogCacheSize + 16, 0xEE);
-    return DrainBlockLog(data, processId, out.data(), lock);
+    return DrainBlockLog(data, mark, processId, out.data(), lock);
   }
 };
 
@@ -254,7 +256,7 @@ TEST(BlockLogCache, DrainResults) {
 TEST(BlockLogCache, DrainIntoNoBufferKeepsTheRecords) {
   Cache cache;
   cache.data.CacheLength = 100;
-  EXPECT_EQ(DrainBlockLog(cache.data, kInstaller, nullptr, cache.lock), 0);
+  EXPECT_EQ(DrainBlockLog(cache.data, cache.mark, kInstaller, nullptr, cache.lock), 0);
   EXPECT_EQ(cache.data.CacheLength, 100);
 }
 
@@ -262,26 +264,62 @@ TEST(BlockLogCache, LogStateChangeEmptiesTheCacheUnderTheLock) {
   struct Row {
     const char* name;
     std::uint8_t before, after;
-    bool openFails;
+    bool openFails, waitFails;
     std::uint16_t cachedAfter;
+    std::uint8_t owedAfter;
     const char* calls;
   };
   const Row rows[] = {
-      {"same value keeps the records", 1, 1, false, 500, "OW500R500C"},
-      {"on to off", 1, 0, false, 0, "OW500R0C"},
-      {"off to on", 0, 1, false, 0, "OW500R0C"},
-      {"one non-zero to another", 1, 2, false, 0, "OW500R0C"},
-      {"no mutex: still stored and reset", 1, 0, true, 0, "O"},
+      {"same value keeps the records", 1, 1, false, false, 500, 0, "OW500R500C"},
+      {"on to off", 1, 0, false, false, 0, 0, "OW500R0C"},
+      {"off to on", 0, 1, false, false, 0, 0, "OW500R0C"},
+      {"one non-zero to another", 1, 2, false, false, 0, 0, "OW500R0C"},
+      {"no mutex: still stored and reset, the reset owed", 1, 0, true, false, 0, 1, "O"},
+      {"lock not had in time: stored and reset, the reset owed", 0, 1, false, true, 0, 1, "OW500C"},
+      {"lock not had in time, same value: nothing owed", 1, 1, false, true, 500, 0, "OW500C"},
   };
   for (const Row& row : rows) {
     Cache cache;
     cache.data.LogState = row.before;
     cache.data.CacheLength = 500;
     cache.lock.openFails = row.openFails;
-    SetBlockLogState(cache.data, row.after, cache.lock);
+    cache.lock.waitFails = row.waitFails;
+    SetBlockLogState(cache.data, cache.mark, row.after, cache.lock);
     EXPECT_EQ(cache.data.LogState, row.after) << row.name;
     EXPECT_EQ(cache.data.CacheLength, row.cachedAfter) << row.name;
+    EXPECT_EQ(cache.mark.Owed, row.owedAfter) << row.name;
     EXPECT_EQ(cache.lock.calls, row.calls) << row.name;
+  }
+}
+
+// A log-state change that could not take the lock leaves its reset owed; the next append, drain
+// or change that holds the lock pays it before anything else, so records an append under way
+// put back on top of the unlocked reset never reach the log. Without the lock it stays owed.
+TEST(BlockLogCache, AnOwedResetIsPaidByTheNextHolderOfTheLock) {
+  struct Row {
+    const char* name;
+    std::function<void(Cache&)> operation;
+    bool waitFails;
+    std::uint16_t cachedAfter;
+    std::uint8_t owedAfter;
+  };
+  std::vector<std::uint8_t> out;
+  const Row rows[] = {
+      {"append: the stale records go, the new one stays", [](Cache& c) { c.Append(0x0101, u"C:\\a"); }, false, 34, 0},
+      {"drain: the stale records are not handed out",
+       [&](Cache& c) { EXPECT_EQ(c.Drain(out), 0); }, false, 0, 0},
+      {"change to the same value", [](Cache& c) { SetBlockLogState(c.data, c.mark, 1, c.lock); }, false, 0, 0},
+      {"append without the lock", [](Cache& c) { c.Append(0x0101, u"C:\\a"); }, true, 300, 1},
+      {"drain without the lock", [&](Cache& c) { EXPECT_EQ(c.Drain(out), 0); }, true, 300, 1},
+  };
+  for (const Row& row : rows) {
+    Cache cache;
+    cache.mark.Owed = 1;
+    cache.data.CacheLength = 300;  // what an append under way put back after the reset
+    cache.lock.waitFails = row.waitFails;
+    row.operation(cache);
+    EXPECT_EQ(cache.data.CacheLength, row.cachedAfter) << row.name;
+    EXPECT_EQ(cache.mark.Owed, row.owedAfter) << row.name;
   }
 }
 

@@ -183,6 +183,7 @@ BlockLogStop WalkLikeTheWriter(const std::uint8_t* drained, std::uint16_t count,
 // Everything a process can do with the record, with this process as caller.
 void RunEverything(HookSharedData& data, DrainBuffer& drain, std::uint32_t caller, const std::string& where) {
   AlwaysLock lock;
+  CacheResetMark mark{};
 
   // Settings: values outside 1..9999 never land.
   const std::uint32_t intervals[3] = {data.UpDownIntervalTime, data.DbClickIntervalTime, data.RotReverseIntervalTime};
@@ -216,7 +217,7 @@ void RunEverything(HookSharedData& data, DrainBuffer& drain, std::uint32_t calle
           EXPECT_EQ(hookCode, kHcAction) << where << ": judged a message that was only peeked at";
           EXPECT_EQ(code >> 8, SourceOf(message)) << where << ": code 0x" << std::hex << code;
           EXPECT_EQ(CounterSum(data), before + 1) << where;
-          AppendBlockLog(data, code, caller, kPath.c_str(), kPath.size() + 1, lock, [] { return kTime; });
+          AppendBlockLog(data, mark, code, caller, kPath.c_str(), kPath.size() + 1, lock, [] { return kTime; });
         }
       }
     }
@@ -224,7 +225,7 @@ void RunEverything(HookSharedData& data, DrainBuffer& drain, std::uint32_t calle
 
   // The drain, and the writer's walk of whatever it handed over.
   const std::uint32_t installer = data.InstallerProcessId;
-  const std::uint16_t count = DrainBlockLog(data, caller, drain, lock);
+  const std::uint16_t count = DrainBlockLog(data, mark, caller, drain, lock);
   if (caller != installer) {
     EXPECT_EQ(count, kDrainNotInstaller) << where;
   } else {
@@ -237,8 +238,8 @@ void RunEverything(HookSharedData& data, DrainBuffer& drain, std::uint32_t calle
 
   // Switching logging twice ends with an empty cache, so what follows is trustworthy.
   const std::uint8_t state = data.LogState;
-  SetBlockLogState(data, static_cast<std::uint8_t>(~state), lock);
-  SetBlockLogState(data, state, lock);
+  SetBlockLogState(data, mark, static_cast<std::uint8_t>(~state), lock);
+  SetBlockLogState(data, mark, state, lock);
   EXPECT_EQ(data.CacheLength, 0) << where;
 }
 
@@ -269,14 +270,15 @@ TEST(SharedRecordCorruption, TheFirstDrainMakesTheCacheTrustworthyAgain) {
     data.HookInstalled = 1;
     data.LogState = 1;
     AlwaysLock lock;
+    CacheResetMark mark{};
 
-    const std::uint16_t first = DrainBlockLog(data, kSelf, *drain, lock);
+    const std::uint16_t first = DrainBlockLog(data, mark, kSelf, *drain, lock);
     EXPECT_LE(first, kBlockLogCacheSize) << where;
     WalkLikeTheWriter(*drain, first, nullptr, where);
     ASSERT_EQ(data.CacheLength, 0) << where;
 
-    AppendBlockLog(data, 0x0101, kOther, kPath.c_str(), kPath.size() + 1, lock, [] { return kTime; });
-    const std::uint16_t second = DrainBlockLog(data, kSelf, *drain, lock);
+    AppendBlockLog(data, mark, 0x0101, kOther, kPath.c_str(), kPath.size() + 1, lock, [] { return kTime; });
+    const std::uint16_t second = DrainBlockLog(data, mark, kSelf, *drain, lock);
     EXPECT_EQ(second, 26 + 2 * kPath.size()) << where;
     std::vector<std::u16string> lines;
     EXPECT_EQ(WalkLikeTheWriter(*drain, second, &lines, where), BlockLogStop::End) << where;

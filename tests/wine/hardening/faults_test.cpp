@@ -1,5 +1,6 @@
 // Faults injected under Wine: a killed installer, the log file taken away between passes and a
 // spoiled settings file under the running panel. Nothing crashes and the writer resumes.
+#include <algorithm>
 #include <cstdio>
 #include <random>
 #include <string>
@@ -13,7 +14,8 @@
 #include "unique_handle.h"
 
 // A process killed while it holds "CACHE_IO_MUTEX" is hook_cache_mutex_test's: the next append,
-// drain or log reset takes the abandoned lock over.
+// drain or log reset takes the abandoned lock over. One that keeps holding it is here: the
+// panel's window thread never waits for it for long.
 
 namespace {
 
@@ -114,6 +116,49 @@ TEST(Faults, TheInstallerKilledWhileItsHookIsInstalled) {
   EXPECT_TRUE(panel.ExitCleanly());
   EXPECT_TRUE(target.Running());
   UnloadHookLibrary(library);
+}
+
+// ---- The cache lock held by a frozen process ---------------------------------------------
+
+// A hooked program stopped in a debugger while it holds "CACHE_IO_MUTEX": the panel switches
+// logging on and off all the same, answering within the watch's 1 s throughout, and the switch
+// is in force in the library at once.
+TEST(Faults, ThePanelKeepsAnsweringWhileAnotherProcessHoldsTheCacheLock) {
+  PanelProcess panel;
+  ASSERT_TRUE(panel.Start(L"hardening-cache-lock-held", PanelFiles{}));
+  const std::wstring folder = panel.Folder();
+  ASSERT_TRUE(CopyInto(BinDirectory() + L"hook_peer.exe", folder));
+  FolderLibrary library(folder);
+  ASSERT_TRUE(library.Loaded());
+
+  UniqueHandle held(CreateEventW(nullptr, TRUE, FALSE, EventName(L"LockHeld").c_str()));
+  UniqueHandle go(CreateEventW(nullptr, TRUE, FALSE, EventName(L"LockGo").c_str()));
+  ChildProcess holder = ChildProcess::Start(
+      folder + L"hook_peer.exe",
+      L"\"" + folder + L"holder.txt\" holdmutex signal:" + EventName(L"LockHeld") + L" wait:" + EventName(L"LockGo") +
+          L" releasemutex",
+      folder);
+  ASSERT_TRUE(holder.Started());
+  ASSERT_EQ(WaitForSingleObject(held.get(), 30000), WAIT_OBJECT_0) << "the holder never took the lock";
+
+  AnswerWatch watch({panel.Dialog()});
+  const ULONGLONG start = GetTickCount64();
+  for (int click = 0; click < 4; ++click) {
+    const bool checked = panel.Checked(IDC_LOGTOFILE);
+    ASSERT_TRUE(panel.Click(IDC_LOGTOFILE)) << "click " << click << ": the panel did not answer";
+    EXPECT_TRUE(panel.Eventually([&] { return panel.Checked(IDC_LOGTOFILE) != checked; })) << "click " << click;
+    EXPECT_EQ(library.LogState(), !checked) << "click " << click << ": the library's log state";
+  }
+  // The holder keeps the lock for seconds while the refresh ticks go on.
+  PumpMessagesFor(static_cast<DWORD>(std::max<LONGLONG>(0, 4000 - static_cast<LONGLONG>(GetTickCount64() - start))));
+  watch.Stop();
+  EXPECT_TRUE(holder.Running()) << "the holder let go early; the test proves nothing";
+  EXPECT_GT(watch.Asked(), 10u);
+  EXPECT_EQ(watch.Unanswered(), 0u) << "slowest answer " << watch.SlowestMs() << " ms";
+
+  SetEvent(go.get());
+  ASSERT_TRUE(holder.WaitForExit(30000));
+  EXPECT_TRUE(panel.ExitCleanly());
 }
 
 // ---- The log file taken away between passes -----------------------------------------------

@@ -1,5 +1,6 @@
-// The block log cache's lock across processes: appends, drains and log-state resets wait for a
-// process that holds "CACHE_IO_MUTEX", and take it over when that process dies holding it.
+// The block log cache's lock across processes: appends and drains wait for a process that holds
+// "CACHE_IO_MUTEX", a log-state change only for a bounded time (it runs on a window thread), and
+// all take the lock over when that process dies holding it.
 #include "hook_test_fixture.h"
 
 #include <functional>
@@ -68,20 +69,27 @@ TEST_F(CacheMutex, OperationsWaitForTheHolderAndTakeOverAnAbandonedLock) {
     const char* name;
     bool holderDies;
     bool needsRecord;  // the drain takes the lock only for a non-empty cache
+    bool waitsForHolder;  // else it returns within its bound while the holder keeps the lock
     std::function<void()> operation;
     std::function<void()> check;
   };
   std::uint16_t drained = 0;
   const Row rows[] = {
-      {"append, holder dies", true, false, [this] { EXPECT_EQ(Message(WM_LBUTTONUP), 1); },
+      {"append, holder dies", true, false, true, [this] { EXPECT_EQ(Message(WM_LBUTTONUP), 1); },
        [this] { EXPECT_GT(Drain(), 0) << "the record was made"; }},
-      {"append, holder releases", false, false, [this] { EXPECT_EQ(Message(WM_LBUTTONUP), 1); },
+      {"append, holder releases", false, false, true, [this] { EXPECT_EQ(Message(WM_LBUTTONUP), 1); },
        [this] { EXPECT_GT(Drain(), 0); }},
-      {"drain, holder dies", true, true, [&] { drained = Drain(); }, [&] { EXPECT_GT(drained, 0); }},
-      {"log reset, holder releases", false, true, [this] { hook_.SetLogState(0); },
+      {"drain, holder dies", true, true, true, [&] { drained = Drain(); }, [&] { EXPECT_GT(drained, 0); }},
+      {"log switched off and on, holder keeps the lock", false, true, false,
        [this] {
+         hook_.SetLogState(0);
          hook_.SetLogState(1);
-         EXPECT_EQ(Drain(), 0) << "the reset emptied the cache";
+       },
+       [this] {
+         EXPECT_EQ(hook_.GetLogState(), 1);
+         EXPECT_EQ(Drain(), 0) << "records from before the switch reached the drain";
+         ASSERT_EQ(Message(WM_LBUTTONUP), 1);
+         EXPECT_GT(Drain(), 0) << "a record made after the switch was lost";
        }},
   };
   for (const Row& row : rows) {
@@ -93,8 +101,14 @@ TEST_F(CacheMutex, OperationsWaitForTheHolderAndTakeOverAnAbandonedLock) {
     ChildProcess holder = StartHolder(row.holderDies);
     Worker worker(row.operation);
     ASSERT_TRUE(worker.Started()) << row.name;
-    // The holder keeps the lock until told otherwise, so this wait cannot race anything.
-    EXPECT_FALSE(worker.FinishedWithin(300)) << row.name << ": did not wait for the lock";
+    if (row.waitsForHolder) {
+      // The holder keeps the lock until told otherwise, so this wait cannot race anything.
+      EXPECT_FALSE(worker.FinishedWithin(300)) << row.name << ": did not wait for the lock";
+    } else {
+      // Two changes of kLogStateLockWaitMs (300 ms) each, with a margin for a loaded machine.
+      EXPECT_TRUE(worker.FinishedWithin(3000)) << row.name << ": blocked while the holder keeps the lock";
+      EXPECT_TRUE(holder.Running()) << row.name;
+    }
     SetEvent(go_);
     EXPECT_TRUE(worker.FinishedWithin(30000)) << row.name << ": still blocked after the holder let go";
     ASSERT_TRUE(holder.WaitForExit(30000)) << row.name;
