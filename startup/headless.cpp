@@ -1,5 +1,5 @@
 // Headless filtering: install the hook with the stored settings, keep the log while logging is
-// on, and stay until some process removes the hook.
+// on, and stay while the hook installed is this process's own.
 #include "runner.h"
 #include "log_writer.h"
 #include "release_delivery.h"
@@ -9,7 +9,8 @@ namespace {
 constexpr DWORD kSupervisePeriodMs = 500;
 // A woken writer finishes its pass without pauses; even a full cache takes far less than this.
 constexpr DWORD kWriterFinishMs = 2000;
-// Ends after supervising: the hook was removed on purpose by some process, which is success.
+// Ends after supervising: the hook was removed (and perhaps installed anew) on purpose by some
+// process, which is success.
 constexpr int kExitAfterSupervising = 0;
 
 // Sleeps for one period while dispatching what arrives for this thread. A 32-bit hook on 64-bit
@@ -53,7 +54,10 @@ int RunHeadless() {
   LogWriter.Library = &Runner.Library;
   LogWriter.LogToFile = options.LogToFile;
 
-  while (library.QueryHookState() != 0) {
+  // Only its own hook is Quillrun's to supervise. Removed and installed anew by another program
+  // between two polls, the hook reads as installed all along, but this process drains nothing
+  // any more: the new installer's program keeps the log.
+  while (library.QueryHookState() != 0 && library.IsSelf() != 0) {
     PollLogWriter();
     WaitDispatchingMessages(kSupervisePeriodMs);
   }

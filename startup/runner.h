@@ -14,8 +14,8 @@ struct RunnerState {
 };
 extern RunnerState Runner;
 
-// Installs the hook with the stored settings and supervises it until some process removes it.
-// Returns the exit code.
+// Installs the hook with the stored settings and supervises it until it is no longer this
+// process's own (some process removed it, and perhaps installed its own). Returns the exit code.
 int RunHeadless();
 
 // Shows the usage box and returns when the user closes it.

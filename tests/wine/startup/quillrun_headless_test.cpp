@@ -83,6 +83,43 @@ TEST(QuillrunHeadless, FiltersWithTheStoredSettingsLogsAndEndsWhenUnhooked) {
   EXPECT_EQ(first.ExitCode(), 0u);
 }
 
+// However the hook stops being Quillrun's, Quillrun notices at its next 500 ms poll and ends,
+// and leaves a hook that another program installed alone.
+TEST(QuillrunHeadless, EndsWhenTheHookIsNoLongerItsOwn) {
+  struct Row {
+    const char* name;
+    bool installAnew;  // right after the removal, well within one poll
+  };
+  const Row rows[] = {
+      {"removed", false},
+      {"removed and installed anew by another program", true},
+  };
+  for (const Row& row : rows) {
+    const std::wstring folder = PrepareQuillrunFolder(L"quillrun-own-hook");
+    ASSERT_FALSE(folder.empty());
+    ASSERT_TRUE(WriteProfile(folder + L"Quillon.cfg", L"[Options]\r\nLogToFile=1\r\n"));
+    LibraryCopy library;
+    ASSERT_TRUE(library.Load(folder)) << row.name;
+    ChildProcess runner = ChildProcess::Start(QuillrunIn(folder), L"", folder);
+    ASSERT_TRUE(runner.Started()) << row.name;
+    ASSERT_TRUE(WaitUntil([&] { return library->QueryHookState() == 1 && library->GetLogState() == 1; }, 15000))
+        << row.name;
+
+    ASSERT_EQ(library->UninstallHook(), 1) << row.name;
+    if (row.installAnew) {
+      ASSERT_EQ(library->InstallHook(0), 1) << row.name;
+    }
+    // The poll's 500 ms with a margin for a loaded machine.
+    EXPECT_TRUE(runner.WaitForExit(3000)) << row.name << ": still supervising";
+    EXPECT_EQ(runner.ExitCode(), 0u) << row.name;
+    EXPECT_EQ(library->QueryHookState(), row.installAnew ? 1 : 0) << row.name;
+    EXPECT_EQ(library->IsSelf(), row.installAnew ? 1 : 0) << row.name;
+    if (row.installAnew) {
+      EXPECT_EQ(library->UninstallHook(), 1) << row.name;
+    }
+  }
+}
+
 std::size_t CountOf(const std::wstring& text, const std::wstring& part) {
   std::size_t count = 0;
   for (std::size_t at = text.find(part); at != std::wstring::npos; at = text.find(part, at + part.size())) ++count;
