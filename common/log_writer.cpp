@@ -40,20 +40,39 @@ void Pause(DWORD ms) {
 
 enum class PassEnd { Continue, HookLost };
 
-// Opens the log for one pass: prepared, size-checked and positioned at its end. Returns false
-// when the file was too large and has been deleted; the pass then drains nothing.
+// Starts a log past its bound anew in place: the byte-order mark at the start, nothing behind it,
+// the file pointer right after it. The file keeps its name, its access list and whatever rights
+// were granted on it: in an install under Program Files an ordinary user may write the log (the
+// installer grants that) but may create no file in its folder, so a deleted log could never
+// come back. The mark goes in before the cut, so the file never lacks it.
+bool StartLogAnew(HANDLE file) {
+  static const unsigned char kByteOrderMark[2] = {0xFF, 0xFE};
+  DWORD written = 0;
+  return SetFilePointer(file, 0, nullptr, FILE_BEGIN) == 0 &&
+         WriteFile(file, kByteOrderMark, sizeof kByteOrderMark, &written, nullptr) &&
+         written == sizeof kByteOrderMark && SetEndOfFile(file);
+}
+
+// Opens the log for one pass: prepared, size-checked and positioned at its end, or started anew
+// once past its bound. Returns false when the file is past its bound and could not be started
+// anew; the pass then drains nothing and the records wait in the cache for the next one.
 bool OpenLogForPass(UniqueFile& file) {
   PrepareLogFile(kLogFileName);
-  file.reset(CreateFileW(kLogFileName, GENERIC_ALL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  // Reading and writing is all the writer does, and all it asks for: the installer grants
+  // ordinary users modify rights on the log, which do not include changing its access list or
+  // owner (as GENERIC_ALL would ask), and a reader that keeps the file open sharing reading and
+  // writing but not deletion must not stop the log either.
+  file.reset(CreateFileW(kLogFileName, GENERIC_READ | GENERIC_WRITE,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return true;  // the pass goes on without a file: records are drained and lost
 
   // The whole 64-bit size: with only the low 32 bits a file past 4 GiB could look small and
-  // grow without end. A size that cannot be read deletes nothing.
+  // grow without end. A size that cannot be read starts nothing anew.
   LARGE_INTEGER size{};
   if (GetFileSizeEx(file.get(), &size) && static_cast<ULONGLONG>(size.QuadPart) / 1024 > WriterSizeBound) {
+    if (StartLogAnew(file.get())) return true;
     file.reset();
-    DeleteFileW(kLogFileName);
     return false;
   }
   SetFilePointer(file.get(), 0, nullptr, FILE_END);
