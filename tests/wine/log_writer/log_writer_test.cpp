@@ -136,15 +136,6 @@ const HookLibrary kFakeLibrary = MakeFakeLibrary();
 
 // ---- Folders ------------------------------------------------------------------------------
 
-bool CanCreateFileIn(const std::wstring& folder) {
-  const std::wstring probe = folder + L"probe.tmp";
-  UniqueFile file(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
-  file.reset();
-  DeleteFileW(probe.c_str());
-  return true;
-}
-
 // A folder in which no file can be created; empty when this machine offers none.
 std::wstring UnwritableFolder() {
   std::wstring folder = MakeScratchFolder(L"log_writer_readonly");
@@ -169,77 +160,6 @@ std::wstring UnwritableFolder() {
     return proc;
   }
   return {};
-}
-
-// Closes a folder to new files while the files in it stay writable, as an installed program's
-// folder is for an ordinary user who was granted modify rights on some of its files.
-// Windows: an access list that denies adding files. Wine enforces no access lists and the bench
-// runs as root, so there the Unix immutable attribute does it (chattr, which needs a file
-// system that keeps the attribute and the right to set it); without either nothing is closed.
-class FolderClosedToNewFiles {
- public:
-  explicit FolderClosedToNewFiles(const std::wstring& folder) : folder_(folder) {
-    if (IsWine()) {
-      unixPath_ = UnixPath(folder);
-      if (!unixPath_.empty()) RunChattr(L"+i");
-    } else {
-      SetAccessList(L"D:(D;;0x6;;;WD)(A;OICI;FA;;;WD)");
-    }
-    closed_ = !CanCreateFileIn(folder_);
-  }
-  ~FolderClosedToNewFiles() {
-    if (IsWine()) {
-      if (!unixPath_.empty()) RunChattr(L"-i");
-    } else {
-      SetAccessList(L"D:(A;OICI;FA;;;WD)");
-    }
-  }
-  FolderClosedToNewFiles(const FolderClosedToNewFiles&) = delete;
-  FolderClosedToNewFiles& operator=(const FolderClosedToNewFiles&) = delete;
-
-  bool Closed() const { return closed_; }
-
- private:
-  static bool IsWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
-  // Wine's own export: the Unix path of a Windows path, allocated on the process heap.
-  static std::wstring UnixPath(const std::wstring& path) {
-    using UnixFileNameFn = char*(CDECL*)(const wchar_t*);
-    auto toUnix = reinterpret_cast<UnixFileNameFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    char* unix = toUnix ? toUnix(path.c_str()) : nullptr;
-    if (!unix) return {};
-    const std::string narrow(unix);
-    HeapFree(GetProcessHeap(), 0, unix);
-    return std::wstring(narrow.begin(), narrow.end());  // the scratch paths are ASCII
-  }
-  // Wine starts a Unix program like a Windows one; its arguments go over as they are.
-  void RunChattr(const wchar_t* change) {
-    for (const wchar_t* program : {L"Z:\\usr\\bin\\chattr", L"Z:\\bin\\chattr"}) {
-      if (!FileExists(program)) continue;
-      ChildProcess chattr = ChildProcess::Start(program, std::wstring(change) + L" " + unixPath_, L"");
-      if (chattr.Started()) chattr.WaitForExit(10000);
-      return;
-    }
-  }
-  void SetAccessList(const wchar_t* sddl) {
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr)) return;
-    SetFileSecurityW(folder_.c_str(), DACL_SECURITY_INFORMATION, descriptor);
-    LocalFree(descriptor);
-  }
-
-  std::wstring folder_;
-  std::wstring unixPath_;
-  bool closed_ = false;
-};
-
-// The file's identity: the same file started anew keeps it; a deleted and recreated one may not.
-ULONGLONG FileIndex(const std::wstring& path) {
-  UniqueFile file(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  BY_HANDLE_FILE_INFORMATION information{};
-  if (!file || !GetFileInformationByHandle(file.get(), &information)) return 0;
-  return (static_cast<ULONGLONG>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
 }
 
 // ---- The fixture --------------------------------------------------------------------------
@@ -362,14 +282,14 @@ TEST_F(LogWriterTest, AFileBelowTheBoundIsAppendedTo) {
 // created or deleted, so it works where no file may be (an install under Program Files) and
 // while a reader keeps the file open without sharing its deletion.
 TEST_F(LogWriterTest, AFileAtTheBoundStartsAnewInPlaceAndLinesKeepArriving) {
-  enum class Obstacle { None, FolderClosedToNewFiles, ReaderNotSharingDeletion };
+  enum class Obstacle { None, ClosedFolder, ReaderNotSharingDeletion };
   struct Row {
     const char* name;
     Obstacle obstacle;
   };
   const Row rows[] = {
       {"nothing in the way", Obstacle::None},
-      {"the folder takes no new files", Obstacle::FolderClosedToNewFiles},
+      {"the folder takes no new files", Obstacle::ClosedFolder},
       {"a reader shares reading and writing but not deletion", Obstacle::ReaderNotSharingDeletion},
   };
   for (const Row& row : rows) {
@@ -381,7 +301,7 @@ TEST_F(LogWriterTest, AFileAtTheBoundStartsAnewInPlaceAndLinesKeepArriving) {
 
     std::unique_ptr<FolderClosedToNewFiles> closed;
     UniqueFile reader;
-    if (row.obstacle == Obstacle::FolderClosedToNewFiles) {
+    if (row.obstacle == Obstacle::ClosedFolder) {
       closed = std::make_unique<FolderClosedToNewFiles>(folder_);
       if (!closed->Closed()) {
         std::printf("note: no way to close a folder to new files on this machine; row skipped\n");

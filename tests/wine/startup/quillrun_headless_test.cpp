@@ -132,6 +132,47 @@ ULONGLONG LastWriteTime(const std::wstring& path) {
   return (static_cast<ULONGLONG>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
 }
 
+// As installed under Program Files for an ordinary user: no file may be made in the folder, the
+// log may be written. Past its bound the log starts anew in place and lines keep arriving.
+TEST(QuillrunHeadless, KeepsLoggingPastTheBoundWhereNoFileMayBeCreated) {
+  const std::wstring folder = PrepareQuillrunFolder(L"quillrun-log-anew");
+  ASSERT_FALSE(folder.empty());
+  ASSERT_TRUE(WriteProfile(folder + L"Quillon.cfg",
+                           L"[Options]\r\nHookLButton=1\r\nUpDownIntervalTime=9999\r\nLogToFile=1\r\nLogFileMaxSize=10\r\n"));
+  const std::wstring log = folder + L"Quillon.log";
+  ASSERT_TRUE(WriteFileBytes(log, "\xFF\xFE" + std::string(11264 - 2, 'd')));  // at the bound of 10 KiB
+  const ULONGLONG identity = FileIndex(log);
+  FolderClosedToNewFiles closed(folder);
+  if (!closed.Closed()) GTEST_SKIP() << "no way to close a folder to new files on this machine";
+
+  LibraryCopy library;
+  ASSERT_TRUE(library.Load(folder));
+  MouseTarget target;
+  ASSERT_TRUE(target.Start());
+  ChildProcess runner = ChildProcess::Start(QuillrunIn(folder), L"", folder);
+  ASSERT_TRUE(runner.Started());
+  ASSERT_TRUE(WaitUntil([&] { return library->QueryHookState() == 1 && library->GetLogState() == 1; }, 15000));
+
+  auto swallowRelease = [&] {
+    target.MoveToFreshPoint();
+    return target.Play({ButtonStep(MouseButton::Left, true), ButtonStep(MouseButton::Left, false),
+                        ButtonStep(MouseButton::Left, false, 300)});
+  };
+  auto lines = [&] { return CountOf(Utf16Text(ReadFileBytes(log)), L"CODE=<0x0101>"); };
+  ASSERT_TRUE(swallowRelease());
+  ASSERT_TRUE(WaitUntil([&] { return lines() == 2; }, 20000)) << ReadFileBytes(log).size() << " bytes";
+  ASSERT_TRUE(swallowRelease());
+  EXPECT_TRUE(WaitUntil([&] { return lines() == 4; }, 20000)) << "no lines after the restart";
+  const std::string bytes = ReadFileBytes(log);
+  EXPECT_EQ(bytes.substr(0, 2), std::string("\xFF\xFE"));
+  EXPECT_EQ(bytes.find("dd"), std::string::npos) << "the old contents stayed";
+  EXPECT_EQ(FileIndex(log), identity) << "not the same file";
+  EXPECT_FALSE(CanCreateFileIn(folder));
+
+  ASSERT_EQ(library->UninstallHook(), 1);
+  EXPECT_TRUE(runner.WaitForExit(5000));
+}
+
 TEST(QuillrunHeadless, RecordsDrainedBeforeTheHookIsRemovedStillReachTheLog) {
   const std::wstring folder = PrepareQuillrunFolder(L"quillrun-last-records");
   ASSERT_FALSE(folder.empty());

@@ -78,6 +78,30 @@ bool FileExists(const std::wstring& path);
 std::string Utf16LeWithBom(const std::wstring& text);
 // Copies a file into a folder (trailing backslash optional) under its own name, replacing.
 bool CopyInto(const std::wstring& file, const std::wstring& folder);
+// Whether a new file can be made in the folder (trailing backslash); the probe is removed.
+bool CanCreateFileIn(const std::wstring& folder);
+// The file's identity (its index); the same file emptied keeps it. 0 when it cannot be read.
+ULONGLONG FileIndex(const std::wstring& path);
+
+// Closes a folder to new files while the files in it stay writable, for as long as it lives: what
+// the folder of an install under Program Files is to an ordinary user who may change only some
+// of its files. Windows: an access list that denies adding files. Wine enforces no access lists
+// and the bench runs as root, so there the Unix immutable attribute does it (chattr; the file
+// system must keep the attribute and the bench must have the right to set it). Closed() says
+// whether it worked; a test that needs it skips with a note on a machine where it does not.
+class FolderClosedToNewFiles {
+ public:
+  explicit FolderClosedToNewFiles(const std::wstring& folder);
+  ~FolderClosedToNewFiles();  // opens the folder again
+  FolderClosedToNewFiles(const FolderClosedToNewFiles&) = delete;
+  FolderClosedToNewFiles& operator=(const FolderClosedToNewFiles&) = delete;
+  bool Closed() const { return closed_; }
+
+ private:
+  std::wstring folder_;
+  std::wstring unixPath_;
+  bool closed_ = false;
+};
 
 // ---- Child processes ----------------------------------------------------------------------
 
