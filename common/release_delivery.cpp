@@ -3,6 +3,8 @@
 
 #include <sddl.h>
 
+#include <atomic>
+
 #include "unique_handle.h"
 
 namespace {
@@ -18,6 +20,9 @@ struct Delivery {
   DeliverPendingReleasesFn DeliverPendingReleases = nullptr;
 };
 Delivery Running;
+// Set by LeaveReleaseDelivery before it stops the thread: the thread then ends without its last
+// delivery.
+std::atomic<bool> HandedOver{false};
 
 // Sleeps until the hook signals a new pending release or the nearest deadline comes: while
 // nothing is pending the wait has no time-out at all, so an idle program is never woken.
@@ -30,7 +35,7 @@ DWORD WINAPI DeliveryThread(void*) {
     const DWORD result = WaitForMultipleObjects(2, handles, FALSE, wait);
     if (result == WAIT_OBJECT_0 || result == WAIT_FAILED) break;
   }
-  deliver(1);  // leaving: nothing stays pending
+  if (!HandedOver.load()) deliver(1);  // leaving: nothing stays pending
   return 0;
 }
 
@@ -65,6 +70,7 @@ bool StartReleaseDelivery(const HookLibrary& library, const Settings& settings) 
     Running = Delivery{};
     return false;
   }
+  HandedOver = false;
   // Settings first, then the thread: a release left pending meanwhile finds the event set.
   Running.SetReleaseGuard(settings.ReleaseGuard ? 1 : 0, settings.DragHold ? 1 : 0, settings.DragHoldTime);
   Running.Thread.reset(CreateThread(nullptr, 0, DeliveryThread, nullptr, 0, nullptr));
@@ -76,9 +82,12 @@ bool StartReleaseDelivery(const HookLibrary& library, const Settings& settings) 
   return true;
 }
 
-bool StopReleaseDelivery() {
+namespace {
+
+bool EndDelivery(bool handOver) {
   if (!Running.Thread) return true;
-  Running.SetReleaseGuard(0, 0, 0);  // no new pending release from here on
+  HandedOver = handOver;
+  if (!handOver) Running.SetReleaseGuard(0, 0, 0);  // no new pending release from here on
   SetEvent(Running.Stop.get());
   // A thread that does not end in time keeps its handles; the process is about to end anyway.
   const bool ended = WaitForSingleObject(Running.Thread.get(), kStopTimeoutMs) == WAIT_OBJECT_0;
@@ -90,3 +99,9 @@ bool StopReleaseDelivery() {
   Running = Delivery{};
   return ended;
 }
+
+}  // namespace
+
+bool StopReleaseDelivery() { return EndDelivery(false); }
+
+bool LeaveReleaseDelivery() { return EndDelivery(true); }

@@ -12,3 +12,7 @@ bool StartReleaseDelivery(const HookLibrary& library, const Settings& settings);
 // it after UninstallHook and before the library is freed; harmless when nothing runs. False
 // when the thread did not end in time: it may still call into the library, which must stay.
 bool StopReleaseDelivery();
+// Ends the thread and leaves the guard alone: for a program whose hook another program has
+// removed and installed anew. That program stored its own guard settings and serves the pending
+// releases with its own thread; turning the guard off or delivering now would undo both.
+bool LeaveReleaseDelivery();

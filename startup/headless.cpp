@@ -61,9 +61,14 @@ int RunHeadless() {
     PollLogWriter();
     WaitDispatchingMessages(kSupervisePeriodMs);
   }
+  // Installed anew by another program: its guard settings and pending releases are its own.
+  if (library.QueryHookState() != 0) {
+    LeaveReleaseDelivery();
+  } else {
+    StopReleaseDelivery();
+  }
   // A writer in the middle of a pass holds records it has already taken out of the cache; they
   // exist nowhere else, so it gets a moment to write them before the process ends.
-  StopReleaseDelivery();
   StopLogWriter(kWriterFinishMs);
   // Neither UninstallHook nor FreeLibrary: the hook is already gone, and the process's end
   // releases the library.

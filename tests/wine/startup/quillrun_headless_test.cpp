@@ -1,12 +1,14 @@
 // Quillrun without arguments: installs the hook with the settings beside it, filters, logs through
 // its own writer, and ends once another process removes the hook.
 #include "quillrun_test_support.h"
+#include "../hook/core/guard_shared_data.h"
 #include "text_helpers.h"
 #include "wine_test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -83,8 +85,23 @@ TEST(QuillrunHeadless, FiltersWithTheStoredSettingsLogsAndEndsWhenUnhooked) {
   EXPECT_EQ(first.ExitCode(), 0u);
 }
 
+// The release guard's settings in a library copy: the start of its shared_g section.
+GuardSharedData GuardSettingsOf(const LibraryCopy& library) {
+  GuardSharedData guard{};
+  const auto* base = reinterpret_cast<const std::uint8_t*>(library->Module.get());
+  const auto* headers =
+      reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+  const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(headers);
+  for (WORD i = 0; i < headers->FileHeader.NumberOfSections; ++i, ++section) {
+    if (std::memcmp(section->Name, "shared_g", 8) == 0) {
+      std::memcpy(&guard, base + section->VirtualAddress, sizeof guard);
+    }
+  }
+  return guard;
+}
+
 // However the hook stops being Quillrun's, Quillrun notices at its next 500 ms poll and ends,
-// and leaves a hook that another program installed alone.
+// and leaves a hook that another program installed alone, guard settings included.
 TEST(QuillrunHeadless, EndsWhenTheHookIsNoLongerItsOwn) {
   struct Row {
     const char* name;
@@ -97,25 +114,34 @@ TEST(QuillrunHeadless, EndsWhenTheHookIsNoLongerItsOwn) {
   for (const Row& row : rows) {
     const std::wstring folder = PrepareQuillrunFolder(L"quillrun-own-hook");
     ASSERT_FALSE(folder.empty());
-    ASSERT_TRUE(WriteProfile(folder + L"Quillon.cfg", L"[Options]\r\nLogToFile=1\r\n"));
+    ASSERT_TRUE(WriteProfile(folder + L"Quillon.cfg", L"[Options]\r\nLogToFile=1\r\nReleaseGuard=1\r\nDragHold=1\r\n"));
     LibraryCopy library;
     ASSERT_TRUE(library.Load(folder)) << row.name;
     ChildProcess runner = ChildProcess::Start(QuillrunIn(folder), L"", folder);
     ASSERT_TRUE(runner.Started()) << row.name;
     ASSERT_TRUE(WaitUntil([&] { return library->QueryHookState() == 1 && library->GetLogState() == 1; }, 15000))
         << row.name;
+    EXPECT_EQ(GuardSettingsOf(library).DragHold, 1) << row.name << ": Quillrun's guard settings";
 
     ASSERT_EQ(library->UninstallHook(), 1) << row.name;
     if (row.installAnew) {
+      // As the other program does: install, then its own guard settings.
       ASSERT_EQ(library->InstallHook(0), 1) << row.name;
+      library->SetReleaseGuard(1, 0, 77);
     }
     // The poll's 500 ms with a margin for a loaded machine.
     EXPECT_TRUE(runner.WaitForExit(3000)) << row.name << ": still supervising";
     EXPECT_EQ(runner.ExitCode(), 0u) << row.name;
     EXPECT_EQ(library->QueryHookState(), row.installAnew ? 1 : 0) << row.name;
     EXPECT_EQ(library->IsSelf(), row.installAnew ? 1 : 0) << row.name;
+    const GuardSharedData guard = GuardSettingsOf(library);
     if (row.installAnew) {
+      EXPECT_EQ(guard.ReleaseGuard, 1) << row.name << ": Quillrun switched the other program's guard off";
+      EXPECT_EQ(guard.DragHold, 0) << row.name;
+      EXPECT_EQ(guard.DragHoldTime, 77) << row.name;
       EXPECT_EQ(library->UninstallHook(), 1) << row.name;
+    } else {
+      EXPECT_EQ(guard.ReleaseGuard, 0) << row.name << ": Quillrun left its guard on";
     }
   }
 }
@@ -138,7 +164,8 @@ TEST(QuillrunHeadless, KeepsLoggingPastTheBoundWhereNoFileMayBeCreated) {
   const std::wstring folder = PrepareQuillrunFolder(L"quillrun-log-anew");
   ASSERT_FALSE(folder.empty());
   ASSERT_TRUE(WriteProfile(folder + L"Quillon.cfg",
-                           L"[Options]\r\nHookLButton=1\r\nUpDownIntervalTime=9999\r\nLogToFile=1\r\nLogFileMaxSize=10\r\n"));
+                           L"[Options]\r\nHookLButton=1\r\nUpDownIntervalTime=9999\r\nLogToFile=1\r\n"
+                           L"LogFileMaxSize=10\r\n"));
   const std::wstring log = folder + L"Quillon.log";
   ASSERT_TRUE(WriteFileBytes(log, "\xFF\xFE" + std::string(11264 - 2, 'd')));  // at the bound of 10 KiB
   const ULONGLONG identity = FileIndex(log);
