@@ -34,8 +34,8 @@ struct OptionKey {
   std::uint32_t High;
 };
 
-constexpr OptionKey BitKey(const char16_t* key, std::uint8_t bit) {
-  return {key, 1, Rule::Bit, true, bit, nullptr, 1, true, nullptr, 0, 0};
+constexpr OptionKey BitKey(const char16_t* key, std::uint8_t bit, std::int32_t defaultNumber = 1) {
+  return {key, defaultNumber, Rule::Bit, true, bit, nullptr, 1, true, nullptr, 0, 0};
 }
 constexpr OptionKey FlagKey(const char16_t* key, std::int32_t defaultNumber, bool Settings::*flag,
                             std::int32_t trigger, bool flagValue, bool runner) {
@@ -51,6 +51,11 @@ constexpr OptionKey RangeKey(const char16_t* key, std::int32_t defaultNumber, st
 // An interval key: 0 (keep the library's value) or the library's accepted range.
 constexpr OptionKey IntervalKey(const char16_t* key, std::uint32_t defaultValue, std::uint32_t Settings::*value) {
   return RangeKey(key, static_cast<std::int32_t>(defaultValue), value, 0, kMaxIntervalTime, true);
+}
+
+// A button's own interval: 0 (the shared interval) or the library's accepted range.
+constexpr OptionKey ButtonIntervalKey(const char16_t* key, std::uint32_t Settings::*value) {
+  return RangeKey(key, kSharedButtonInterval, value, 0, kMaxIntervalTime, true);
 }
 
 // The one table of stored key names and what each means in code, in the order the panel
@@ -83,6 +88,21 @@ constexpr OptionKey kOptionKeys[] = {
     FlagKey(u"DragHold", 0, &Settings::DragHold, 1, true, true),
     RangeKey(u"DragHoldTime", kDefaultDragHoldTime, &Settings::DragHoldTime, kMinDragHoldTime, kMaxDragHoldTime,
              true),
+    // The middle and side buttons are filtered only when switched on.
+    BitKey(u"HookMButton", kSourceMiddleButton, 0),
+    BitKey(u"HookXButton1", kSourceXButton1, 0),
+    BitKey(u"HookXButton2", kSourceXButton2, 0),
+    ButtonIntervalKey(u"LButtonUpDownIntervalTime", &Settings::LButtonUpDownIntervalTime),
+    ButtonIntervalKey(u"LButtonDbClickIntervalTime", &Settings::LButtonDbClickIntervalTime),
+    ButtonIntervalKey(u"RButtonUpDownIntervalTime", &Settings::RButtonUpDownIntervalTime),
+    ButtonIntervalKey(u"RButtonDbClickIntervalTime", &Settings::RButtonDbClickIntervalTime),
+    ButtonIntervalKey(u"MButtonUpDownIntervalTime", &Settings::MButtonUpDownIntervalTime),
+    ButtonIntervalKey(u"MButtonDbClickIntervalTime", &Settings::MButtonDbClickIntervalTime),
+    ButtonIntervalKey(u"XButton1UpDownIntervalTime", &Settings::XButton1UpDownIntervalTime),
+    ButtonIntervalKey(u"XButton1DbClickIntervalTime", &Settings::XButton1DbClickIntervalTime),
+    ButtonIntervalKey(u"XButton2UpDownIntervalTime", &Settings::XButton2UpDownIntervalTime),
+    ButtonIntervalKey(u"XButton2DbClickIntervalTime", &Settings::XButton2DbClickIntervalTime),
+    RangeKey(u"PauseHotKey", 0, &Settings::PauseHotKey, 0, kMaxPauseHotKey, true),
 };
 
 void ApplyOption(const OptionKey& option, std::int32_t number, Settings& settings) noexcept {
@@ -187,6 +207,29 @@ void ReleaseConfigurationPaths(ConfigurationPaths& paths) noexcept {
   WideStrFree(paths.ConfigFilePath);
   WideStrFree(paths.LanguageFilePath);
   WideStrFree(paths.LanguageSection);
+}
+
+// The one [Options] key that holds text: the excluded programs, read whole.
+constexpr char16_t kExcludedProgramsKey[] = u"ExcludedPrograms";
+
+std::uint32_t ReadExcludedProgramsText(const ProfileAccess& profile, const char16_t* configFile, char16_t* buffer,
+                                       std::uint32_t capacity) noexcept {
+  if (buffer == nullptr || capacity == 0) return 0;
+  buffer[0] = 0;
+  std::uint32_t length = ReadProfileText(profile, kOptionsSection, kExcludedProgramsKey, u"", buffer, capacity,
+                                         configFile);
+  // A value that filled the buffer may end inside a name: keep only whole names.
+  if (length + 1 >= capacity) {
+    while (length > 0 && buffer[length - 1] != u';') --length;
+    buffer[length] = 0;
+  }
+  return length;
+}
+
+void WriteExcludedProgramsText(const ProfileAccess& profile, const char16_t* configFile,
+                               const char16_t* text) noexcept {
+  if (!profile.Write || !configFile || !text) return;
+  profile.Write(profile.Context, kOptionsSection, kExcludedProgramsKey, text, configFile);
 }
 
 const char16_t* OptionKeyName(bool Settings::*flag) noexcept {

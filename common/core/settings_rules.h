@@ -60,5 +60,12 @@ const char16_t* OptionKeyName(bool Settings::*flag) noexcept;
 const char16_t* OptionKeyName(std::uint32_t Settings::*value) noexcept;
 const char16_t* HookTypeKeyName(std::uint8_t sourceBit) noexcept;
 std::int32_t StoredFlagNumber(bool Settings::*flag, bool value) noexcept;
+// [Options] ExcludedPrograms, the one text key: read into buffer (capacity units with its
+// terminator; a value too long for it is cut back to its last whole name) and written whole.
+inline constexpr std::uint32_t kExcludedProgramsTextCapacity = 4096;
+std::uint32_t ReadExcludedProgramsText(const ProfileAccess& profile, const char16_t* configFile, char16_t* buffer,
+                                       std::uint32_t capacity) noexcept;
+void WriteExcludedProgramsText(const ProfileAccess& profile, const char16_t* configFile,
+                               const char16_t* text) noexcept;
 // Releases the four strings.
 void ReleaseConfigurationPaths(ConfigurationPaths& paths) noexcept;

@@ -28,6 +28,21 @@ inline constexpr std::uint32_t kBlockLogMaxRecordSize = kBlockLogNameOffset + 2 
 inline constexpr std::uint8_t kSourceLeftButton = 0x01;
 inline constexpr std::uint8_t kSourceWheel = 0x02;
 inline constexpr std::uint8_t kSourceRightButton = 0x04;
+inline constexpr std::uint8_t kSourceMiddleButton = 0x08;
+inline constexpr std::uint8_t kSourceXButton1 = 0x10;  // the first side button (back)
+inline constexpr std::uint8_t kSourceXButton2 = 0x20;  // the second side button (forward)
+
+// The five buttons by index, as SetButtonIntervalTime and GetButtonIntervalTime take them.
+enum ButtonIndex : std::uint8_t {
+  kButtonLeft = 0,
+  kButtonRight = 1,
+  kButtonMiddle = 2,
+  kButtonX1 = 3,
+  kButtonX2 = 4,
+};
+inline constexpr std::uint8_t kButtonCount = 5;
+inline constexpr std::uint8_t kButtonSources[kButtonCount] = {kSourceLeftButton, kSourceRightButton,
+                                                               kSourceMiddleButton, kSourceXButton1, kSourceXButton2};
 
 // The rule codes: the low byte of an event code says which rule swallowed the message.
 inline constexpr std::uint8_t kRuleUpAfterDown = 0x01;
@@ -61,3 +76,9 @@ constexpr bool IsIntervalTimeAccepted(std::uint32_t milliseconds) noexcept {
 inline constexpr std::uint32_t kDefaultDragHoldTime = 30;
 inline constexpr std::uint32_t kMinDragHoldTime = 5;
 inline constexpr std::uint32_t kMaxDragHoldTime = 100;
+// A button's own bounce and double-click intervals: 0 means "the shared interval"; otherwise
+// the shared range. SetButtonIntervalTime leaves a value outside 0..9999 as it is.
+inline constexpr std::uint32_t kSharedButtonInterval = 0;
+constexpr bool IsButtonIntervalAccepted(std::uint32_t milliseconds) noexcept {
+  return milliseconds <= kMaxIntervalTime;
+}

@@ -55,6 +55,20 @@ const std::map<std::u16string, std::function<std::uint32_t(const Settings&)>>& O
       {u"ReleaseGuard", [](const Settings& s) { return s.ReleaseGuard ? 1u : 0u; }},
       {u"DragHold", [](const Settings& s) { return s.DragHold ? 1u : 0u; }},
       {u"DragHoldTime", [](const Settings& s) { return s.DragHoldTime; }},
+      {u"HookMButton", [](const Settings& s) { return (s.HookTypeBits & kSourceMiddleButton) ? 1u : 0u; }},
+      {u"HookXButton1", [](const Settings& s) { return (s.HookTypeBits & kSourceXButton1) ? 1u : 0u; }},
+      {u"HookXButton2", [](const Settings& s) { return (s.HookTypeBits & kSourceXButton2) ? 1u : 0u; }},
+      {u"LButtonUpDownIntervalTime", [](const Settings& s) { return s.LButtonUpDownIntervalTime; }},
+      {u"LButtonDbClickIntervalTime", [](const Settings& s) { return s.LButtonDbClickIntervalTime; }},
+      {u"RButtonUpDownIntervalTime", [](const Settings& s) { return s.RButtonUpDownIntervalTime; }},
+      {u"RButtonDbClickIntervalTime", [](const Settings& s) { return s.RButtonDbClickIntervalTime; }},
+      {u"MButtonUpDownIntervalTime", [](const Settings& s) { return s.MButtonUpDownIntervalTime; }},
+      {u"MButtonDbClickIntervalTime", [](const Settings& s) { return s.MButtonDbClickIntervalTime; }},
+      {u"XButton1UpDownIntervalTime", [](const Settings& s) { return s.XButton1UpDownIntervalTime; }},
+      {u"XButton1DbClickIntervalTime", [](const Settings& s) { return s.XButton1DbClickIntervalTime; }},
+      {u"XButton2UpDownIntervalTime", [](const Settings& s) { return s.XButton2UpDownIntervalTime; }},
+      {u"XButton2DbClickIntervalTime", [](const Settings& s) { return s.XButton2DbClickIntervalTime; }},
+      {u"PauseHotKey", [](const Settings& s) { return s.PauseHotKey; }},
   };
   return observers;
 }
@@ -120,6 +134,22 @@ TEST(SettingsRules, EachKeyTakesItsDefaultRangeAndFlagRule) {
       {u"DragHold", u"2", 0},         {u"DragHoldTime", kMissing, 30}, {u"DragHoldTime", u"4", 30},
       {u"DragHoldTime", u"5", 5},     {u"DragHoldTime", u"100", 100},  {u"DragHoldTime", u"101", 30},
       {u"DragHoldTime", u"-1", 30},
+      // The extra buttons: off unless exactly 1 is stored.
+      {u"HookMButton", kMissing, 0},  {u"HookMButton", u"1", 1},  {u"HookMButton", u"2", 0},
+      {u"HookXButton1", kMissing, 0}, {u"HookXButton1", u"1", 1}, {u"HookXButton1", u"yes", 0},
+      {u"HookXButton2", kMissing, 0}, {u"HookXButton2", u"1", 1}, {u"HookXButton2", u"-1", 0},
+      // A button's own interval: missing or 0 is the shared one; 1 to 9999 its own.
+      {u"MButtonUpDownIntervalTime", kMissing, 0},   {u"MButtonUpDownIntervalTime", u"0", 0},
+      {u"MButtonUpDownIntervalTime", u"1", 1},       {u"MButtonUpDownIntervalTime", u"9999", 9999},
+      {u"MButtonUpDownIntervalTime", u"10000", 0},   {u"MButtonUpDownIntervalTime", u"-1", 0},
+      {u"LButtonUpDownIntervalTime", u"60", 60},     {u"LButtonDbClickIntervalTime", u"250", 250},
+      {u"RButtonUpDownIntervalTime", u"70", 70},     {u"RButtonDbClickIntervalTime", u"10000", 0},
+      {u"MButtonDbClickIntervalTime", u"300", 300},  {u"XButton1UpDownIntervalTime", u"80", 80},
+      {u"XButton1DbClickIntervalTime", u"", 0},      {u"XButton2UpDownIntervalTime", u"90", 90},
+      {u"XButton2DbClickIntervalTime", u"9999", 9999},
+      // The pause hot key: 0 (none) up to 0x0FFF (every modifier and key).
+      {u"PauseHotKey", kMissing, 0}, {u"PauseHotKey", u"1616", 1616}, {u"PauseHotKey", u"4095", 4095},
+      {u"PauseHotKey", u"4096", 0},  {u"PauseHotKey", u"-1", 0},
   };
   FakeProfile nothingStored;
   const Settings defaults = ReadWith(nothingStored);
@@ -142,10 +172,18 @@ TEST(SettingsRules, EachProgramReadsItsKeysInOrderThroughTwentyTwoCharacters) {
       u"HookLButton", u"HookRButton", u"HookWheel", u"UpDownIntervalTime", u"DbClickIntervalTime",
       u"RotReverseIntervalTime", u"AutoTips", u"AutoHook", u"LogToFile", u"Minimized", u"DisableSelfHook",
       u"UseWhiteBackground", u"AutoTipsIntervalTime", u"RefreshIntervalTime", u"AutoClearCountLog",
-      u"ShowHookResultForce", u"LogFileMaxSize", u"ReleaseGuard", u"DragHold", u"DragHoldTime"};
+      u"ShowHookResultForce", u"LogFileMaxSize", u"ReleaseGuard", u"DragHold", u"DragHoldTime", u"HookMButton",
+      u"HookXButton1", u"HookXButton2", u"LButtonUpDownIntervalTime", u"LButtonDbClickIntervalTime",
+      u"RButtonUpDownIntervalTime", u"RButtonDbClickIntervalTime", u"MButtonUpDownIntervalTime",
+      u"MButtonDbClickIntervalTime", u"XButton1UpDownIntervalTime", u"XButton1DbClickIntervalTime",
+      u"XButton2UpDownIntervalTime", u"XButton2DbClickIntervalTime", u"PauseHotKey"};
   const std::vector<std::u16string> runnerKeys = {
       u"HookLButton", u"HookRButton", u"HookWheel", u"UpDownIntervalTime", u"DbClickIntervalTime",
-      u"RotReverseIntervalTime", u"LogToFile", u"LogFileMaxSize", u"ReleaseGuard", u"DragHold", u"DragHoldTime"};
+      u"RotReverseIntervalTime", u"LogToFile", u"LogFileMaxSize", u"ReleaseGuard", u"DragHold", u"DragHoldTime",
+      u"HookMButton", u"HookXButton1", u"HookXButton2", u"LButtonUpDownIntervalTime", u"LButtonDbClickIntervalTime",
+      u"RButtonUpDownIntervalTime", u"RButtonDbClickIntervalTime", u"MButtonUpDownIntervalTime",
+      u"MButtonDbClickIntervalTime", u"XButton1UpDownIntervalTime", u"XButton1DbClickIntervalTime",
+      u"XButton2UpDownIntervalTime", u"XButton2DbClickIntervalTime", u"PauseHotKey"};
   struct Row { const char* name; SettingsReader reader; const std::vector<std::u16string>& keys; };
   const Row rows[] = {{"panel", SettingsReader::Panel, panelKeys}, {"runner", SettingsReader::Runner, runnerKeys}};
   for (const Row& row : rows) {
@@ -168,6 +206,31 @@ TEST(SettingsRules, EachProgramReadsItsKeysInOrderThroughTwentyTwoCharacters) {
   const Settings runner = ReadWith(profile, SettingsReader::Runner);
   EXPECT_TRUE(runner.WindowShown);
   EXPECT_FALSE(runner.SelfHookEnabled || runner.AutoHook);
+}
+
+TEST(SettingsRules, ExcludedProgramsAreReadWholeAndCutAtAName) {
+  struct Row { const char* name; const char16_t* stored; std::uint32_t capacity; std::u16string expected; };
+  const Row rows[] = {
+      {"missing", kMissing, 64, u""},
+      {"fits", u"game.exe;mstsc.exe", 64, u"game.exe;mstsc.exe"},
+      {"filled: cut at the last separator", u"game.exe;mstsc.exe", 16, u"game.exe;"},
+      {"filled with no separator", u"averyveryverylongname.exe", 8, u""},
+  };
+  for (const Row& row : rows) {
+    FakeProfile profile;
+    profile.SetFile(kConfigFile);
+    if (row.stored) profile.Set(u"Options", u"ExcludedPrograms", row.stored);
+    std::u16string buffer(row.capacity, u'?');
+    const std::uint32_t length = ReadExcludedProgramsText(profile.Access(), kConfigFile, buffer.data(), row.capacity);
+    EXPECT_EQ(std::u16string(buffer.c_str()), row.expected) << row.name;
+    EXPECT_EQ(length, row.expected.size()) << row.name;
+  }
+  FakeProfile profile;
+  profile.SetFile(kConfigFile);
+  WriteExcludedProgramsText(profile.Access(), kConfigFile, u"a.exe;b.exe");
+  ASSERT_EQ(profile.Writes().size(), 1u);
+  EXPECT_EQ(profile.Writes()[0].Key, u"ExcludedPrograms");
+  EXPECT_EQ(profile.Writes()[0].Text, u"a.exe;b.exe");
 }
 
 TEST(SettingsRules, LanguageNameIsReadThroughTwentyTwoCharacters) {

@@ -1,0 +1,108 @@
+// The filter's extension rules, apart from the per-message decision: each button's intervals in
+// force, the excluded-programs list and the pause as programs set them, and the one decision
+// each process makes about itself when the list or the pause changes.
+#pragma once
+#include <cstdint>
+
+#include "filter_extension_data.h"
+#include "hook_shared_data.h"
+
+// Per process, never shared: the generation this process last found itself filtered at (0: not
+// filtered, or not yet decided), and whether it asked for its own input unfiltered.
+struct ProcessExclusion {
+  std::uint32_t FilteredGeneration;
+  std::uint32_t DecidedGeneration;
+  std::uint8_t Excluded;
+  std::uint8_t Unfiltered;
+};
+
+// Recomputes every button's intervals in force from its own and the shared ones. Called
+// whenever either changes, so the hook loads one value per rule, as it always did.
+inline void RefreshButtonIntervals(const HookSharedData& data, FilterExtensionData& extension) noexcept {
+  const std::uint32_t upDown = SharedLoad(data.UpDownIntervalTime);
+  const std::uint32_t dbClick = SharedLoad(data.DbClickIntervalTime);
+  for (std::uint8_t b = 0; b < kButtonCount; ++b) {
+    const std::uint32_t ownUpDown = SharedLoad(extension.OwnUpDownIntervalTime[b]);
+    const std::uint32_t ownDbClick = SharedLoad(extension.OwnDbClickIntervalTime[b]);
+    SharedStore(extension.UpDownIntervalTime[b], ownUpDown != kSharedButtonInterval ? ownUpDown : upDown);
+    SharedStore(extension.DbClickIntervalTime[b], ownDbClick != kSharedButtonInterval ? ownDbClick : dbClick);
+  }
+}
+
+// SetButtonIntervalTime: 0 returns a button to the shared interval; a value above 9999, or a
+// button index out of range, leaves things as they are.
+inline void SetButtonIntervals(const HookSharedData& data, FilterExtensionData& extension, std::uint8_t button,
+                               std::uint32_t upDown, std::uint32_t dbClick) noexcept {
+  if (button >= kButtonCount) return;
+  if (IsButtonIntervalAccepted(upDown)) SharedStore(extension.OwnUpDownIntervalTime[button], upDown);
+  if (IsButtonIntervalAccepted(dbClick)) SharedStore(extension.OwnDbClickIntervalTime[button], dbClick);
+  RefreshButtonIntervals(data, extension);
+}
+
+namespace filter_extension_detail {
+
+// A writer makes the generation odd, writes, and moves it on to the next even value (never 0,
+// which stands for "not filtered" in a process's own state). A writer that died half-way left it
+// odd: the next writer simply finishes from there.
+inline std::uint32_t BeginChange(FilterExtensionData& extension) noexcept {
+  const std::uint32_t generation = SharedLoad(extension.ExclusionGeneration);
+  if ((generation & 1) == 0) SharedStore(extension.ExclusionGeneration, generation + 1);
+  return generation | 1;
+}
+inline void EndChange(FilterExtensionData& extension, std::uint32_t odd) noexcept {
+  std::uint32_t next = odd + 1;
+  if (next == 0) next = 2;
+  SharedStore(extension.ExclusionGeneration, next);
+}
+
+}  // namespace filter_extension_detail
+
+// SetExcludedPrograms: takes the list (excluded_programs.h) and lets every process decide again.
+inline ExcludedProgramsTaken SetExcludedProgramList(FilterExtensionData& extension, const char16_t* list,
+                                                    std::uint32_t listCapacity) noexcept {
+  const std::uint32_t odd = filter_extension_detail::BeginChange(extension);
+  const ExcludedProgramsTaken taken = TakeExcludedPrograms(list, listCapacity, extension.Excluded);
+  filter_extension_detail::EndChange(extension, odd);
+  return taken;
+}
+
+// SetFilterPaused: while paused every process passes its input as if it were excluded.
+inline void SetFilterPause(FilterExtensionData& extension, std::uint8_t paused) noexcept {
+  const std::uint32_t odd = filter_extension_detail::BeginChange(extension);
+  SharedStore(extension.Paused, static_cast<std::uint8_t>(paused != 0 ? 1 : 0));
+  filter_extension_detail::EndChange(extension, odd);
+}
+
+// The calling process's own request (SetProcessUnfiltered): decided again at the next message.
+inline void SetProcessUnfilteredFlag(ProcessExclusion& process, std::uint8_t unfiltered) noexcept {
+  SharedStore(process.Unfiltered, static_cast<std::uint8_t>(unfiltered != 0 ? 1 : 0));
+  SharedStore(process.FilteredGeneration, std::uint32_t{0});
+  SharedStore(process.DecidedGeneration, std::uint32_t{0});
+}
+
+// The decision behind the hook's one compare: true when this process's input passes unfiltered.
+// Out of line and cold: a filtered process makes it once per change of the list.
+[[gnu::noinline, gnu::cold]] inline bool DecideProcessExclusion(const FilterExtensionData& extension,
+                                                                ProcessExclusion& process,
+                                                                const char16_t* executablePath,
+                                                                std::uint32_t pathCapacity) noexcept {
+  const std::uint32_t generation = SharedLoad(extension.ExclusionGeneration);
+  if (generation == SharedLoad(process.DecidedGeneration)) return SharedLoad(process.Excluded) != 0;
+  // Being rewritten: keep the last decision until the writer is done.
+  if ((generation & 1) != 0) return SharedLoad(process.Excluded) != 0;
+  const bool excluded = SharedLoad(process.Unfiltered) != 0 || SharedLoad(extension.Paused) != 0 ||
+                        IsExcludedProgram(extension.Excluded, executablePath, pathCapacity);
+  // A list that changed while it was read is judged again at the next message.
+  if (SharedLoad(extension.ExclusionGeneration) != generation) return excluded;
+  SharedStore(process.Excluded, static_cast<std::uint8_t>(excluded ? 1 : 0));
+  SharedStore(process.DecidedGeneration, generation);
+  SharedStore(process.FilteredGeneration, excluded ? 0 : generation);
+  return excluded;
+}
+
+// The hook's test: one compare while this process stays filtered at the current generation.
+inline bool ProcessPassesUnfiltered(const FilterExtensionData& extension, ProcessExclusion& process,
+                                    const char16_t* executablePath, std::uint32_t pathCapacity) noexcept {
+  if (SharedLoad(extension.ExclusionGeneration) == SharedLoad(process.FilteredGeneration)) return false;
+  return DecideProcessExclusion(extension, process, executablePath, pathCapacity);
+}
