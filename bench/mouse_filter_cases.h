@@ -50,7 +50,15 @@ inline GuardSharedData BenchGuardData(const MouseFilterCase& c) {
 // reads (stand-ins for the platform's), and the window is never looked up (another process).
 inline volatile std::uint32_t gBenchTick = kBenchNow;
 inline volatile std::uint32_t gBenchExtraInfo = 0;
+// The hooked process's own state outlives each message, as the library's per-process copy does.
+inline ProcessExclusion gBenchProcess = {};
+inline ExcludedProgramNames gBenchExcluded = {};
 struct BenchMessage {
+  std::uint16_t XButton() const { return 0; }
+  ProcessExclusion& Process() const { return gBenchProcess; }
+  const ExcludedProgramNames& ExcludedNames() const { return gBenchExcluded; }
+  const char16_t* ExecutablePath() const { return u"C:\\Apps\\app.exe"; }
+  std::uint32_t ExecutablePathCapacity() const { return 18; }
   std::uint32_t Tick() const { return gBenchTick; }
   std::int16_t WheelDelta() const { return 0; }
   bool InjectedByGuard() const { return gBenchExtraInfo == kInjectedReleaseMark; }

@@ -90,6 +90,14 @@ void WriteHookTypeSetting(std::uint8_t sourceBit, bool on) {
   WriteOption(PlatformProfile(), AsUtf16(ConfigFilePath), HookTypeKeyName(sourceBit), on ? 1 : 0);
 }
 
+void ReadExcludedPrograms(wchar_t* buffer, std::uint32_t capacity) {
+  ReadExcludedProgramsText(PlatformProfile(), AsUtf16(ConfigFilePath), AsUtf16(buffer), capacity);
+}
+
+void WriteExcludedPrograms(const wchar_t* text) {
+  WriteExcludedProgramsText(PlatformProfile(), AsUtf16(ConfigFilePath), AsUtf16(text));
+}
+
 void ReleaseConfiguration() {
   ConfigurationPaths paths = TakePaths();
   ReleaseConfigurationPaths(paths);

@@ -21,5 +21,9 @@ void WriteSetting(const wchar_t* key, int value);
 void WriteSetting(bool Settings::*flag, bool value);
 void WriteSetting(std::uint32_t Settings::*value, int number);
 void WriteHookTypeSetting(std::uint8_t sourceBit, bool on);
+// [Options] ExcludedPrograms: read whole into buffer (capacity characters with the terminator),
+// and written as it stands.
+void ReadExcludedPrograms(wchar_t* buffer, std::uint32_t capacity);
+void WriteExcludedPrograms(const wchar_t* text);
 // Releases the four path strings.
 void ReleaseConfiguration();

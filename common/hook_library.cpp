@@ -20,6 +20,20 @@ void ClearEntryPoints(HookLibrary& library) {
   library.Module = std::move(module);
 }
 
+// All or none: a program uses the extension only with a library that has all of it.
+void BindFilterExtension(HMODULE m, HookLibrary& library) {
+  if (Bind(m, "SetButtonIntervalTime", library.SetButtonIntervalTime) &&
+      Bind(m, "GetButtonIntervalTime", library.GetButtonIntervalTime) &&
+      Bind(m, "SetExcludedPrograms", library.SetExcludedPrograms) &&
+      Bind(m, "SetFilterPaused", library.SetFilterPaused) && Bind(m, "GetFilterPaused", library.GetFilterPaused))
+    return;
+  library.SetButtonIntervalTime = nullptr;
+  library.GetButtonIntervalTime = nullptr;
+  library.SetExcludedPrograms = nullptr;
+  library.SetFilterPaused = nullptr;
+  library.GetFilterPaused = nullptr;
+}
+
 }  // namespace
 
 bool LoadHookLibrary(HookLibrary& library) {
@@ -63,6 +77,7 @@ bool LoadHookLibraryFrom(HookLibrary& library, const wchar_t* folder) {
     library.ReturnLateReleaseCount = nullptr;
   }
   Bind(m, "SetProcessUnfiltered", library.SetProcessUnfiltered);
+  BindFilterExtension(m, library);
   return true;
 }
 

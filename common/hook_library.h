@@ -26,6 +26,13 @@ struct HookLibrary {
   ReturnLateReleaseCountFn ReturnLateReleaseCount = nullptr;
   // Beside the 13, optional: bound when the library has it, the binding succeeds without it.
   SetProcessUnfilteredFn SetProcessUnfiltered = nullptr;
+  // The filter extension's exports, bound on their own after the 13: all null in a library
+  // without them (which then filters three sources with the shared intervals, everywhere).
+  SetButtonIntervalTimeFn SetButtonIntervalTime = nullptr;
+  GetButtonIntervalTimeFn GetButtonIntervalTime = nullptr;
+  SetExcludedProgramsFn SetExcludedPrograms = nullptr;
+  SetFilterPausedFn SetFilterPaused = nullptr;
+  GetFilterPausedFn GetFilterPaused = nullptr;
 };
 
 // Loads "Latchkin.dll" from the folder of the running program (by full path, so a library of

@@ -32,9 +32,13 @@ void WriteIfSet(T* out, const T& field) noexcept {
 }  // namespace
 
 std::uint8_t WINAPI InstallHook(std::uint8_t filterOwnProcess) noexcept {
-  return InstallSharedHook(SharedData, CurrentProcessId, filterOwnProcess, [] {
+  const std::uint8_t installed = InstallSharedHook(SharedData, CurrentProcessId, filterOwnProcess, [] {
     return HookHandleBits(SetWindowsHookExW(WH_MOUSE, MousePreProc, ModuleInstance, 0));
   });
+  // A new installing process, and a filter that starts unpaused: every process decides again
+  // whether its input passes unfiltered.
+  if (installed != 0) SetFilterPause(GuardData.Extension, 0);
+  return installed;
 }
 
 std::uint8_t WINAPI UninstallHook() noexcept {
@@ -58,6 +62,7 @@ void WINAPI GetHookType(std::uint8_t* hookType) noexcept { WriteIfSet(hookType, 
 
 void WINAPI SetIntervalTime(std::uint32_t upDown, std::uint32_t dbClick, std::uint32_t rotReverse) noexcept {
   SetSharedIntervalTimes(SharedData, upDown, dbClick, rotReverse);
+  RefreshButtonIntervals(SharedData, GuardData.Extension);
 }
 
 void WINAPI GetIntervalTime(std::uint32_t* upDown, std::uint32_t* dbClick, std::uint32_t* rotReverse) noexcept {

@@ -39,6 +39,23 @@ using SetProcessUnfilteredFn = void(WINAPI*)(std::uint8_t unfiltered);
 // The auto-reset event the installing program creates and waits on; the hook sets it when it
 // leaves a release pending, and UninstallHook when it removes the hook with one pending.
 inline constexpr wchar_t kReleaseGuardEventName[] = L"Local\\LatchkinReleaseGuard";
+// The filter extension (bound on their own: a library without them filters the three sources
+// with the shared intervals, everywhere).
+extern "C" {
+// button: ButtonIndex (0 left, 1 right, 2 middle, 3 and 4 the side buttons); 0 returns it to
+// the shared interval; a value above 9999 leaves that one as it is.
+using SetButtonIntervalTimeFn = void(WINAPI*)(std::uint8_t button, std::uint32_t upDown, std::uint32_t dbClick);
+// The button's own values as set (0: the shared interval).
+using GetButtonIntervalTimeFn = void(WINAPI*)(std::uint8_t button, std::uint32_t* upDown, std::uint32_t* dbClick);
+// Executable names separated by ';' (null: none); 1 when every name was kept, 0 when the list
+// was cut (beyond 32 names, or a name longer than 64 characters).
+using SetExcludedProgramsFn = std::uint8_t(WINAPI*)(const wchar_t* list);
+// 1 pauses the filter in every process, 0 resumes it.
+using SetFilterPausedFn = void(WINAPI*)(std::uint8_t paused);
+using GetFilterPausedFn = std::uint8_t(WINAPI*)();
+}
+// SetExcludedPrograms reads at most this many characters of its list.
+inline constexpr std::uint32_t kExcludedProgramsReadLimit = 4096;
 
 // The library's file name; programs load it from their own folder by full path.
 inline constexpr wchar_t kHookLibraryFileName[] = L"Latchkin.dll";

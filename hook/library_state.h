@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "core/block_log.h"
+#include "core/filter_extension.h"
 #include "core/guard_shared_data.h"
 #include "core/hook_shared_data.h"
 
@@ -22,6 +23,9 @@ extern wchar_t ApplicationPath[kApplicationPathCapacity];
 // Non-zero once this process asked to see its own mouse input unfiltered (SetProcessUnfiltered);
 // written by that process's own call, read by the hook procedure on any of its threads.
 extern std::uint8_t ProcessUnfiltered;
+// This process's own exclusion state, and the shared excluded names (filter_extension_exports.cpp).
+extern ProcessExclusion ThisProcess;
+extern "C" ExcludedProgramNames ExcludedNames;
 
 // USER handles carry 32 significant bits on x64 too; the record keeps those, and the handle is
 // rebuilt by sign extension, as the platform does when a 32-bit process passes one on.
@@ -57,4 +61,9 @@ void WINAPI SetReleaseGuard(std::uint8_t releaseGuard, std::uint8_t dragHold, st
 std::uint32_t WINAPI DeliverPendingReleases(std::uint8_t everyNow) noexcept;
 void WINAPI ReturnLateReleaseCount(std::uint32_t* delivered, std::uint32_t* dropped) noexcept;
 void WINAPI SetProcessUnfiltered(std::uint8_t unfiltered) noexcept;
+void WINAPI SetButtonIntervalTime(std::uint8_t button, std::uint32_t upDown, std::uint32_t dbClick) noexcept;
+void WINAPI GetButtonIntervalTime(std::uint8_t button, std::uint32_t* upDown, std::uint32_t* dbClick) noexcept;
+std::uint8_t WINAPI SetExcludedPrograms(const wchar_t* list) noexcept;
+void WINAPI SetFilterPaused(std::uint8_t paused) noexcept;
+std::uint8_t WINAPI GetFilterPaused() noexcept;
 }

@@ -16,6 +16,13 @@ struct HookedMessage {
            static_cast<std::uint32_t>(reinterpret_cast<const MOUSEHOOKSTRUCT*>(data)->dwExtraInfo) == kInjectedReleaseMark;
   }
   bool WindowOfThisProcess() const noexcept { return WindowProcessId(data) == CurrentProcessId; }
+  std::uint16_t XButton() const noexcept {
+    return data != 0 ? HIWORD(reinterpret_cast<const MOUSEHOOKSTRUCTEX*>(data)->mouseData) : 0;
+  }
+  ProcessExclusion& Process() const noexcept { return ThisProcess; }
+  const ExcludedProgramNames& ExcludedNames() const noexcept { return ::ExcludedNames; }
+  const char16_t* ExecutablePath() const noexcept { return reinterpret_cast<const char16_t*>(ApplicationPath); }
+  std::uint32_t ExecutablePathCapacity() const noexcept { return kApplicationPathCapacity; }
 
   // A message without a window is taken as this process's own.
   static std::uint32_t WindowProcessId(LPARAM data) noexcept {

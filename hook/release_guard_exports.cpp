@@ -43,6 +43,8 @@ DWORD ReplayFlags(std::uint32_t message) noexcept {
     case WM_MBUTTONDOWN: case WM_MBUTTONDBLCLK: return MOUSEEVENTF_MIDDLEDOWN;
     case WM_MBUTTONUP: return MOUSEEVENTF_MIDDLEUP;
     case WM_MOUSEWHEEL: return MOUSEEVENTF_WHEEL;
+    case WM_XBUTTONDOWN: case WM_XBUTTONDBLCLK: return MOUSEEVENTF_XDOWN;
+    case WM_XBUTTONUP: return MOUSEEVENTF_XUP;
     default: return 0;
   }
 }
@@ -57,7 +59,9 @@ struct PlatformDeliverer {
     INPUT inputs[2] = {MouseInput(ButtonFlags(logicalRight, false), 0, kInjectedReleaseMark), {}};
     UINT count = 1;
     if (const DWORD flags = ReplayFlags(replayMessage)) {
-      inputs[1] = MouseInput(flags, flags == MOUSEEVENTF_WHEEL ? replayWheelDelta : 0, 0);
+      // The wheel's delta, or which side button (the replay slot keeps either).
+      const bool withData = flags == MOUSEEVENTF_WHEEL || flags == MOUSEEVENTF_XDOWN || flags == MOUSEEVENTF_XUP;
+      inputs[1] = MouseInput(flags, withData ? replayWheelDelta : 0, 0);
       count = 2;
     }
     SendInput(count, inputs, sizeof(INPUT));

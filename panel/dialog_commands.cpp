@@ -11,6 +11,7 @@
 #include "interval_rows.h"
 #include "latchkin_contract.h"
 #include "log_writer.h"
+#include "options_window.h"
 #include "dialog_commands.h"
 #include "mouse_check.h"
 #include "panel_state.h"
@@ -34,6 +35,16 @@ void FlipHookTypeBit(std::uint8_t sourceBit) {
   }
   SyncHookTypeBoxes();
 }
+
+}  // namespace
+
+void SetHookTypeSource(std::uint8_t sourceBit, bool on) {
+  if (((Panel.Options.HookTypeBits & sourceBit) != 0) != on) FlipHookTypeBit(sourceBit);
+  // The three boxes of the main dialog store their own keys; the other sources store theirs here.
+  WriteHookTypeSetting(sourceBit, (Panel.Options.HookTypeBits & sourceBit) != 0);
+}
+
+namespace {
 
 void ToggleLogToFile() {
   const bool logToFile = !LogWriter.LogToFile;
@@ -126,6 +137,8 @@ bool RunCommand(int id) {
     case IDM_ABOUT: OpenAboutBox(); return true;
     case IDC_MOUSECHECK_OPEN:
     case IDM_MOUSECHECK: OpenMouseCheck(); return true;
+    case IDC_OPTIONS_OPEN:
+    case IDM_OPTIONS: OpenOptionsWindow(); return true;
     default: return false;
   }
 }

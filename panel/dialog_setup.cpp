@@ -6,6 +6,7 @@
 #include "core/text_builder.h"
 #include "display_dpi.h"
 #include "edit_enter_filter.h"
+#include "filter_extension_push.h"
 #include "interval_rows.h"
 #include "language.h"
 #include "log_writer.h"
@@ -13,6 +14,7 @@
 #include "dialog_setup.h"
 #include "panel_icons.h"
 #include "panel_state.h"
+#include "pause_hot_key.h"
 #include "product_version.h"
 #include "resource.h"
 #include "tray_icon.h"
@@ -44,6 +46,7 @@ void PushSettingsIntoLibrary() {
   library.SetLogState(LogWriter.LogToFile ? 1 : 0);
   library.GetHookType(&options.HookTypeBits);
   library.GetIntervalTime(&options.UpDownIntervalTime, &options.DbClickIntervalTime, &options.RotReverseIntervalTime);
+  PushFilterExtension(library, options);
 }
 
 void SetUpIntervalEdits() {
@@ -87,6 +90,7 @@ bool InitMainDialog(HWND dialog) {
   SyncLogToFileBox();
   SetInfoText();
   InitTrayIcon(Panel.Instance, dialog);
+  Panel.PauseHotKeyTaken = Panel.Options.PauseHotKey != 0 && !RegisterPauseHotKey(dialog, Panel.Options.PauseHotKey);
   return true;
 }
 
@@ -102,4 +106,5 @@ void ApplyDialogTexts() {
   for (const Caption& caption : kCaptions) SetLangWindowText(Control(caption.id), caption.key);
   for (const IntervalRow& row : kIntervalRows) SetLangWindowText(Control(row.SetId), L"TEXT_SET");
   SetLangWindowText(GetDlgItem(Panel.Dialog, IDC_MOUSECHECK_OPEN), L"TEXT_MOUSECHECK");
+  SetLangWindowText(GetDlgItem(Panel.Dialog, IDC_OPTIONS_OPEN), L"TEXT_OPTIONS");
 }

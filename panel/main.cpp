@@ -9,6 +9,7 @@
 #include "main.h"
 #include "main_dialog.h"
 #include "mouse_check.h"
+#include "options_window.h"
 #include "hook_action.h"
 #include "panel_state.h"
 #include "program_folder.h"
@@ -47,6 +48,7 @@ int RunMessageLoop() {
     // Tab, Enter and Esc in the mouse check window work as in any dialog.
     HWND mouseCheck = MouseCheckWindow();
     if (mouseCheck && IsDialogMessageW(mouseCheck, &message)) continue;
+    if (IsOptionsWindowMessage(message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
@@ -62,7 +64,7 @@ void FinishPanel() {
 }
 
 int RunPanel(HINSTANCE instance, int showCommand) {
-  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES | ICC_HOTKEY_CLASS};
   if (!InitCommonControlsEx(&controls)) return 0;
 
   // Settings, texts and log lie beside the program, wherever it was started from.

@@ -12,6 +12,7 @@
 #include "main.h"
 #include "panel_icons.h"
 #include "panel_state.h"
+#include "pause_hot_key.h"
 #include "resource.h"
 #include "tray_icon.h"
 
@@ -73,6 +74,14 @@ INT_PTR OnDpiChanged(HWND dialog, WPARAM wParam, LPARAM lParam) {
   return FALSE;
 }
 
+// The pause hot key: every process's filter pauses or resumes; the tray tip says which.
+INT_PTR OnHotKey(WPARAM id) {
+  if (id != kPauseHotKeyId || !Panel.LibraryReady) return FALSE;
+  TogglePause(Panel.Library);
+  RefreshDialog();
+  return TRUE;
+}
+
 // An interval edit's Enter: press that row's Set button. False for other messages.
 bool OnApplyInterval(UINT message) {
   for (const IntervalRow& row : kIntervalRows) {
@@ -101,6 +110,7 @@ INT_PTR Dispatch(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORBTN: return OnControlColor();
     case WM_LBUTTONDOWN: return OnLeftButtonDown(dialog, lParam);
     case WM_DPICHANGED: return OnDpiChanged(dialog, wParam, lParam);
+    case WM_HOTKEY: return OnHotKey(wParam);
     case MSG_TRAY_NOTIFY: return OnTrayNotify(static_cast<UINT>(lParam)) ? TRUE : FALSE;
     default: return FALSE;
   }

@@ -43,6 +43,7 @@ struct PanelState {
   NOTIFYICONDATAW TrayIconData = {};
   UINT TaskbarCreatedMessage = 0;       // registered "TaskbarCreated": the shell restarted
   UniqueGdiObject WhiteBrush;           // created on first use, released with the dialog
+  bool PauseHotKeyTaken = false;        // PauseHotKey is set but another program holds the key
 };
 extern PanelState Panel;
 

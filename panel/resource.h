@@ -53,6 +53,42 @@
 #define IDC_MOUSECHECK_OPEN 1440        // button on dialog 103
 #define IDM_MOUSECHECK 1441             // item of the popup "TrayMenu"
 #define MOUSECHECK_WHEEL_STOP_TIMER 1   // guided check: the wheel has stopped
+// The Options window and its two ways in: ids 1300-1349 (none collides with a tabled id or with
+// the mouse check's 1400-1449).
+#define IDD_OPTIONS 1300
+#define IDC_OPT_BUTTONS_GROUP 1301
+#define IDC_OPT_HEAD_BUTTON 1302
+#define IDC_OPT_HEAD_UPDOWN 1303
+#define IDC_OPT_HEAD_DBCLICK 1304
+#define IDC_OPT_NAME_LEFT 1305         // five rows by ButtonIndex: name (a switch for the three
+#define IDC_OPT_NAME_RIGHT 1306        // extra buttons), own bounce interval, own double click
+#define IDC_OPT_SWITCH_MIDDLE 1307
+#define IDC_OPT_SWITCH_X1 1308
+#define IDC_OPT_SWITCH_X2 1309
+#define IDC_OPT_UPDOWN_FIRST 1310      // 1310-1314
+#define IDC_OPT_DBCLICK_FIRST 1315     // 1315-1319
+#define IDC_OPT_SHARED_HINT 1320
+#define IDC_OPT_ENGINE_GROUP 1321
+#define IDC_OPT_RELEASEGUARD 1322
+#define IDC_OPT_DRAGHOLD 1323
+#define IDC_OPT_DRAGHOLD_LABEL 1324
+#define IDC_OPT_DRAGHOLD_EDIT 1325
+#define IDC_OPT_EXCLUDED_GROUP 1326
+#define IDC_OPT_EXCLUDED_LIST 1327
+#define IDC_OPT_EXCLUDED_ADD 1328
+#define IDC_OPT_EXCLUDED_REMOVE 1329
+#define IDC_OPT_EXCLUDED_NOTE 1330     // shown when the list was cut
+#define IDC_OPT_HOTKEY_LABEL 1331
+#define IDC_OPT_HOTKEY 1332
+#define IDC_OPT_HOTKEY_NOTE 1333       // shown when the key is taken
+#define IDC_OPT_SETTINGSFILE_LABEL 1334
+#define IDC_OPT_SETTINGSFILE 1335
+#define IDC_OPT_CLOSE 1336
+#define IDC_OPTIONS_OPEN 1340          // button on dialog 103
+#define IDM_OPTIONS 1341               // item of the popup "TrayMenu"
+
+// The pause hot key's id with RegisterHotKey (its own space, not a control id).
+#define PAUSE_HOTKEY_ID 1
 
 // Timers of the main dialog.
 #define REFRESH_TIMER 1

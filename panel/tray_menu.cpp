@@ -35,6 +35,7 @@ void ShowTrayMenu() {
   SetItemText(popup, IDM_LOGTOFILE, L"TEXT_LOGTOFILE");
   SetItemText(popup, IDM_SETTING, L"TEXT_SETTING");
   SetItemText(popup, IDM_MOUSECHECK, L"TEXT_MOUSECHECK");
+  SetItemText(popup, IDM_OPTIONS, L"TEXT_OPTIONS");
   SetItemText(popup, IDM_ABOUT, L"TEXT_ABOUT");
   SetItemText(popup, IDM_EXIT, L"TEXT_EXIT");
   if (Panel.LibraryReady) {

@@ -1,7 +1,9 @@
 // Headless filtering: install the hook with the stored settings, keep the log while logging is
 // on, and stay while the hook installed is this process's own.
 #include "runner.h"
+#include "filter_extension_push.h"
 #include "log_writer.h"
+#include "pause_hot_key.h"
 #include "release_delivery.h"
 
 namespace {
@@ -20,7 +22,14 @@ void WaitDispatchingMessages(DWORD periodMs) noexcept {
   const DWORD start = GetTickCount();
   for (;;) {
     MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      // The pause hot key arrives as a message of this thread, which has no window.
+      if (message.message == WM_HOTKEY && message.hwnd == nullptr && message.wParam == kPauseHotKeyId) {
+        TogglePause(Runner.Library);
+        continue;
+      }
+      DispatchMessageW(&message);
+    }
     const DWORD elapsed = GetTickCount() - start;  // unsigned: right across the tick wrap
     if (elapsed >= periodMs) return;
     MsgWaitForMultipleObjectsEx(0, nullptr, periodMs - elapsed, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
@@ -44,6 +53,7 @@ int RunHeadless() {
   const Settings& options = Runner.Options;
   library.SetHookType(options.HookTypeBits);
   library.SetIntervalTime(options.UpDownIntervalTime, options.DbClickIntervalTime, options.RotReverseIntervalTime);
+  PushFilterExtension(library, options);
   // The installing program delivers the releases the filter leaves pending.
   StartReleaseDelivery(library, options);
   // InstallHook has just turned the shared log state off; this is what turns logging on (and
@@ -57,7 +67,11 @@ int RunHeadless() {
   // Only its own hook is Quillrun's to supervise. Removed and installed anew by another program
   // between two polls, the hook reads as installed all along, but this process drains nothing
   // any more: the new installer's program keeps the log.
+  // The panel may hold the pause hot key (the platform gives it to one owner): asked again each
+  // period, so it passes here once the panel has ended.
+  bool hotKeyHeld = false;
   while (library.QueryHookState() != 0 && library.IsSelf() != 0) {
+    if (!hotKeyHeld && options.PauseHotKey != 0) hotKeyHeld = RegisterPauseHotKey(nullptr, options.PauseHotKey);
     PollLogWriter();
     WaitDispatchingMessages(kSupervisePeriodMs);
   }

@@ -58,12 +58,17 @@ inline void EndChange(FilterExtensionData& extension, std::uint32_t odd) noexcep
 }  // namespace filter_extension_detail
 
 // SetExcludedPrograms: takes the list (excluded_programs.h) and lets every process decide again.
-inline ExcludedProgramsTaken SetExcludedProgramList(FilterExtensionData& extension, const char16_t* list,
-                                                    std::uint32_t listCapacity) noexcept {
+inline ExcludedProgramsTaken SetExcludedProgramList(FilterExtensionData& extension, ExcludedProgramNames& names,
+                                                    const char16_t* list, std::uint32_t listCapacity) noexcept {
   const std::uint32_t odd = filter_extension_detail::BeginChange(extension);
-  const ExcludedProgramsTaken taken = TakeExcludedPrograms(list, listCapacity, extension.Excluded);
+  const ExcludedProgramsTaken taken = TakeExcludedPrograms(list, listCapacity, names);
   filter_extension_detail::EndChange(extension, odd);
   return taken;
+}
+
+// Every process decides again at its next message: the installing process changed.
+inline void RenewProcessDecisions(FilterExtensionData& extension) noexcept {
+  filter_extension_detail::EndChange(extension, filter_extension_detail::BeginChange(extension));
 }
 
 // SetFilterPaused: while paused every process passes its input as if it were excluded.
@@ -81,28 +86,34 @@ inline void SetProcessUnfilteredFlag(ProcessExclusion& process, std::uint8_t unf
 }
 
 // The decision behind the hook's one compare: true when this process's input passes unfiltered.
-// Out of line and cold: a filtered process makes it once per change of the list.
-[[gnu::noinline, gnu::cold]] inline bool DecideProcessExclusion(const FilterExtensionData& extension,
-                                                                ProcessExclusion& process,
-                                                                const char16_t* executablePath,
-                                                                std::uint32_t pathCapacity) noexcept {
+// A filtered process makes it once per change of the list, and remembers it for the compare
+// unless told not to (the installing process, whose own windows are judged message by message).
+inline bool DecideProcessExclusion(const FilterExtensionData& extension, const ExcludedProgramNames& names,
+                                   ProcessExclusion& process, const char16_t* executablePath,
+                                   std::uint32_t pathCapacity, bool rememberFiltered = true) noexcept {
   const std::uint32_t generation = SharedLoad(extension.ExclusionGeneration);
   if (generation == SharedLoad(process.DecidedGeneration)) return SharedLoad(process.Excluded) != 0;
   // Being rewritten: keep the last decision until the writer is done.
   if ((generation & 1) != 0) return SharedLoad(process.Excluded) != 0;
   const bool excluded = SharedLoad(process.Unfiltered) != 0 || SharedLoad(extension.Paused) != 0 ||
-                        IsExcludedProgram(extension.Excluded, executablePath, pathCapacity);
+                        IsExcludedProgram(names, executablePath, pathCapacity);
   // A list that changed while it was read is judged again at the next message.
   if (SharedLoad(extension.ExclusionGeneration) != generation) return excluded;
   SharedStore(process.Excluded, static_cast<std::uint8_t>(excluded ? 1 : 0));
   SharedStore(process.DecidedGeneration, generation);
-  SharedStore(process.FilteredGeneration, excluded ? 0 : generation);
+  SharedStore(process.FilteredGeneration, excluded || !rememberFiltered ? 0 : generation);
   return excluded;
 }
 
-// The hook's test: one compare while this process stays filtered at the current generation.
-inline bool ProcessPassesUnfiltered(const FilterExtensionData& extension, ProcessExclusion& process,
-                                    const char16_t* executablePath, std::uint32_t pathCapacity) noexcept {
-  if (SharedLoad(extension.ExclusionGeneration) == SharedLoad(process.FilteredGeneration)) return false;
-  return DecideProcessExclusion(extension, process, executablePath, pathCapacity);
+// The hook's test: one compare while this process stays filtered at the current generation. The
+// process's own word is read plainly, so the compare can take it from memory: only this
+// process's threads store it, whole, and a stale value costs one more decision.
+inline bool ProcessStaysFiltered(const FilterExtensionData& extension, const ProcessExclusion& process) noexcept {
+  return SharedLoad(extension.ExclusionGeneration) == process.FilteredGeneration;
+}
+inline bool ProcessPassesUnfiltered(const FilterExtensionData& extension, const ExcludedProgramNames& names,
+                                    ProcessExclusion& process, const char16_t* executablePath,
+                                    std::uint32_t pathCapacity) noexcept {
+  if (ProcessStaysFiltered(extension, process)) return false;
+  return DecideProcessExclusion(extension, names, process, executablePath, pathCapacity);
 }

@@ -1,7 +1,8 @@
 // The filter's extension state, kept in the guard's shared section beside the fixed 10320-byte
 // record: the middle and side buttons' timestamps, each button's own intervals, the excluded
-// programs with their generation, and the pause. Byte for byte as every process that maps the
-// library sees it.
+// programs' generation, and the pause. Byte for byte as every process that maps the library
+// sees it. The excluded names themselves (ExcludedProgramNames, 4160 bytes, all zero at the
+// start) sit in a shared section of their own that takes no room in the library's file.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -31,7 +32,6 @@ struct FilterExtensionData {
   std::uint32_t OwnDbClickIntervalTime[kButtonCount];
   std::uint32_t UpDownIntervalTime[kButtonCount];
   std::uint32_t DbClickIntervalTime[kButtonCount];
-  ExcludedProgramNames Excluded;
 };
 
 static_assert(offsetof(FilterExtensionData, ExclusionGeneration) == 0);
@@ -43,8 +43,8 @@ static_assert(offsetof(FilterExtensionData, OwnUpDownIntervalTime) == 44);
 static_assert(offsetof(FilterExtensionData, OwnDbClickIntervalTime) == 64);
 static_assert(offsetof(FilterExtensionData, UpDownIntervalTime) == 84);
 static_assert(offsetof(FilterExtensionData, DbClickIntervalTime) == 104);
-static_assert(offsetof(FilterExtensionData, Excluded) == 124);
-static_assert(sizeof(FilterExtensionData) == 124 + kMaxExcludedPrograms * (kMaxExcludedNameLength + 1) * 2);
+static_assert(sizeof(FilterExtensionData) == 124);
+static_assert(sizeof(ExcludedProgramNames) == kMaxExcludedPrograms * (kMaxExcludedNameLength + 1) * 2);
 
 // The state the library starts with: no list, not paused, the shared intervals in force.
 constexpr FilterExtensionData InitialFilterExtensionData() noexcept {

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "filter_extension_data.h"
 #include "latchkin_contract.h"
 
 // A pending release's state word: the kind in the low two bits, above them the low 30 bits of the
@@ -38,9 +39,13 @@ struct GuardSharedData {
   std::uint32_t LateReleases;     // releases the deliverer injected
   std::uint32_t DroppedReleases;  // pending releases given up: the button was down again
   std::uint8_t Reserved32[32];
+  // The middle and side buttons, each button's intervals, the excluded programs and the pause.
+  FilterExtensionData Extension;
 };
 
-static_assert(sizeof(GuardSharedData) == 64, "the guard's shared section holds one 64-byte record");
+static_assert(sizeof(GuardSharedData) == 64 + sizeof(FilterExtensionData),
+              "the guard's shared section holds its 64-byte record and the filter extension");
+static_assert(offsetof(GuardSharedData, Extension) == 64);
 static_assert(offsetof(GuardSharedData, ReleaseGuard) == 0);
 static_assert(offsetof(GuardSharedData, DragHold) == 1);
 static_assert(offsetof(GuardSharedData, DragHoldTime) == 2);
@@ -56,5 +61,6 @@ static_assert(offsetof(GuardSharedData, DroppedReleases) == 28);
 constexpr GuardSharedData InitialGuardSharedData() noexcept {
   GuardSharedData data{};
   data.DragHoldTime = static_cast<std::uint16_t>(kDefaultDragHoldTime);
+  data.Extension = InitialFilterExtensionData();
   return data;
 }

@@ -15,7 +15,15 @@ inline constexpr std::uint32_t kWmRButtonDown = 0x0204;
 inline constexpr std::uint32_t kWmRButtonUp = 0x0205;
 inline constexpr std::uint32_t kWmRButtonDblClk = 0x0206;
 inline constexpr std::uint32_t kWmMButtonDown = 0x0207;
+inline constexpr std::uint32_t kWmMButtonUp = 0x0208;
+inline constexpr std::uint32_t kWmMButtonDblClk = 0x0209;
 inline constexpr std::uint32_t kWmMouseWheel = 0x020A;
+inline constexpr std::uint32_t kWmXButtonDown = 0x020B;
+inline constexpr std::uint32_t kWmXButtonUp = 0x020C;
+inline constexpr std::uint32_t kWmXButtonDblClk = 0x020D;
+// The high word of a side button message's mouseData names the button.
+inline constexpr std::uint16_t kXButton1 = 0x0001;
+inline constexpr std::uint16_t kXButton2 = 0x0002;
 inline constexpr std::uint32_t kWmMouseHWheel = 0x020E;
 
 inline constexpr std::int32_t kHcAction = 0;
@@ -32,26 +40,32 @@ inline std::uint16_t Swallow(std::uint32_t& counter, std::uint16_t code) noexcep
   return code;
 }
 
-// A button's three timestamps and its source bit; the same rules serve both buttons.
+// A button's three timestamps, the intervals it is judged by and its source bit; the same
+// rules serve every button.
 struct Button {
   std::uint32_t& LastDown;
   std::uint32_t& LastUp;
   std::uint32_t& LastDblClk;
+  const std::uint32_t& UpDownInterval;
+  const std::uint32_t& DbClickInterval;
   std::uint8_t Source;
 };
 
+// The two buttons of the fixed record, judged by the shared intervals.
 inline Button LeftButton(HookSharedData& data) noexcept {
-  return {data.LastLButtonDown, data.LastLButtonUp, data.LastLButtonDblClk, kSourceLeftButton};
+  return {data.LastLButtonDown, data.LastLButtonUp, data.LastLButtonDblClk,
+          data.UpDownIntervalTime, data.DbClickIntervalTime, kSourceLeftButton};
 }
 
 inline Button RightButton(HookSharedData& data) noexcept {
-  return {data.LastRButtonDown, data.LastRButtonUp, data.LastRButtonDblClk, kSourceRightButton};
+  return {data.LastRButtonDown, data.LastRButtonUp, data.LastRButtonDblClk,
+          data.UpDownIntervalTime, data.DbClickIntervalTime, kSourceRightButton};
 }
 
 inline std::uint16_t Press(HookSharedData& data, const Button& button, std::uint32_t now) noexcept {
-  if (now - SharedLoad(button.LastDblClk) < SharedLoad(data.DbClickIntervalTime))
+  if (now - SharedLoad(button.LastDblClk) < SharedLoad(button.DbClickInterval))
     return Swallow(data.BlockedDbClick, EventCode(button.Source, kRuleDownAfterDblClk));
-  if (now - SharedLoad(button.LastUp) < SharedLoad(data.UpDownIntervalTime))
+  if (now - SharedLoad(button.LastUp) < SharedLoad(button.UpDownInterval))
     return Swallow(data.BlockedUpDown, EventCode(button.Source, kRuleDownAfterUp));
   SharedStore(button.LastDown, now);
   return kPass;
@@ -66,14 +80,14 @@ inline std::uint16_t SwallowRelease(HookSharedData& data, const Button& button) 
 }
 
 inline std::uint16_t Release(HookSharedData& data, const Button& button, std::uint32_t now) noexcept {
-  if (ReleaseTooSoon(SharedLoad(button.LastDown), SharedLoad(data.UpDownIntervalTime), now))
+  if (ReleaseTooSoon(SharedLoad(button.LastDown), SharedLoad(button.UpDownInterval), now))
     return SwallowRelease(data, button);
   SharedStore(button.LastUp, now);
   return kPass;
 }
 
 inline std::uint16_t DoubleClick(HookSharedData& data, const Button& button, std::uint32_t now) noexcept {
-  const std::uint32_t interval = SharedLoad(data.DbClickIntervalTime);
+  const std::uint32_t interval = SharedLoad(button.DbClickInterval);
   if (now - SharedLoad(button.LastDblClk) < interval)
     return Swallow(data.BlockedDbClick, EventCode(button.Source, kRuleDblClkAfterDblClk));
   if (now - SharedLoad(button.LastDown) < interval)

@@ -8,6 +8,7 @@
 #pragma once
 #include <cstdint>
 
+#include "filter_extension.h"
 #include "guard_shared_data.h"
 #include "mouse_filter.h"
 
@@ -100,9 +101,9 @@ inline std::uint32_t GuardedRelease(HookSharedData& data, GuardSharedData& guard
                                     const Button& button, PendingRelease& pending, std::uint32_t now,
                                     Host& host) noexcept {
   const std::uint32_t lastDown = SharedLoad(button.LastDown);
-  const std::uint32_t upDownInterval = SharedLoad(data.UpDownIntervalTime);
+  const std::uint32_t upDownInterval = SharedLoad(button.UpDownInterval);
   if (!mouse_filter_detail::ReleaseTooSoon(lastDown, upDownInterval, now)) {
-    if (dragHold != 0 && now - lastDown >= SharedLoad(data.DbClickIntervalTime) && !host.InjectedByGuard()) {
+    if (dragHold != 0 && now - lastDown >= SharedLoad(button.DbClickInterval) && !host.InjectedByGuard()) {
       Arm(pending, kPendingHeld, now);
       return kVerdictSwallow | kVerdictWake;
     }
@@ -130,10 +131,69 @@ inline bool FlushHeldRelease(GuardSharedData& guard, PendingRelease& pending, st
   const std::uint32_t state = SharedLoad(pending.State);
   if ((state & kPendingKindMask) != kPendingHeld) return false;
   if (!SharedCompareExchange(guard.ReplayMessage, std::uint32_t{0}, message)) return false;
-  SharedStore(guard.ReplayWheelDelta, message == kWmMouseWheel ? std::int32_t{host.WheelDelta()} : 0);
+  // The wheel's delta, or for a side button which one it is.
+  const bool sideButton = message - kWmXButtonDown <= kWmXButtonDblClk - kWmXButtonDown;
+  SharedStore(guard.ReplayWheelDelta, message == kWmMouseWheel ? std::int32_t{host.WheelDelta()}
+                                      : sideButton             ? std::int32_t{host.XButton()}
+                                                               : 0);
   if (SharedCompareExchange(pending.State, state, NextState(state, kPendingFlush))) return true;
   SharedStore(guard.ReplayMessage, std::uint32_t{0});
   return false;
+}
+
+// The buttons as the extension judges them: each with the intervals in force for it.
+inline Button LeftButton(HookSharedData& data, FilterExtensionData& extension) noexcept {
+  return {data.LastLButtonDown, data.LastLButtonUp, data.LastLButtonDblClk,
+          extension.UpDownIntervalTime[kButtonLeft], extension.DbClickIntervalTime[kButtonLeft], kSourceLeftButton};
+}
+inline Button RightButton(HookSharedData& data, FilterExtensionData& extension) noexcept {
+  return {data.LastRButtonDown, data.LastRButtonUp, data.LastRButtonDblClk,
+          extension.UpDownIntervalTime[kButtonRight], extension.DbClickIntervalTime[kButtonRight],
+          kSourceRightButton};
+}
+inline Button ExtraButton(ExtraButtonTimes& times, FilterExtensionData& extension, std::uint8_t index,
+                          std::uint8_t source) noexcept {
+  return {times.LastDown, times.LastUp, times.LastDblClk, extension.UpDownIntervalTime[index],
+          extension.DbClickIntervalTime[index], source};
+}
+
+// The middle and side buttons: the three rules as they stand (the release guard and drag hold
+// serve the left and right buttons). offset is 0 for a press, 1 for a release, 2 for a double
+// click.
+inline std::uint32_t ExtraButtonMessage(HookSharedData& data, const Button& button, std::uint32_t offset,
+                                        std::uint32_t now) noexcept {
+  if (offset == 0) return mouse_filter_detail::Press(data, button, now);
+  if (offset == 1) return mouse_filter_detail::Release(data, button, now);
+  return mouse_filter_detail::DoubleClick(data, button, now);
+}
+
+// The side buttons share their messages; the high word of mouseData tells them apart. Out of
+// line, with its own copy of the host: the common path carries none of it.
+template <typename Host>
+[[gnu::noinline]] std::uint32_t SideButtonMessage(HookSharedData& data, FilterExtensionData& extension,
+                                                  std::uint8_t hookType, std::uint32_t message, Host host) noexcept {
+  const std::uint16_t which = host.XButton();
+  if (which != kXButton1 && which != kXButton2) return kPass;
+  const bool first = which == kXButton1;
+  const std::uint8_t source = first ? kSourceXButton1 : kSourceXButton2;
+  if ((hookType & source) == 0) return kPass;
+  const Button button = ExtraButton(first ? extension.XButton1 : extension.XButton2, extension,
+                                    first ? kButtonX1 : kButtonX2, source);
+  return ExtraButtonMessage(data, button, message - kWmXButtonDown, host.Tick());
+}
+
+// Whether this process's input passes unfiltered: an excluded program, any process while the
+// filter is paused, and the installing process's own windows (unless it filters itself). The
+// installing process never remembers "filtered": the other bitness's hook calls run there too,
+// and its own windows are told from theirs message by message.
+template <typename Host>
+inline bool PassesUnfiltered(HookSharedData& data, FilterExtensionData& extension, std::uint32_t processId,
+                             Host& host) noexcept {
+  const bool installer = processId == SharedLoad(data.InstallerProcessId);
+  const bool excluded = DecideProcessExclusion(extension, host.ExcludedNames(), host.Process(),
+                                               host.ExecutablePath(), host.ExecutablePathCapacity(), !installer);
+  if (!installer) return excluded;
+  return (excluded || SharedLoad(data.FilterOwnProcess) == 0) && host.WindowOfThisProcess();
 }
 
 constexpr bool IsLeftButtonMessage(std::uint32_t message) noexcept {
@@ -160,29 +220,38 @@ template <bool kDragHold, typename Host>
   switch (message - kWmLButtonDown) {
     case kWmLButtonDown - kWmLButtonDown:
       if ((hookType & kSourceLeftButton) == 0) return kPass;
-      return GuardedPress(data, dragHold, LeftButton(data), guard.Left, false, host.Tick());
+      return GuardedPress(data, dragHold, LeftButton(data, guard.Extension), guard.Left, false, host.Tick());
     case kWmLButtonDblClk - kWmLButtonDown:
       if ((hookType & kSourceLeftButton) == 0) return kPass;
-      return GuardedPress(data, dragHold, LeftButton(data), guard.Left, true, host.Tick());
+      return GuardedPress(data, dragHold, LeftButton(data, guard.Extension), guard.Left, true, host.Tick());
     case kWmLButtonUp - kWmLButtonDown:
       if ((hookType & kSourceLeftButton) == 0) return kPass;
-      return GuardedRelease(data, guard, dragHold, LeftButton(data), guard.Left, host.Tick(), host);
+      return GuardedRelease(data, guard, dragHold, LeftButton(data, guard.Extension), guard.Left, host.Tick(), host);
     case kWmRButtonDown - kWmLButtonDown:
       if ((hookType & kSourceRightButton) == 0) return kPass;
-      return GuardedPress(data, dragHold, RightButton(data), guard.Right, false, host.Tick());
+      return GuardedPress(data, dragHold, RightButton(data, guard.Extension), guard.Right, false, host.Tick());
     case kWmRButtonDblClk - kWmLButtonDown:
       if ((hookType & kSourceRightButton) == 0) return kPass;
-      return GuardedPress(data, dragHold, RightButton(data), guard.Right, true, host.Tick());
+      return GuardedPress(data, dragHold, RightButton(data, guard.Extension), guard.Right, true, host.Tick());
     case kWmRButtonUp - kWmLButtonDown:
       if ((hookType & kSourceRightButton) == 0) return kPass;
-      return GuardedRelease(data, guard, dragHold, RightButton(data), guard.Right, host.Tick(), host);
+      return GuardedRelease(data, guard, dragHold, RightButton(data, guard.Extension), guard.Right, host.Tick(),
+                            host);
     case kWmMouseWheel - kWmLButtonDown:
       if ((hookType & kSourceWheel) == 0) return kPass;
       return Wheel(data, host.WheelDelta(), host.Tick());
     case kWmMButtonDown - kWmLButtonDown:
-    case kWmMButtonDown + 1 - kWmLButtonDown:  // WM_MBUTTONUP
-    case kWmMButtonDown + 2 - kWmLButtonDown:  // WM_MBUTTONDBLCLK
-      return kPass;
+    case kWmMButtonUp - kWmLButtonDown:
+    case kWmMButtonDblClk - kWmLButtonDown:
+      if ((hookType & kSourceMiddleButton) == 0) return kPass;
+      return ExtraButtonMessage(data, ExtraButton(guard.Extension.Middle, guard.Extension, kButtonMiddle,
+                                                  kSourceMiddleButton),
+                                message - kWmMButtonDown, host.Tick());
+    case kWmXButtonDown - kWmLButtonDown:
+    case kWmXButtonUp - kWmLButtonDown:
+    case kWmXButtonDblClk - kWmLButtonDown:
+      if ((hookType & (kSourceXButton1 | kSourceXButton2)) == 0) return kPass;
+      return SideButtonMessage(data, guard.Extension, hookType, message, host);
     default:
       __builtin_unreachable();
   }
@@ -205,6 +274,29 @@ template <typename Host>
 
 }  // namespace release_guard_detail
 
+namespace release_guard_detail {
+
+// The decision once the message is watched and the process is known to be filtered.
+template <typename Host>
+[[gnu::always_inline]] inline std::uint32_t DecideFilteredMessage(HookSharedData& data, GuardSharedData& guard,
+                                                                  std::uint32_t message, Host& host) noexcept {
+  if (SharedLoad(guard.DragHold) != 0) return DecideWithDragHold(data, guard, message, host);
+  return DecideButtonMessage<false>(data, guard, message, host);
+}
+
+// A process that is not known to be filtered at the current generation: an excluded one, the
+// installing one, or one that must decide again. Out of line, with its own copy of the host,
+// so the common path keeps no registers for it.
+template <typename Host>
+[[gnu::noinline]] std::uint32_t DecideUnsettledProcess(HookSharedData& data, GuardSharedData& guard,
+                                                       std::uint32_t message, std::uint32_t processId,
+                                                       Host host) noexcept {
+  if (PassesUnfiltered(data, guard.Extension, processId, host)) return kPass;
+  return DecideFilteredMessage(data, guard, message, host);
+}
+
+}  // namespace release_guard_detail
+
 // Decides one mouse message with the guard. Host provides, each called only where needed:
 //   std::uint32_t Tick()            the current tick, at most once, for a judged message
 //   std::int16_t WheelDelta()       the wheel delta of a WM_MOUSEWHEEL
@@ -212,23 +304,27 @@ template <typename Host>
 //   bool WindowOfThisProcess()      in the installing process only: the message's window
 //                                   belongs to it (and not to a process of the other bitness
 //                                   whose hook calls run here)
-// With both guard features off every decision is exactly FilterMouseMessage's.
+//   std::uint16_t XButton()         the high word of mouseData of a side button's message
+//   ProcessExclusion& Process()     this process's own exclusion state (never shared)
+//   const ExcludedProgramNames& ExcludedNames()   the shared list of excluded programs
+//   const char16_t* ExecutablePath(), std::uint32_t ExecutablePathCapacity()
+//                                   this process's executable, read only when it decides again
+// With both guard features off every decision of the three original sources is exactly
+// FilterMouseMessage's.
 template <typename Host>
 [[gnu::always_inline]] inline std::uint32_t DecideMouseMessage(HookSharedData& data, GuardSharedData& guard, std::int32_t hookCode,
                                         std::uint32_t message, std::uint32_t processId, Host& host) noexcept {
   using namespace release_guard_detail;
-  // One compare sends every message outside WM_LBUTTONDOWN..WM_MOUSEWHEEL (WM_MOUSEMOVE first
-  // of all) on its way.
-  if (message - kWmLButtonDown > kWmMouseWheel - kWmLButtonDown) return kPass;
+  // One compare sends every message outside WM_LBUTTONDOWN..WM_XBUTTONDBLCLK (WM_MOUSEMOVE
+  // first of all, and WM_MOUSEHWHEEL) on its way.
+  if (message - kWmLButtonDown > kWmXButtonDblClk - kWmLButtonDown) return kPass;
   // Negative codes and peeked-at messages are judged once, when they are removed.
   if (hookCode != kHcAction) return kPass;
-  // The process id first: in every other process that settles it. In the installing process
-  // the window decides, since the other bitness's hook calls run here for their windows.
-  if (processId == SharedLoad(data.InstallerProcessId) && SharedLoad(data.FilterOwnProcess) == 0 &&
-      host.WindowOfThisProcess())
-    return kPass;
-  if (SharedLoad(guard.DragHold) != 0) return DecideWithDragHold(data, guard, message, host);
-  return DecideButtonMessage<false>(data, guard, message, host);
+  // One compare settles every process that found itself filtered at the current generation of
+  // the excluded list, the pause and the installer; the rest decide out of line.
+  if (!ProcessStaysFiltered(guard.Extension, host.Process()))
+    return DecideUnsettledProcess(data, guard, message, processId, host);
+  return DecideFilteredMessage(data, guard, message, host);
 }
 
 // The deliverer, in the installing program. Deliverer provides:
@@ -263,7 +359,10 @@ inline std::uint32_t ServePendingReleases(HookSharedData& data, GuardSharedData&
       // the tick wrap.
       std::int32_t remaining = 0;
       if (kind == kPendingLate) {
-        remaining = static_cast<std::int32_t>(SharedLoad(lastDown) + SharedLoad(data.UpDownIntervalTime) - now);
+        remaining = static_cast<std::int32_t>(SharedLoad(lastDown) +
+                                              SharedLoad(guard.Extension.UpDownIntervalTime[right ? kButtonRight
+                                                                                                  : kButtonLeft]) -
+                                              now);
       } else if (kind == kPendingHeld) {
         const std::uint32_t elapsed = (now - (state >> 2)) & kPendingTickMask;
         remaining = static_cast<std::int32_t>(SharedLoad(guard.DragHoldTime)) - static_cast<std::int32_t>(elapsed);

@@ -4,13 +4,17 @@
 # A failed check ends with FATAL_ERROR naming what it found.
 cmake_minimum_required(VERSION 3.25)
 
-# The 14 tabled exports, the release guard's three and SetProcessUnfiltered, sorted.
-set(kExpectedExports ClearBlockedCount ClearLogCahce DeliverPendingReleases GetHookType GetIntervalTime
-    GetLogState InstallHook IsSelf MousePreProc QueryHookState ReturnBlockedCount ReturnLateReleaseCount
+# The 14 tabled exports, the release guard's three, SetProcessUnfiltered and the filter
+# extension's five, sorted.
+set(kExpectedExports ClearBlockedCount ClearLogCahce DeliverPendingReleases GetButtonIntervalTime
+    GetFilterPaused GetHookType GetIntervalTime GetLogState InstallHook IsSelf MousePreProc QueryHookState
+    ReturnBlockedCount ReturnLateReleaseCount SetButtonIntervalTime SetExcludedPrograms SetFilterPaused
     SetHookType SetIntervalTime SetLogState SetProcessUnfiltered SetReleaseGuard UninstallHook)
 set(kAllowedImports KERNEL32.dll USER32.dll)
 set(kMaxStrippedSize 32768)
 set(kSharedRecordSize 10320)
+set(kGuardAreaSize 188)        # the guard's 64 bytes and the filter extension's 124
+set(kExcludedNamesSize 4160)   # 32 names of 64 characters and their terminators
 
 function(objdump_output flag out)
   execute_process(COMMAND ${OBJDUMP} ${flag} ${DLL} OUTPUT_VARIABLE text RESULT_VARIABLE result)
@@ -151,26 +155,40 @@ elseif(CHECK STREQUAL "shared_section")
     message(FATAL_ERROR "the shared record of ${DLL} is at offset '${recordAt}' of shared_d, not at its start")
   endif()
   message(STATUS "shared_d: ${bytes} bytes,${flags}; the record at its start")
-  # The release guard's area: its own shared section, so the record above keeps its size.
-  set(guardSize "")
-  set(guardFlags "")
-  foreach(line IN LISTS lines)
-    if(line MATCHES "^ *[0-9]+ shared_g +([0-9a-fA-F]+) ")
-      set(guardSize "${CMAKE_MATCH_1}")
-      set(takeFlags TRUE)
-    elseif(takeFlags)
-      set(guardFlags "${line}")
-      set(takeFlags FALSE)
+  # The release guard's area with the filter extension at its end (their own shared section, so
+  # the record above keeps its size), and the excluded names: shared, and uninitialized, so
+  # they take no room in the file.
+  foreach(section IN ITEMS shared_g shared_n)
+    set(sectionSize "")
+    set(sectionFlags "")
+    foreach(line IN LISTS lines)
+      if(line MATCHES "^ *[0-9]+ ${section} +([0-9a-fA-F]+) ")
+        set(sectionSize "${CMAKE_MATCH_1}")
+        set(takeFlags TRUE)
+      elseif(takeFlags)
+        set(sectionFlags "${line}")
+        set(takeFlags FALSE)
+      endif()
+    endforeach()
+    if(sectionSize STREQUAL "")
+      message(FATAL_ERROR "${DLL} has no ${section} section")
     endif()
+    math(EXPR sectionBytes "0x${sectionSize}")
+    if(section STREQUAL "shared_g")
+      set(expected ${kGuardAreaSize})
+    else()
+      set(expected ${kExcludedNamesSize})
+    endif()
+    math(EXPR sectionLimit "${expected} + 16")
+    if(sectionBytes LESS expected OR sectionBytes GREATER_EQUAL sectionLimit OR NOT sectionFlags MATCHES "SHARED"
+       OR sectionFlags MATCHES "READONLY")
+      message(FATAL_ERROR "${section} of ${DLL}: ${sectionBytes} bytes,${sectionFlags}; expected ${expected} shared writable")
+    endif()
+    if(section STREQUAL "shared_n" AND sectionFlags MATCHES "CONTENTS")
+      message(FATAL_ERROR "shared_n of ${DLL} is stored in the file:${sectionFlags}")
+    endif()
+    message(STATUS "${section}: ${sectionBytes} bytes,${sectionFlags}")
   endforeach()
-  if(guardSize STREQUAL "")
-    message(FATAL_ERROR "${DLL} has no shared_g section")
-  endif()
-  math(EXPR guardBytes "0x${guardSize}")
-  if(NOT guardBytes EQUAL 64 OR NOT guardFlags MATCHES "SHARED" OR guardFlags MATCHES "READONLY")
-    message(FATAL_ERROR "shared_g of ${DLL}: ${guardBytes} bytes,${guardFlags}; expected 64 shared writable")
-  endif()
-  message(STATUS "shared_g: ${guardBytes} bytes,${guardFlags}")
 
 else()
   message(FATAL_ERROR "unknown CHECK '${CHECK}'")

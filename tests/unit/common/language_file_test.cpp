@@ -77,6 +77,19 @@ const KeyRule kKeys[] = {
     {"TEXT_TRAYFILTERING", kShort, 0},    {"TEXT_TRAYOFF", kShort, 0},
     {"TEXT_TRAYSWALLOWED", kShort, 0},    {"TEXT_SETREFUSEDTITLE", kShort, 0},
     {"TEXT_SETREFUSED", kLong, 0},
+    // The Options window, its button on the main dialog and its tray item.
+    {"TEXT_OPTIONS", kLong, 132 - 8},     {"TEXT_OPT_BUTTONS", kLong, 286 - 16},
+    {"TEXT_OPT_BUTTON", kLong, 110},      {"TEXT_OPT_UPDOWN", kLong, 76},
+    {"TEXT_OPT_DBCLICK", kLong, 80},      {"TEXT_MBUTTON", kLong, 110 - 14},
+    {"TEXT_XBUTTON1", kLong, 110 - 14},   {"TEXT_XBUTTON2", kLong, 110 - 14},
+    {"TEXT_OPT_SHAREDHINT", kLong, 274},  {"TEXT_OPT_ENGINE", kLong, 286 - 16},
+    {"TEXT_RELEASEGUARD", kLong, 274 - 14}, {"TEXT_DRAGHOLD", kLong, 150 - 14},
+    {"TEXT_DRAGHOLDTIME", kLong, 80},     {"TEXT_EXCLUDED", kLong, 286 - 16},
+    {"TEXT_ADD", kLong, 70 - 8},          {"TEXT_REMOVE", kLong, 70 - 8},
+    {"TEXT_EXCLUDEDCUT", kLong, 274},     {"TEXT_PAUSEHOTKEY", kLong, 96},
+    {"TEXT_HOTKEYINUSE", kLong, 83},      {"TEXT_SETTINGSFILE", kLong, 286},
+    {"TEXT_CLOSE", kLong, 70 - 8},        {"TEXT_BROWSE", kShort, 0},
+    {"TEXT_PROGRAMFILES", kShort, 0},
 };
 
 using Section = std::map<std::string, std::u16string>;
@@ -216,8 +229,9 @@ TEST(LanguageFile, IsUtf16WithCrLfAndWellFormed) {
 TEST(LanguageFile, EverySectionIsCompleteAndWithinCapacity) {
   std::set<std::string> known;
   for (const KeyRule& rule : kKeys) known.insert(rule.key);
-  // The tabled keys, the mouse check's, the exit question's, the tray tooltip's, Set's refusal.
-  ASSERT_EQ(known.size(), 48u + 35u + 4u + 3u + 2u);
+  // The tabled keys, the mouse check's, the exit question's, the tray tooltip's, Set's refusal,
+  // the Options window's.
+  ASSERT_EQ(known.size(), 48u + 35u + 4u + 3u + 2u + 23u);
   std::set<std::u16string> languageNames;
   for (const auto& [name, section] : Shipped().sections) {
     for (const KeyRule& rule : kKeys) {

@@ -11,8 +11,11 @@ namespace {
 const std::u16string kGame = u"C:\\Games\\Game.exe";
 const std::u16string kEditor = u"C:\\Tools\\editor.exe";
 
+ExcludedProgramNames names;  // the library's own table, in a section of its own
+
 bool Passes(const FilterExtensionData& extension, ProcessExclusion& process, const std::u16string& path) {
-  return ProcessPassesUnfiltered(extension, process, path.c_str(), static_cast<std::uint32_t>(path.size() + 1));
+  return ProcessPassesUnfiltered(extension, names, process, path.c_str(),
+                                 static_cast<std::uint32_t>(path.size() + 1));
 }
 
 TEST(FilterExtension, EachProcessDecidesOncePerChange) {
@@ -35,7 +38,7 @@ TEST(FilterExtension, EachProcessDecidesOncePerChange) {
   };
   for (const Step& step : steps) {
     const std::uint32_t before = extension.ExclusionGeneration;
-    if (step.list) SetExcludedProgramList(extension, step.list, 4096);
+    if (step.list) SetExcludedProgramList(extension, names, step.list, 4096);
     if (step.pause >= 0) SetFilterPause(extension, static_cast<std::uint8_t>(step.pause));
     if (step.list || step.pause >= 0) {
       EXPECT_EQ(extension.ExclusionGeneration % 2, 0u) << step.name;
@@ -54,14 +57,14 @@ TEST(FilterExtension, EachProcessDecidesOncePerChange) {
 TEST(FilterExtension, AListBeingWrittenKeepsTheLastDecision) {
   FilterExtensionData extension = InitialFilterExtensionData();
   ProcessExclusion game{};
-  SetExcludedProgramList(extension, u"game.exe", 4096);
+  SetExcludedProgramList(extension, names, u"game.exe", 4096);
   EXPECT_TRUE(Passes(extension, game, kGame));
   // A writer half-way (the generation odd), with the list already emptied: nothing decided anew.
   extension.ExclusionGeneration += 1;
-  extension.Excluded.Names[0][0] = 0;
+  names.Names[0][0] = 0;
   EXPECT_TRUE(Passes(extension, game, kGame));
   // The next writer finishes from there: an even generation, decided afresh.
-  SetExcludedProgramList(extension, u"", 4096);
+  SetExcludedProgramList(extension, names, u"", 4096);
   EXPECT_EQ(extension.ExclusionGeneration % 2, 0u);
   EXPECT_FALSE(Passes(extension, game, kGame));
   // The generation wraps past 0, which a process's state keeps for "not filtered".
@@ -77,7 +80,7 @@ TEST(FilterExtension, AProcessThatAskedForItsInputUnfilteredPasses) {
   EXPECT_FALSE(Passes(extension, panel, kEditor));
   SetProcessUnfilteredFlag(panel, 1);
   EXPECT_TRUE(Passes(extension, panel, kEditor));
-  SetExcludedProgramList(extension, u"other.exe", 4096);
+  SetExcludedProgramList(extension, names, u"other.exe", 4096);
   EXPECT_TRUE(Passes(extension, panel, kEditor));
   SetProcessUnfilteredFlag(panel, 0);
   EXPECT_FALSE(Passes(extension, panel, kEditor));

@@ -13,6 +13,19 @@
 
 namespace {
 
+// What the hook asks of a process that is not excluded and sees no side button.
+struct FilteredProcess {
+  ProcessExclusion process{};
+  std::uint16_t XButton() const { return 0; }
+  ProcessExclusion& Process() { return process; }
+  const ExcludedProgramNames& ExcludedNames() const {
+    static const ExcludedProgramNames none{};
+    return none;
+  }
+  const char16_t* ExecutablePath() const { return u"C:\\Apps\\app.exe"; }
+  std::uint32_t ExecutablePathCapacity() const { return 18; }
+};
+
 constexpr std::uint32_t kOther = 200;
 constexpr std::uint32_t kNever = 0xFFFFFFFFu;
 
@@ -64,7 +77,7 @@ struct Simulation {
     SetGuardSettings(guard, 1, 0, kDefaultDragHoldTime);
   }
 
-  struct HookHost {
+  struct HookHost : FilteredProcess {
     Simulation& sim;
     std::int16_t delta;
     bool injected;
@@ -85,7 +98,7 @@ struct Simulation {
   };
 
   void Hook(std::uint32_t message, std::int16_t delta, bool injected) {
-    HookHost host{*this, delta, injected};
+    HookHost host{{}, *this, delta, injected};
     const std::uint32_t verdict = DecideMouseMessage(data, guard, kHcAction, message, kOther, host);
     if (verdict & kVerdictWake) woken = true;
     const std::uint16_t code = static_cast<std::uint16_t>(verdict);
@@ -275,14 +288,15 @@ TEST(ReleaseGuard, AStateThatKeepsMovingIsNotSpunOn) {
 // In the installing process the window decides: its own windows pass, the other bitness's
 // windows (whose hook calls run here) are judged.
 TEST(ReleaseGuard, InstallingProcessJudgesOtherProcessesWindows) {
-  struct Host {
+  // The hook may copy its host: the lookups are counted outside it.
+  struct Host : FilteredProcess {
     bool own;
-    int windowLookups = 0;
+    int* windowLookups;
     std::uint32_t Tick() const { return 5000; }
     std::int16_t WheelDelta() const { return 0; }
     bool InjectedByGuard() const { return false; }
-    bool WindowOfThisProcess() {
-      ++windowLookups;
+    bool WindowOfThisProcess() const {
+      ++*windowLookups;
       return own;
     }
   };
@@ -308,9 +322,10 @@ TEST(ReleaseGuard, InstallingProcessJudgesOtherProcessesWindows) {
     data.InstallerProcessId = 100;
     data.FilterOwnProcess = c.filterOwnProcess;
     data.LastLButtonDown = 4990;
-    Host host{c.ownWindow};
+    int windowLookups = 0;
+    Host host{{}, c.ownWindow, &windowLookups};
     EXPECT_EQ(DecideMouseMessage(data, guard, kHcAction, kWmLButtonUp, c.processId, host), c.verdict) << c.name;
-    EXPECT_EQ(host.windowLookups, c.windowLookups) << c.name;
+    EXPECT_EQ(windowLookups, c.windowLookups) << c.name;
   }
 }
 
@@ -318,7 +333,7 @@ TEST(ReleaseGuard, InstallingProcessJudgesOtherProcessesWindows) {
 // verdict, same record afterwards, over long random runs of every message kind, hook code,
 // process and gap (a fixed seed, so a failure repeats).
 TEST(ReleaseGuard, BothFeaturesOffDecideExactlyAsThePlainFilter) {
-  struct Host {
+  struct Host : FilteredProcess {
     std::uint32_t tick;
     std::int16_t delta;
     std::uint32_t Tick() const { return tick; }
@@ -339,6 +354,7 @@ TEST(ReleaseGuard, BothFeaturesOffDecideExactlyAsThePlainFilter) {
     plain.DbClickIntervalTime = 1 + random() % 400;
     HookSharedData guarded = plain;
     GuardSharedData guard = InitialGuardSharedData();
+    RefreshButtonIntervals(guarded, guard.Extension);  // the shared intervals in force for every button
     std::uint32_t tick = 0xFFFFFF00u + static_cast<std::uint32_t>(random() % 0x200);  // across the wrap
     for (int step = 0; step < 400; ++step) {
       tick += random() % 120;
@@ -348,7 +364,7 @@ TEST(ReleaseGuard, BothFeaturesOffDecideExactlyAsThePlainFilter) {
       const std::uint32_t processId = random() % 4 == 0 ? 100 : 200;
       const std::uint16_t expected =
           FilterMouseMessage(plain, hookCode, message, delta, processId, [&] { return tick; });
-      Host host{tick, delta};
+      Host host{{}, tick, delta};
       ASSERT_EQ(DecideMouseMessage(guarded, guard, hookCode, message, processId, host), expected)
           << "run " << run << " step " << step;
       ASSERT_EQ(std::memcmp(&plain, &guarded, sizeof plain), 0) << "run " << run << " step " << step;

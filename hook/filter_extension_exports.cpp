@@ -1,0 +1,48 @@
+// The filter extension's exports: each button's own intervals, the excluded programs, the pause
+// and a process's own request to see its input unfiltered. The state lives in the guard's
+// shared section (GuardData.Extension); the per-process decision beside it here.
+#include "latchkin_api.h"
+#include "core/filter_extension.h"
+#include "library_state.h"
+
+ProcessExclusion ThisProcess = {};
+
+// The excluded names: a shared section of their own, marked uninitialized ("b"), so its 4160
+// zero bytes are made by the loader instead of being stored in the file (the library stays
+// small). Defined in assembly: the compiler would give a named section stored contents.
+#define LATCHKIN_TEXT(x) #x
+#define LATCHKIN_SYMBOL(prefix, name) LATCHKIN_TEXT(prefix) #name
+__asm__(".section shared_n,\"bws\"\n"
+        ".globl " LATCHKIN_SYMBOL(__USER_LABEL_PREFIX__, ExcludedNames) "\n"
+        ".balign 4\n" LATCHKIN_SYMBOL(__USER_LABEL_PREFIX__, ExcludedNames) ":\n"
+        ".space " LATCHKIN_TEXT(4160) "\n"
+        ".text\n");
+static_assert(sizeof(ExcludedProgramNames) == 4160, "the assembly above reserves exactly one table");
+
+namespace signatures {
+[[maybe_unused]] constexpr SetButtonIntervalTimeFn kSetButtonIntervalTime = &SetButtonIntervalTime;
+[[maybe_unused]] constexpr GetButtonIntervalTimeFn kGetButtonIntervalTime = &GetButtonIntervalTime;
+[[maybe_unused]] constexpr SetExcludedProgramsFn kSetExcludedPrograms = &SetExcludedPrograms;
+[[maybe_unused]] constexpr SetFilterPausedFn kSetFilterPaused = &SetFilterPaused;
+[[maybe_unused]] constexpr GetFilterPausedFn kGetFilterPaused = &GetFilterPaused;
+}  // namespace signatures
+
+void WINAPI SetButtonIntervalTime(std::uint8_t button, std::uint32_t upDown, std::uint32_t dbClick) noexcept {
+  SetButtonIntervals(SharedData, GuardData.Extension, button, upDown, dbClick);
+}
+
+void WINAPI GetButtonIntervalTime(std::uint8_t button, std::uint32_t* upDown, std::uint32_t* dbClick) noexcept {
+  if (button >= kButtonCount) return;
+  if (upDown != nullptr) *upDown = SharedLoad(GuardData.Extension.OwnUpDownIntervalTime[button]);
+  if (dbClick != nullptr) *dbClick = SharedLoad(GuardData.Extension.OwnDbClickIntervalTime[button]);
+}
+
+std::uint8_t WINAPI SetExcludedPrograms(const wchar_t* list) noexcept {
+  const ExcludedProgramsTaken taken =
+      SetExcludedProgramList(GuardData.Extension, ExcludedNames, reinterpret_cast<const char16_t*>(list), kExcludedProgramsReadLimit);
+  return taken.Cut ? 0 : 1;
+}
+
+void WINAPI SetFilterPaused(std::uint8_t paused) noexcept { SetFilterPause(GuardData.Extension, paused); }
+
+std::uint8_t WINAPI GetFilterPaused() noexcept { return SharedLoad(GuardData.Extension.Paused); }
