@@ -8,10 +8,15 @@ namespace {
 INPUT ButtonInput(MouseButton button, bool down) {
   INPUT input = {};
   input.type = INPUT_MOUSE;
-  if (button == MouseButton::Left) {
-    input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
-  } else {
-    input.mi.dwFlags = down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP;
+  switch (button) {
+    case MouseButton::Left: input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP; break;
+    case MouseButton::Right: input.mi.dwFlags = down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP; break;
+    case MouseButton::Middle: input.mi.dwFlags = down ? MOUSEEVENTF_MIDDLEDOWN : MOUSEEVENTF_MIDDLEUP; break;
+    case MouseButton::X1:
+    case MouseButton::X2:
+      input.mi.dwFlags = down ? MOUSEEVENTF_XDOWN : MOUSEEVENTF_XUP;
+      input.mi.mouseData = button == MouseButton::X1 ? XBUTTON1 : XBUTTON2;
+      break;
   }
   return input;
 }

@@ -21,6 +21,12 @@ const char* MessageName(UINT message) {
     case WM_RBUTTONUP: return "WM_RBUTTONUP";
     case WM_RBUTTONDBLCLK: return "WM_RBUTTONDBLCLK";
     case WM_MOUSEWHEEL: return "WM_MOUSEWHEEL";
+    case WM_MBUTTONDOWN: return "WM_MBUTTONDOWN";
+    case WM_MBUTTONUP: return "WM_MBUTTONUP";
+    case WM_MBUTTONDBLCLK: return "WM_MBUTTONDBLCLK";
+    case WM_XBUTTONDOWN: return "WM_XBUTTONDOWN";
+    case WM_XBUTTONUP: return "WM_XBUTTONUP";
+    case WM_XBUTTONDBLCLK: return "WM_XBUTTONDBLCLK";
     default: return nullptr;
   }
 }
@@ -56,8 +62,9 @@ std::string Describe(const std::vector<ReceivedMessage>& messages) {
   return messages.empty() ? "(nothing)" : out.str();
 }
 
-bool MouseTarget::Start(int left, int top) {
+bool MouseTarget::Start(int left, int top, const std::wstring& exePath) {
   Stop();
+  exePath_ = exePath;
   left_ = left;
   top_ = top;
   static LONG serial = 0;
@@ -113,7 +120,9 @@ void MouseTarget::Stop() {
   freshIndex_ = 0;
 }
 
-std::wstring MouseTarget::ExePath() const { return BinDirectory() + L"mouse_target.exe"; }
+std::wstring MouseTarget::ExePath() const {
+  return exePath_.empty() ? BinDirectory() + L"mouse_target.exe" : exePath_;
+}
 
 POINT MouseTarget::Center() const { return POINT{left_ + kSize / 2, top_ + kSize / 2}; }
 

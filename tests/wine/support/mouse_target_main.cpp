@@ -51,8 +51,16 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_RBUTTONDOWN:
     case WM_RBUTTONUP:
     case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+    case WM_MBUTTONDBLCLK:
       Append(message, 0);
       return 0;
+    case WM_XBUTTONDOWN:
+    case WM_XBUTTONUP:
+    case WM_XBUTTONDBLCLK:
+      Append(message, GET_XBUTTON_WPARAM(wParam));
+      return TRUE;
     case WM_MOUSEWHEEL:
       Append(message, GET_WHEEL_DELTA_WPARAM(wParam));
       return 0;

@@ -152,7 +152,7 @@ HWND FindTopWindowOfProcess(DWORD pid, const wchar_t* className, DWORD timeoutMs
 
 // ---- Mouse input --------------------------------------------------------------------------
 
-enum class MouseButton { Left, Right };
+enum class MouseButton { Left, Right, Middle, X1, X2 };
 
 // Puts the cursor on a screen point (synchronously: the next injected button uses it).
 void MoveCursorTo(POINT screenPoint);
@@ -190,8 +190,9 @@ InputStep WheelStep(int delta, DWORD pauseBeforeMs = 0);
 // ---- The mouse-target process -------------------------------------------------------------
 
 struct ReceivedMessage {
-  UINT message;    // WM_LBUTTONDOWN/UP/DBLCLK, WM_RBUTTONDOWN/UP/DBLCLK or WM_MOUSEWHEEL
-  int wheelDelta;  // signed wheel delta for WM_MOUSEWHEEL, else 0
+  UINT message;    // WM_L/R/M/XBUTTONDOWN, UP or DBLCLK, or WM_MOUSEWHEEL
+  int wheelDelta;  // signed wheel delta for WM_MOUSEWHEEL, the side button (1 or 2) for
+                   // WM_XBUTTON*, else 0
 };
 bool operator==(const ReceivedMessage& a, const ReceivedMessage& b);
 bool operator!=(const ReceivedMessage& a, const ReceivedMessage& b);
@@ -214,9 +215,10 @@ class MouseTarget {
   MouseTarget(const MouseTarget&) = delete;
   MouseTarget& operator=(const MouseTarget&) = delete;
 
-  // Starts mouse_target.exe with its window at (left, top), waits until it shows, activates
-  // it and puts the cursor on its centre. False (and nothing left running) on failure.
-  bool Start(int left = kDefaultLeft, int top = kDefaultTop);
+  // Starts mouse_target.exe (or a copy of it at exePath, for a program of another name) with
+  // its window at (left, top), waits until it shows, activates it and puts the cursor on its
+  // centre. False (and nothing left running) on failure.
+  bool Start(int left = kDefaultLeft, int top = kDefaultTop, const std::wstring& exePath = L"");
   void Stop();
   bool Running() const { return process_.Running(); }
 
@@ -257,4 +259,5 @@ class MouseTarget {
   int left_ = kDefaultLeft;
   int top_ = kDefaultTop;
   int freshIndex_ = 0;
+  std::wstring exePath_;  // empty: mouse_target.exe beside the tests
 };
