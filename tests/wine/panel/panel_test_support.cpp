@@ -515,4 +515,25 @@ DisplayDpi::~DisplayDpi() {
     RegDeleteValueW(key_, kLogPixelsValue);
   }
   RegCloseKey(key_);
+HWND FindOptionsWindow(DWORD pid, DWORD timeoutMs) {
+  struct Search {
+    DWORD pid;
+    HWND found;
+  } search = {pid, nullptr};
+  WaitUntil(
+      [&] {
+        EnumWindows(
+            [](HWND window, LPARAM context) -> BOOL {
+              auto& s = *reinterpret_cast<Search*>(context);
+              DWORD owner = 0;
+              GetWindowThreadProcessId(window, &owner);
+              if (owner != s.pid || !IsWindowVisible(window) || !GetDlgItem(window, IDC_OPT_CLOSE)) return TRUE;
+              s.found = window;
+              return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+      },
+      timeoutMs);
+  return search.found;
 }

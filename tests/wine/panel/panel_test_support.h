@@ -46,6 +46,8 @@ class FolderLibrary {
   // Blocked up/down, double-click and wheel-reversal counts.
   void BlockedCounts(std::uint32_t out[3]) const;
   bool IsSelf() const;
+  // The whole binding, for the exports beyond the 13 (null where the library lacks them).
+  const HookLibrary& Library() const { return library_; }
 
  private:
   HookLibrary library_;
@@ -96,6 +98,10 @@ class PanelProcess {
   ChildProcess process_;
   HWND dialog_ = nullptr;
 };
+
+// The panel's Options window (the top-level window holding its Close button), waiting up to
+// timeoutMs for it; null when none shows.
+HWND FindOptionsWindow(DWORD pid, DWORD timeoutMs = 5000);
 
 // Top-level dialog windows (#32770) of a process other than the panel's main dialog: the
 // message boxes it shows.

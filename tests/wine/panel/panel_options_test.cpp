@@ -1,0 +1,212 @@
+// The Options window of the real panel: opened from its button on dialog 103 and from the tray
+// menu, every control showing its stored key, every change stored in Quillon.cfg and handed to
+// the library at once, all of it read back at the next start; the "Add" menu offering running
+// programs; the settings file shown with its full path.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "latchkin_contract.h"
+#include "panel_test_support.h"
+#include "resource.h"
+
+namespace {
+
+constexpr DWORD kAnswerMs = 5000;
+
+LRESULT SendTo(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kAnswerMs, &result);
+  return static_cast<LRESULT>(result);
+}
+
+std::wstring TextOf(HWND window) {
+  wchar_t text[1024] = {};
+  SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, kAnswerMs, nullptr);
+  return text;
+}
+
+// Types into an edit as the user would: the text changes and the window hears EN_CHANGE.
+void Type(HWND options, int id, const wchar_t* text) {
+  SendMessageTimeoutW(GetDlgItem(options, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                      kAnswerMs, nullptr);
+}
+
+bool Checked(HWND options, int id) { return SendTo(GetDlgItem(options, id), BM_GETCHECK) == BST_CHECKED; }
+
+std::vector<std::wstring> ListedNames(HWND options) {
+  HWND list = GetDlgItem(options, IDC_OPT_EXCLUDED_LIST);
+  std::vector<std::wstring> names;
+  const int count = static_cast<int>(SendTo(list, LB_GETCOUNT));
+  for (int i = 0; i < count; ++i) {
+    wchar_t name[256] = {};
+    if (SendTo(list, LB_GETTEXTLEN, i) < 255) SendTo(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(name));
+    names.push_back(name);
+  }
+  return names;
+}
+
+// Every key of the window, as stored before and as changed by the test.
+struct KeyRow {
+  const wchar_t* key;
+  int editId;           // 0: a switch or another control
+  const wchar_t* stored;
+  const wchar_t* typed;
+};
+const KeyRow kIntervalRows[] = {
+    {L"LButtonUpDownIntervalTime", IDC_OPT_UPDOWN_FIRST + 0, L"51", L"61"},
+    {L"RButtonUpDownIntervalTime", IDC_OPT_UPDOWN_FIRST + 1, L"52", L"62"},
+    {L"MButtonUpDownIntervalTime", IDC_OPT_UPDOWN_FIRST + 2, L"53", L"63"},
+    {L"XButton1UpDownIntervalTime", IDC_OPT_UPDOWN_FIRST + 3, L"54", L"64"},
+    {L"XButton2UpDownIntervalTime", IDC_OPT_UPDOWN_FIRST + 4, L"55", L"0"},
+    {L"LButtonDbClickIntervalTime", IDC_OPT_DBCLICK_FIRST + 0, L"251", L"261"},
+    {L"RButtonDbClickIntervalTime", IDC_OPT_DBCLICK_FIRST + 1, L"252", L"262"},
+    {L"MButtonDbClickIntervalTime", IDC_OPT_DBCLICK_FIRST + 2, L"253", L"263"},
+    {L"XButton1DbClickIntervalTime", IDC_OPT_DBCLICK_FIRST + 3, L"254", L"264"},
+    {L"XButton2DbClickIntervalTime", IDC_OPT_DBCLICK_FIRST + 4, L"0", L"9999"},
+};
+struct SwitchRow {
+  const wchar_t* key;
+  int id;
+  bool stored;
+};
+const SwitchRow kSwitchRows[] = {
+    {L"HookMButton", IDC_OPT_SWITCH_MIDDLE, true}, {L"HookXButton1", IDC_OPT_SWITCH_X1, false},
+    {L"HookXButton2", IDC_OPT_SWITCH_X2, true},    {L"ReleaseGuard", IDC_OPT_RELEASEGUARD, false},
+    {L"DragHold", IDC_OPT_DRAGHOLD, true},
+};
+constexpr WORD kStoredHotKey = MAKEWORD('P', HOTKEYF_CONTROL | HOTKEYF_ALT);  // 1616
+constexpr WORD kTypedHotKey = MAKEWORD(VK_F9, HOTKEYF_SHIFT);
+
+std::wstring StoredSettings() {
+  std::vector<std::wstring> lines = {L"AutoHook=1", L"ExcludedPrograms=game.exe; C:\\Tools\\Draw.exe",
+                                     L"DragHoldTime=45", L"PauseHotKey=" + std::to_wstring(kStoredHotKey)};
+  for (const KeyRow& row : kIntervalRows) lines.push_back(std::wstring(row.key) + L"=" + row.stored);
+  for (const SwitchRow& row : kSwitchRows) lines.push_back(std::wstring(row.key) + L"=" + (row.stored ? L"1" : L"0"));
+  return OptionsSection(lines);
+}
+
+// What the window shows, compared with the rows: intervals (0 shows as an empty box), switches,
+// drag-hold time, the list and the hot key.
+void ExpectShown(HWND options, bool changed, const std::vector<std::wstring>& names, const char* when) {
+  for (const KeyRow& row : kIntervalRows) {
+    const std::wstring value = changed ? row.typed : row.stored;
+    EXPECT_EQ(TextOf(GetDlgItem(options, row.editId)), value == L"0" ? L"" : value)
+        << when << ": " << std::string(row.key, row.key + wcslen(row.key));
+  }
+  for (const SwitchRow& row : kSwitchRows)
+    EXPECT_EQ(Checked(options, row.id), changed ? !row.stored : row.stored) << when << ": switch " << row.id;
+  EXPECT_EQ(TextOf(GetDlgItem(options, IDC_OPT_DRAGHOLD_EDIT)), changed ? L"20" : L"45") << when;
+  EXPECT_EQ(ListedNames(options), names) << when;
+  EXPECT_EQ(SendTo(GetDlgItem(options, IDC_OPT_HOTKEY), HKM_GETHOTKEY), changed ? kTypedHotKey : kStoredHotKey)
+      << when;
+}
+
+TEST(PanelOptions, EveryControlStoresAndRestoresItsKey) {
+  PanelProcess panel;
+  PanelFiles files;
+  files.languageFile = true;
+  files.settings = StoredSettings();
+  ASSERT_TRUE(panel.Start(L"panel-options", files));
+  FolderLibrary library(panel.Folder());
+  ASSERT_TRUE(library.Loaded());
+  ASSERT_TRUE(panel.Eventually([&] { return library.HookInstalled(); }));
+
+  ASSERT_TRUE(panel.Click(IDC_OPTIONS_OPEN));
+  HWND options = FindOptionsWindow(panel.Process().Pid());
+  ASSERT_NE(options, nullptr);
+  EXPECT_EQ(WindowText(options), ShippedText(L"NEUTRAL", L"TEXT_OPTIONS"));
+  // The settings file in use, with its full path.
+  EXPECT_EQ(CompareStringOrdinal(TextOf(GetDlgItem(options, IDC_OPT_SETTINGSFILE)).c_str(), -1,
+                                 (panel.Folder() + L"Quillon.cfg").c_str(), -1, TRUE),
+            CSTR_EQUAL)
+      << std::string(panel.Folder().begin(), panel.Folder().end());
+  ExpectShown(options, false, {L"C:\\Tools\\Draw.exe", L"game.exe"}, "as stored");
+  // The stored values reached the library when the panel started.
+  std::uint32_t upDown = 0, dbClick = 0;
+  ASSERT_NE(library.Library().GetButtonIntervalTime, nullptr);
+  library.Library().GetButtonIntervalTime(kButtonMiddle, &upDown, &dbClick);
+  EXPECT_EQ(upDown, 53u);
+  EXPECT_EQ(dbClick, 253u);
+  EXPECT_EQ(library.HookType() & 0x38, kSourceMiddleButton | kSourceXButton2);
+
+  // Change every control as the user would.
+  for (const KeyRow& row : kIntervalRows) Type(options, row.editId, row.typed);
+  for (const SwitchRow& row : kSwitchRows) SendTo(GetDlgItem(options, row.id), BM_CLICK);
+  Type(options, IDC_OPT_DRAGHOLD_EDIT, L"20");
+  SendTo(GetDlgItem(options, IDC_OPT_HOTKEY), HKM_SETHOTKEY, kTypedHotKey);
+  SendTo(options, WM_COMMAND, MAKEWPARAM(IDC_OPT_HOTKEY, EN_CHANGE),
+         reinterpret_cast<LPARAM>(GetDlgItem(options, IDC_OPT_HOTKEY)));
+  HWND list = GetDlgItem(options, IDC_OPT_EXCLUDED_LIST);
+  SendTo(list, LB_SETCURSEL, 1);  // game.exe (the list is sorted)
+  SendTo(options, WM_COMMAND, MAKEWPARAM(IDC_OPT_EXCLUDED_LIST, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+  SendTo(GetDlgItem(options, IDC_OPT_EXCLUDED_REMOVE), BM_CLICK);
+
+  // Stored at once, under the key table's names...
+  for (const KeyRow& row : kIntervalRows)
+    EXPECT_EQ(panel.Setting(L"Options", row.key), row.typed) << std::string(row.key, row.key + wcslen(row.key));
+  for (const SwitchRow& row : kSwitchRows)
+    EXPECT_EQ(panel.Setting(L"Options", row.key), row.stored ? L"0" : L"1")
+        << std::string(row.key, row.key + wcslen(row.key));
+  EXPECT_EQ(panel.Setting(L"Options", L"DragHoldTime"), L"20");
+  EXPECT_EQ(panel.Setting(L"Options", L"PauseHotKey"), std::to_wstring(kTypedHotKey));
+  EXPECT_EQ(panel.Setting(L"Options", L"ExcludedPrograms"), L"C:\\Tools\\Draw.exe");
+  // ...and in the library.
+  library.Library().GetButtonIntervalTime(kButtonX2, &upDown, &dbClick);
+  EXPECT_EQ(upDown, 0u);
+  EXPECT_EQ(dbClick, 9999u);
+  EXPECT_EQ(library.HookType() & 0x38, kSourceXButton1);
+
+  // Closed and opened from the tray menu's item: the same values.
+  ASSERT_TRUE(panel.Click(IDC_OPTIONS_OPEN));  // brings the open window forward, no second one
+  EXPECT_EQ(FindOptionsWindow(panel.Process().Pid()), options);
+  SendTo(GetDlgItem(options, IDC_OPT_CLOSE), BM_CLICK);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(options); }, kAnswerMs));
+  panel.Send(WM_COMMAND, IDM_OPTIONS);
+  options = FindOptionsWindow(panel.Process().Pid());
+  ASSERT_NE(options, nullptr);
+  ExpectShown(options, true, {L"C:\\Tools\\Draw.exe"}, "reopened");
+
+  // Read back at the next start.
+  ASSERT_TRUE(panel.ExitCleanly());
+  ASSERT_TRUE(panel.Launch());
+  ASSERT_TRUE(panel.Click(IDC_OPTIONS_OPEN));
+  options = FindOptionsWindow(panel.Process().Pid());
+  ASSERT_NE(options, nullptr);
+  ExpectShown(options, true, {L"C:\\Tools\\Draw.exe"}, "after a restart");
+  EXPECT_TRUE(panel.ExitCleanly());
+}
+
+// "Add" offers the programs that show a window now, then "Browse...".
+TEST(PanelOptions, AddOffersRunningProgramsAndAFilePicker) {
+  MouseTarget target;
+  ASSERT_TRUE(target.Start());
+  PanelProcess panel;
+  PanelFiles files;
+  files.languageFile = true;
+  ASSERT_TRUE(panel.Start(L"panel-options-add", files));
+  ASSERT_TRUE(panel.Click(IDC_OPTIONS_OPEN));
+  HWND options = FindOptionsWindow(panel.Process().Pid());
+  ASSERT_NE(options, nullptr);
+  // Posted: the menu's loop holds a sent message until it closes.
+  PostMessageW(GetDlgItem(options, IDC_OPT_EXCLUDED_ADD), BM_CLICK, 0, 0);
+  const std::vector<MenuItem> items = ReadOpenMenu(panel.Process().Pid(), kAnswerMs);
+  CloseOpenMenu(panel.Process().Pid());
+  ASSERT_FALSE(items.empty());
+  bool targetOffered = false, panelOffered = false;
+  for (const MenuItem& item : items) {
+    targetOffered |= CompareStringOrdinal(item.text.c_str(), -1, L"mouse_target.exe", -1, TRUE) == CSTR_EQUAL;
+    panelOffered |= CompareStringOrdinal(item.text.c_str(), -1, L"Quillon.exe", -1, TRUE) == CSTR_EQUAL;
+  }
+  EXPECT_TRUE(targetOffered);
+  EXPECT_FALSE(panelOffered) << "the panel offers itself";
+  EXPECT_EQ(items.back().text, ShippedText(L"NEUTRAL", L"TEXT_BROWSE"));
+  EXPECT_EQ(items[items.size() - 2].id, 0u) << "no separator before Browse";
+  EXPECT_TRUE(panel.ExitCleanly());
+}
+
+}  // namespace
