@@ -6,7 +6,7 @@
 
 inline constexpr wchar_t kDialogProbeMapping[] = L"QuillonTestDialogProbe";
 inline constexpr wchar_t kDialogProbeMessage[] = L"QuillonTestReadDialog";
-inline constexpr int kDialogProbeMaxControls = 32;
+inline constexpr int kDialogProbeMaxControls = 48;
 
 struct DialogProbeControl {
   int id;

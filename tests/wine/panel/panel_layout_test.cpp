@@ -41,7 +41,13 @@ constexpr Scaling kScalings[] = {{96, L"", 16, 32}, {144, L"-150", 24, 48}, {192
 const int kCaptioned[] = {IDC_HOOKTYPE_GROUP, IDC_PARAM_GROUP,   IDC_MISC_GROUP,      IDC_LBUTTON,
                           IDC_RBUTTON,        IDC_WHEEL,         IDC_AUTOTIPS,        IDC_AUTOHOOK,
                           IDC_LOGTOFILE,      IDC_UPDOWN_LABEL,  IDC_DBCLICK_LABEL,   IDC_ROTREVERSE_LABEL,
-                          IDC_UPDOWN_SET,     IDC_ACTION,        IDC_EXIT};
+                          IDC_UPDOWN_SET,     IDC_ACTION,        IDC_EXIT,            IDC_OPTIONS_OPEN};
+// The Options window's captions.
+const int kOptionsCaptioned[] = {
+    IDC_OPT_BUTTONS_GROUP, IDC_OPT_HEAD_BUTTON,   IDC_OPT_HEAD_UPDOWN,    IDC_OPT_HEAD_DBCLICK,  IDC_OPT_NAME_LEFT,
+    IDC_OPT_NAME_RIGHT,    IDC_OPT_SWITCH_MIDDLE, IDC_OPT_SWITCH_X1,      IDC_OPT_SWITCH_X2,     IDC_OPT_SHARED_HINT,
+    IDC_OPT_ENGINE_GROUP,  IDC_OPT_RELEASEGUARD,  IDC_OPT_DRAGHOLD,       IDC_OPT_DRAGHOLD_LABEL, IDC_OPT_EXCLUDED_GROUP,
+    IDC_OPT_EXCLUDED_ADD,  IDC_OPT_EXCLUDED_REMOVE, IDC_OPT_HOTKEY_LABEL, IDC_OPT_SETTINGSFILE_LABEL, IDC_OPT_CLOSE};
 
 // Room a caption has inside its control at the dialog's DPI: check boxes give part of their
 // width to the box, push buttons and group boxes to their frame.
@@ -51,9 +57,17 @@ int CaptionRoom(const DialogProbeControl& control, const DialogProbeResult& dial
   switch (control.id) {
     case IDC_LBUTTON: case IDC_RBUTTON: case IDC_WHEEL:
     case IDC_AUTOTIPS: case IDC_AUTOHOOK: case IDC_LOGTOFILE:
+    case IDC_OPT_SWITCH_MIDDLE: case IDC_OPT_SWITCH_X1: case IDC_OPT_SWITCH_X2:
+    case IDC_OPT_RELEASEGUARD: case IDC_OPT_DRAGHOLD:
       return width - dialog.checkBoxWidth - MulDiv(6, dpi, 96);
-    case IDC_HOOKTYPE_GROUP: case IDC_PARAM_GROUP: case IDC_MISC_GROUP: return width - MulDiv(16, dpi, 96);
-    case IDC_UPDOWN_LABEL: case IDC_DBCLICK_LABEL: case IDC_ROTREVERSE_LABEL: return width;
+    case IDC_HOOKTYPE_GROUP: case IDC_PARAM_GROUP: case IDC_MISC_GROUP:
+    case IDC_OPT_BUTTONS_GROUP: case IDC_OPT_ENGINE_GROUP: case IDC_OPT_EXCLUDED_GROUP:
+      return width - MulDiv(16, dpi, 96);
+    case IDC_UPDOWN_LABEL: case IDC_DBCLICK_LABEL: case IDC_ROTREVERSE_LABEL:
+    case IDC_OPT_HEAD_BUTTON: case IDC_OPT_HEAD_UPDOWN: case IDC_OPT_HEAD_DBCLICK: case IDC_OPT_NAME_LEFT:
+    case IDC_OPT_NAME_RIGHT: case IDC_OPT_SHARED_HINT: case IDC_OPT_DRAGHOLD_LABEL: case IDC_OPT_HOTKEY_LABEL:
+    case IDC_OPT_SETTINGSFILE_LABEL:
+      return width;
     default: return width - MulDiv(8, dpi, 96);
   }
 }
@@ -142,11 +156,31 @@ TEST(PanelLayout, EveryLanguageFitsAndKeepsItsLayoutAtEveryScaling) {
         ExpectSameLayout(at96[section], dialog);
       }
 
+      std::wstring name = section;
+      for (wchar_t& c : name) c = static_cast<wchar_t>(towlower(c));
       if (!pictures.empty()) {
-        std::wstring name = section;
-        for (wchar_t& c : name) c = static_cast<wchar_t>(towlower(c));
         EXPECT_TRUE(SaveWindowPicture(panel.Dialog(), pictures + L"panel-" + name + scaling.pictureSuffix + L".bmp"));
       }
+
+      // The Options window: every caption whole at this language and DPI, and its picture.
+      ASSERT_TRUE(panel.Click(IDC_OPTIONS_OPEN));
+      HWND options = FindOptionsWindow(panel.Process().Pid());
+      ASSERT_NE(options, nullptr);
+      DialogProbeResult optionsDialog = {};
+      ASSERT_TRUE(ReadDialog(options, optionsDialog)) << "the probe did not answer for the Options window";
+      for (int id : kOptionsCaptioned) {
+        const DialogProbeControl* control = FindControl(optionsDialog, id);
+        ASSERT_NE(control, nullptr) << "control " << id;
+        EXPECT_GT(control->textExtent.cx, 0) << "control " << id << " shows no text";
+        EXPECT_LE(control->textExtent.cx, CaptionRoom(*control, optionsDialog)) << "control " << id << " cuts its caption";
+      }
+      if (!pictures.empty()) {
+        // Drawn whole before the screen is copied: a new window paints its controls one by one.
+        RedrawWindow(options, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        PumpMessagesFor(300);
+        EXPECT_TRUE(SaveWindowPicture(options, pictures + L"panel-options-" + name + scaling.pictureSuffix + L".bmp"));
+      }
+      SendMessageTimeoutW(GetDlgItem(options, IDC_OPT_CLOSE), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
       EXPECT_TRUE(panel.ExitCleanly());
     }
   }

@@ -1,5 +1,9 @@
 // Quillrun without arguments: installs the hook with the settings beside it, filters, logs through
 // its own writer, and ends once another process removes the hook.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "latchkin_contract.h"
 #include "quillrun_test_support.h"
 #include "../hook/core/guard_shared_data.h"
 #include "text_helpers.h"
@@ -273,6 +277,56 @@ TEST(QuillrunHeadless, RejectedIntervalsGiveTheDefaultAndZeroKeepsTheLibraryValu
     EXPECT_TRUE(runner.WaitForExit(3000)) << row.name;
     EXPECT_EQ(runner.ExitCode(), 0u) << row.name;
   }
+}
+
+// The keys of the Options window reach the library at Quillrun's start, and its pause hot key
+// pauses and resumes every process's filter.
+TEST(QuillrunHeadless, ExtraButtonsIntervalsAndThePauseHotKey) {
+  const std::wstring folder = PrepareQuillrunFolder(L"quillrun-extension");
+  ASSERT_FALSE(folder.empty());
+  const WORD hotKey = MAKEWORD('P', HOTKEYF_CONTROL | HOTKEYF_ALT);
+  ASSERT_TRUE(WriteProfile(folder + L"Quillon.cfg",
+                           L"[Options]\r\nHookRButton=0\r\nHookMButton=1\r\nHookXButton2=1\r\nLogToFile=1\r\n"
+                           L"MButtonUpDownIntervalTime=60\r\nXButton1DbClickIntervalTime=250\r\n"
+                           L"ExcludedPrograms=game.exe\r\nPauseHotKey=" +
+                               std::to_wstring(hotKey) + L"\r\n"));
+  LibraryCopy library;
+  ASSERT_TRUE(library.Load(folder));
+  ASSERT_NE(library->GetFilterPaused, nullptr);
+  ChildProcess runner = ChildProcess::Start(QuillrunIn(folder), L"", folder);
+  ASSERT_TRUE(runner.Started());
+  ASSERT_TRUE(WaitUntil([&] { return library->QueryHookState() == 1 && library->GetLogState() == 1; }, 15000));
+
+  EXPECT_EQ(library.HookType(), kSourceLeftButton | kSourceWheel | kSourceMiddleButton | kSourceXButton2);
+  struct Row { std::uint8_t button; std::uint32_t upDown, dbClick; };
+  const Row rows[] = {{kButtonLeft, 0, 0}, {kButtonMiddle, 60, 0}, {kButtonX1, 0, 250}};
+  for (const Row& row : rows) {
+    std::uint32_t upDown = 1, dbClick = 1;
+    library->GetButtonIntervalTime(row.button, &upDown, &dbClick);
+    EXPECT_EQ(upDown, row.upDown) << int(row.button);
+    EXPECT_EQ(dbClick, row.dbClick) << int(row.button);
+  }
+
+  // Ctrl+Alt+P, typed as a user would; Quillrun takes the key within its first period.
+  auto press = [] {
+    INPUT keys[6] = {};
+    const WORD order[6] = {VK_CONTROL, VK_MENU, 'P', 'P', VK_MENU, VK_CONTROL};
+    for (int i = 0; i < 6; ++i) {
+      keys[i].type = INPUT_KEYBOARD;
+      keys[i].ki.wVk = order[i];
+      keys[i].ki.dwFlags = i < 3 ? 0 : KEYEVENTF_KEYUP;
+    }
+    SendInput(6, keys, sizeof(INPUT));
+  };
+  PumpMessagesFor(1000);
+  EXPECT_EQ(library->GetFilterPaused(), 0);
+  press();
+  EXPECT_TRUE(WaitUntil([&] { return library->GetFilterPaused() == 1; }, 3000)) << "the hot key did not pause";
+  press();
+  EXPECT_TRUE(WaitUntil([&] { return library->GetFilterPaused() == 0; }, 3000)) << "the hot key did not resume";
+
+  ASSERT_EQ(library->UninstallHook(), 1);
+  EXPECT_TRUE(runner.WaitForExit(5000));
 }
 
 }  // namespace
