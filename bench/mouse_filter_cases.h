@@ -55,6 +55,7 @@ inline ProcessExclusion gBenchProcess = {};
 inline ExcludedProgramNames gBenchExcluded = {};
 struct BenchMessage {
   std::uint16_t XButton() const { return 0; }
+  bool OtherProcessExcluded(const FilterExtensionData&) const { return false; }
   ProcessExclusion& Process() const { return gBenchProcess; }
   const ExcludedProgramNames& ExcludedNames() const { return gBenchExcluded; }
   const char16_t* ExecutablePath() const { return u"C:\\Apps\\app.exe"; }

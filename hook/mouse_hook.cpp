@@ -4,6 +4,15 @@
 
 namespace {
 
+// The last other process the installing process judged (only its installing thread runs
+// those hook calls).
+struct OtherProcessDecision {
+  std::uint32_t ProcessId;
+  std::uint32_t Generation;
+  bool Excluded;
+};
+OtherProcessDecision OtherProcess = {0, 0, false};
+
 // What the decision may ask about the message; each read happens only where it is needed.
 struct HookedMessage {
   LPARAM data;
@@ -23,6 +32,27 @@ struct HookedMessage {
   const ExcludedProgramNames& ExcludedNames() const noexcept { return ::ExcludedNames; }
   const char16_t* ExecutablePath() const noexcept { return reinterpret_cast<const char16_t*>(ApplicationPath); }
   std::uint32_t ExecutablePathCapacity() const noexcept { return kApplicationPathCapacity; }
+
+  // In the installing process, for a window of another process (the other bitness, whose hook
+  // calls run here): that process's own exclusion. Its executable is looked up once per process
+  // and change of the list, and only while some program is listed or the filter is paused.
+  bool OtherProcessExcluded(const FilterExtensionData& extension) const noexcept {
+    if (SharedLoad(extension.Paused) != 0) return true;
+    const std::uint32_t processId = WindowProcessId(data);
+    const std::uint32_t generation = SharedLoad(extension.ExclusionGeneration);
+    if (processId == OtherProcess.ProcessId && generation == OtherProcess.Generation) return OtherProcess.Excluded;
+    wchar_t path[kApplicationPathCapacity];
+    path[0] = L'\0';
+    if (HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId)) {
+      DWORD length = kApplicationPathCapacity;
+      if (!QueryFullProcessImageNameW(process, 0, path, &length)) path[0] = L'\0';
+      CloseHandle(process);
+    }
+    const bool excluded =
+        IsExcludedProgram(::ExcludedNames, reinterpret_cast<const char16_t*>(path), kApplicationPathCapacity);
+    OtherProcess = {processId, generation, excluded};
+    return excluded;
+  }
 
   // A message without a window is taken as this process's own.
   static std::uint32_t WindowProcessId(LPARAM data) noexcept {

@@ -185,7 +185,7 @@ template <typename Host>
 // Whether this process's input passes unfiltered: an excluded program, any process while the
 // filter is paused, and the installing process's own windows (unless it filters itself). The
 // installing process never remembers "filtered": the other bitness's hook calls run there too,
-// and its own windows are told from theirs message by message.
+// for windows of other processes, each judged by that process's own exclusion.
 template <typename Host>
 inline bool PassesUnfiltered(HookSharedData& data, FilterExtensionData& extension, std::uint32_t processId,
                              Host& host) noexcept {
@@ -193,7 +193,12 @@ inline bool PassesUnfiltered(HookSharedData& data, FilterExtensionData& extensio
   const bool excluded = DecideProcessExclusion(extension, host.ExcludedNames(), host.Process(),
                                                host.ExecutablePath(), host.ExecutablePathCapacity(), !installer);
   if (!installer) return excluded;
-  return (excluded || SharedLoad(data.FilterOwnProcess) == 0) && host.WindowOfThisProcess();
+  const bool ownInputPasses = excluded || SharedLoad(data.FilterOwnProcess) == 0;
+  // While nothing is listed and the filter runs, no other process passes: no window to look up.
+  const bool othersMayPass = SharedLoad(extension.Paused) != 0 || host.ExcludedNames().Names[0][0] != 0;
+  if (!ownInputPasses && !othersMayPass) return false;
+  if (host.WindowOfThisProcess()) return ownInputPasses;
+  return othersMayPass && host.OtherProcessExcluded(extension);
 }
 
 constexpr bool IsLeftButtonMessage(std::uint32_t message) noexcept {
@@ -307,6 +312,9 @@ template <typename Host>
 //   std::uint16_t XButton()         the high word of mouseData of a side button's message
 //   ProcessExclusion& Process()     this process's own exclusion state (never shared)
 //   const ExcludedProgramNames& ExcludedNames()   the shared list of excluded programs
+//   bool OtherProcessExcluded(const FilterExtensionData&)   in the installing process only: the
+//                                   message's window belongs to an excluded process (or the
+//                                   filter is paused)
 //   const char16_t* ExecutablePath(), std::uint32_t ExecutablePathCapacity()
 //                                   this process's executable, read only when it decides again
 // With both guard features off every decision of the three original sources is exactly

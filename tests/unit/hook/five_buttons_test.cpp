@@ -44,6 +44,7 @@ struct Hook {
     bool InjectedByGuard() const { return false; }
     bool WindowOfThisProcess() const { return true; }
     std::uint16_t XButton() const { return xButton; }
+    bool OtherProcessExcluded(const FilterExtensionData&) const { return false; }
     ProcessExclusion& Process() const { return hook.process; }
     const ExcludedProgramNames& ExcludedNames() const { return hook.names; }
     const char16_t* ExecutablePath() const { return hook.path.c_str(); }
@@ -174,6 +175,57 @@ TEST(FiveButtons, AnExcludedProgramPassesUntouched) {
   EXPECT_EQ(hook.Run(kWmMButtonUp, kT + 102, 0), kPass);
   SetFilterPause(hook.guard.Extension, 0);
   EXPECT_EQ(hook.Run(kWmMButtonUp, kT + 103, 0), EventCode(kSourceMiddleButton, kRuleUpAfterDown));
+}
+
+// In the installing process the other bitness's hook calls run for windows of other processes:
+// each passes by that process's own exclusion, looked up only while something is listed or paused.
+TEST(FiveButtons, InstallingProcessJudgesOtherProgramsByTheirOwnExclusion) {
+  struct Host {
+    bool ownWindow;
+    bool otherExcluded;
+    int* lookups;
+    ProcessExclusion* process;
+    const ExcludedProgramNames* names;
+    std::uint32_t Tick() const { return kT + 5; }
+    std::int16_t WheelDelta() const { return 0; }
+    bool InjectedByGuard() const { return false; }
+    bool WindowOfThisProcess() const { return ownWindow; }
+    std::uint16_t XButton() const { return 0; }
+    bool OtherProcessExcluded(const FilterExtensionData&) const {
+      ++*lookups;
+      return otherExcluded;
+    }
+    ProcessExclusion& Process() const { return *process; }
+    const ExcludedProgramNames& ExcludedNames() const { return *names; }
+    const char16_t* ExecutablePath() const { return u"C:\\Quillon\\Quillon.exe"; }
+    std::uint32_t ExecutablePathCapacity() const { return 23; }
+  };
+  struct Case {
+    const char* name;
+    const char16_t* list;
+    bool paused, ownWindow, otherExcluded;
+    bool passes;
+    int lookups;
+  };
+  const Case cases[] = {
+      {"nothing listed: another process's window is filtered, nothing looked up", u"", false, false, true, false, 0},
+      {"listed: that process passes", u"game.exe", false, false, true, true, 1},
+      {"listed, but not that process", u"game.exe", false, false, false, false, 1},
+      {"own window passes without a look-up", u"game.exe", false, true, true, true, 0},
+      {"paused: every window passes", u"", true, false, true, true, 1},
+  };
+  for (const Case& c : cases) {
+    Hook hook;
+    hook.data.InstallerProcessId = kOther;  // this process installed the hook
+    SetExcludedProgramList(hook.guard.Extension, hook.names, c.list, 4096);
+    SetFilterPause(hook.guard.Extension, c.paused ? 1 : 0);
+    hook.guard.Extension.Middle.LastDown = kT;  // a press 5 ms before: the release is chatter
+    int lookups = 0;
+    Host host{c.ownWindow, c.otherExcluded, &lookups, &hook.process, &hook.names};
+    const std::uint32_t verdict = DecideMouseMessage(hook.data, hook.guard, kHcAction, kWmMButtonUp, kOther, host);
+    EXPECT_EQ(verdict == kPass, c.passes) << c.name;
+    EXPECT_EQ(lookups, c.lookups) << c.name;
+  }
 }
 
 }  // namespace

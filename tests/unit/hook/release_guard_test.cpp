@@ -17,6 +17,7 @@ namespace {
 struct FilteredProcess {
   ProcessExclusion process{};
   std::uint16_t XButton() const { return 0; }
+  bool OtherProcessExcluded(const FilterExtensionData&) const { return false; }
   ProcessExclusion& Process() { return process; }
   const ExcludedProgramNames& ExcludedNames() const {
     static const ExcludedProgramNames none{};
