@@ -209,4 +209,28 @@ TEST(PanelOptions, AddOffersRunningProgramsAndAFilePicker) {
   EXPECT_TRUE(panel.ExitCleanly());
 }
 
+// A list longer than the library keeps: the window says so, until it fits again.
+TEST(PanelOptions, ACutListIsShownAsCut) {
+  std::wstring list;
+  for (int i = 0; i < 33; ++i) list += L"program" + std::to_wstring(100 + i) + L".exe;";
+  PanelProcess panel;
+  PanelFiles files;
+  files.languageFile = true;
+  files.settings = OptionsSection({L"ExcludedPrograms=" + list});
+  ASSERT_TRUE(panel.Start(L"panel-options-cut", files));
+  ASSERT_TRUE(panel.Click(IDC_OPTIONS_OPEN));
+  HWND options = FindOptionsWindow(panel.Process().Pid());
+  ASSERT_NE(options, nullptr);
+  HWND note = GetDlgItem(options, IDC_OPT_EXCLUDED_NOTE);
+  EXPECT_TRUE(IsWindowVisible(note));
+  EXPECT_EQ(WindowText(note), ShippedText(L"NEUTRAL", L"TEXT_EXCLUDEDCUT"));
+  EXPECT_EQ(ListedNames(options).size(), 33u);
+  HWND listBox = GetDlgItem(options, IDC_OPT_EXCLUDED_LIST);
+  SendTo(listBox, LB_SETCURSEL, 0);
+  SendTo(options, WM_COMMAND, MAKEWPARAM(IDC_OPT_EXCLUDED_LIST, LBN_SELCHANGE), reinterpret_cast<LPARAM>(listBox));
+  SendTo(GetDlgItem(options, IDC_OPT_EXCLUDED_REMOVE), BM_CLICK);
+  EXPECT_FALSE(IsWindowVisible(note)) << "32 names fit";
+  EXPECT_TRUE(panel.ExitCleanly());
+}
+
 }  // namespace
