@@ -5,7 +5,9 @@
 #include "core/filter_extension.h"
 #include "library_state.h"
 
-ProcessExclusion ThisProcess = {};
+// Per process, in a section of its own ("proc_d", not shared): the only state the hook procedure
+// keeps in a process besides the shared areas, where a check of the library's bytes can tell it.
+ProcessExclusion ThisProcess __attribute__((section("proc_d"))) = {};
 
 // The excluded names: a shared section of their own, marked uninitialized ("b"), so its 4160
 // zero bytes are made by the loader instead of being stored in the file (the library stays

@@ -11,7 +11,7 @@ struct OtherProcessDecision {
   std::uint32_t Generation;
   bool Excluded;
 };
-OtherProcessDecision OtherProcess = {0, 0, false};
+OtherProcessDecision OtherProcess __attribute__((section("proc_d"))) = {0, 0, false};
 
 // What the decision may ask about the message; each read happens only where it is needed.
 struct HookedMessage {

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "core/guard_shared_data.h"
 #include "log_writer.h"
 
 namespace {
@@ -87,6 +88,16 @@ ModuleBytes::ModuleBytes(HMODULE module) {
       size -= sizeof(HookSharedData);
       name += " behind the record";
     }
+    if (name == "shared_g") {
+      // The guard's own bytes and what lies behind the filter extension, which holds history and
+      // the intervals in force as the record does.
+      regions_.push_back(Region{"shared_g (the guard)", at, std::vector<std::uint8_t>(at, at + 64)});
+      at += sizeof(GuardSharedData);
+      size -= sizeof(GuardSharedData);
+      name += " behind the extension";
+    }
+    // The process's own exclusion decision, which the hook procedure keeps by design.
+    if (name == "proc_d") continue;
     regions_.push_back(Region{name, at, std::vector<std::uint8_t>(at, at + size)});
   }
 }

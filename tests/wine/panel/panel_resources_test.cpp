@@ -66,7 +66,7 @@ TEST_F(ProgramResources, DialogTemplateAsTabled) {
   EXPECT_EQ(reader.Read<DWORD>(),
             static_cast<DWORD>(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME | DS_CENTER | DS_SETFONT));
   const WORD count = reader.Read<WORD>();
-  ASSERT_EQ(count, 21 + 1);  // the tabled controls and the mouse check's button
+  ASSERT_EQ(count, 21 + 2);  // the tabled controls, then the mouse check's and the Options window's buttons
   const short frame[4] = {reader.Read<short>(), reader.Read<short>(), reader.Read<short>(), reader.Read<short>()};
   EXPECT_EQ(frame[0], 0);
   EXPECT_EQ(frame[1], 0);
@@ -111,6 +111,8 @@ TEST_F(ProgramResources, DialogTemplateAsTabled) {
       {1033, kButton, kPush, 293, 173, 64, 17, L"TEXT_ACTION"},
       {1034, kButton, kPush, 361, 173, 64, 17, L"TEXT_EXIT"},
       {IDC_MOUSECHECK_OPEN, kButton, kPush, 133, 159, 100, 17, L"TEXT_MOUSECHECK"},
+      // Added behind the tabled ones, where nothing stood: none of them moved.
+      {IDC_OPTIONS_OPEN, kButton, kPush, 293, 112, 132, 14, L"TEXT_OPTIONS"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.id);
@@ -140,10 +142,11 @@ TEST_F(ProgramResources, TrayMenuAsTabled) {
   ASSERT_NE(popup, nullptr);
   const struct { UINT id; const wchar_t* text; } items[] = {
       {IDM_AUTOREPORT, L"TEXT_AUTOREPORT"}, {IDM_LOGTOFILE, L"TEXT_LOGTOFILE"}, {IDM_SETTING, L"TEXT_SETTING"},
-      {IDM_ACTION, L"TEXT_ACTION"},         {IDM_MOUSECHECK, L"TEXT_MOUSECHECK"}, {0, L""},
+      {IDM_ACTION, L"TEXT_ACTION"},         {IDM_MOUSECHECK, L"TEXT_MOUSECHECK"}, {IDM_OPTIONS, L"TEXT_OPTIONS"},
+      {0, L""},
       {IDM_ABOUT, L"TEXT_ABOUT"},           {IDM_EXIT, L"TEXT_EXIT"}};
-  ASSERT_EQ(GetMenuItemCount(popup), 8);
-  for (int i = 0; i < 8; ++i) {
+  ASSERT_EQ(GetMenuItemCount(popup), 9);
+  for (int i = 0; i < 9; ++i) {
     SCOPED_TRACE(i);
     const UINT state = GetMenuState(popup, i, MF_BYPOSITION);
     EXPECT_EQ((state & MF_SEPARATOR) != 0, items[i].id == 0);

@@ -115,14 +115,15 @@ TEST(PanelTray, MenuItemsTextsAndMarks) {
     panel.PostTrayMouse(WM_RBUTTONUP);
     const std::vector<MenuItem> items = ReadOpenMenu(panel.Process().Pid(), 5000);
     CloseOpenMenu(panel.Process().Pid());
-    ASSERT_EQ(items.size(), 8u);
+    ASSERT_EQ(items.size(), 9u);
     const auto text = [&](const wchar_t* key) {
       return row.languageFile ? ShippedText(L"NEUTRAL", key) : std::wstring(key);
     };
     const struct { UINT id; std::wstring text; } expected[] = {
         {IDM_AUTOREPORT, text(L"TEXT_AUTOREPORT")}, {IDM_LOGTOFILE, text(L"TEXT_LOGTOFILE")},
         {IDM_SETTING, text(L"TEXT_SETTING")},       {IDM_ACTION, row.actionText},
-        {IDM_MOUSECHECK, text(L"TEXT_MOUSECHECK")}, {0, L""},
+        {IDM_MOUSECHECK, text(L"TEXT_MOUSECHECK")}, {IDM_OPTIONS, text(L"TEXT_OPTIONS")},
+        {0, L""},
         {IDM_ABOUT, text(L"TEXT_ABOUT")},           {IDM_EXIT, text(L"TEXT_EXIT")}};
     for (std::size_t i = 0; i < items.size(); ++i) {
       EXPECT_EQ(items[i].id, expected[i].id) << i;
@@ -131,7 +132,7 @@ TEST(PanelTray, MenuItemsTextsAndMarks) {
     EXPECT_EQ(items[3].grayed, row.actionGrayed);
     EXPECT_EQ(items[0].checked, row.autoTipsChecked);
     EXPECT_EQ(items[1].checked, row.logChecked);
-    for (int i : {2, 3, 4, 6, 7}) EXPECT_FALSE(items[i].checked) << i;
+    for (int i : {2, 3, 4, 5, 7, 8}) EXPECT_FALSE(items[i].checked) << i;
     EXPECT_TRUE(panel.ExitCleanly());
     EXPECT_FALSE(TrayIconExists(panel.Dialog())) << "leaving from the notification area removes the icon";
   }
