@@ -10,6 +10,7 @@
 #include "language.h"
 #include "panel_icons.h"
 #include "panel_state.h"
+#include "pause_hot_key.h"
 #include "resource.h"
 #include "utf16.h"
 
@@ -45,7 +46,9 @@ bool UpdateTrayState() {
   wchar_t off[kShortTextCapacity];
   wchar_t swallowed[kShortTextCapacity];
   GetLangText(title, L"TEXT_TIPSTITLE", kLongTextCapacity);
-  GetLangText(filteringText, L"TEXT_TRAYFILTERING", kShortTextCapacity);
+  // The pause hot key's state takes the place of "filtering" while the filter is paused.
+  GetLangText(filteringText, FilterPaused(Panel.Library) ? L"TEXT_PAUSED" : L"TEXT_TRAYFILTERING",
+              kShortTextCapacity);
   GetLangText(off, L"TEXT_TRAYOFF", kShortTextCapacity);
   GetLangText(swallowed, L"TEXT_TRAYSWALLOWED", kShortTextCapacity);
   const TrayTipTexts texts{AsUtf16(title), AsUtf16(filteringText), AsUtf16(off), AsUtf16(swallowed)};
