@@ -515,6 +515,8 @@ DisplayDpi::~DisplayDpi() {
     RegDeleteValueW(key_, kLogPixelsValue);
   }
   RegCloseKey(key_);
+}
+
 HWND FindOptionsWindow(DWORD pid, DWORD timeoutMs) {
   struct Search {
     DWORD pid;
