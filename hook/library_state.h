@@ -20,9 +20,6 @@ inline constexpr DWORD kApplicationPathCapacity = 520;
 extern HINSTANCE ModuleInstance;
 extern std::uint32_t CurrentProcessId;
 extern wchar_t ApplicationPath[kApplicationPathCapacity];
-// Non-zero once this process asked to see its own mouse input unfiltered (SetProcessUnfiltered);
-// written by that process's own call, read by the hook procedure on any of its threads.
-extern std::uint8_t ProcessUnfiltered;
 // This process's own exclusion state, and the shared excluded names (filter_extension_exports.cpp).
 extern ProcessExclusion ThisProcess;
 extern "C" ExcludedProgramNames ExcludedNames;

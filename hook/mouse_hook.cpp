@@ -90,10 +90,8 @@ void LogSwallowed(std::uint16_t eventCode, int records, LPARAM data) noexcept {
 // Guard, decide in the core, act, chain.
 LRESULT CALLBACK MousePreProc(int code, WPARAM message, LPARAM data) noexcept {
   // A process that keeps its own input unfiltered (the panel, for its windows, whoever installed
-  // the hook): everything passes before any decision and leaves the shared history alone. One
-  // load of this process's own flag, so the decision's counted path stays as it is.
-  if (SharedLoad(ProcessUnfiltered) != 0)
-    return CallNextHookEx(HookHandleFromBits(SharedLoad(SharedData.HookHandle)), code, message, data);
+  // the hook) is one of the processes the decision lets pass as excluded (filter_extension.h):
+  // decided once, and in the installing process for its own windows only.
   HookedMessage hooked{data};
   const std::uint32_t verdict =
       DecideMouseMessage(SharedData, GuardData, code, static_cast<std::uint32_t>(message), CurrentProcessId, hooked);

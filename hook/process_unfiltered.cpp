@@ -6,12 +6,8 @@
 
 [[maybe_unused]] constexpr SetProcessUnfilteredFn kSetProcessUnfilteredSignature = &SetProcessUnfiltered;
 
-// Per process, not in the shared section: the flag ends with the process that set it, so no other
-// process (nor a later one that reuses its id) can inherit it. The hook procedure runs in the
-// panel's process with this same module, since the panel loads the library from the file the
-// hook was installed from.
-std::uint8_t ProcessUnfiltered = 0;
-
-void WINAPI SetProcessUnfiltered(std::uint8_t unfiltered) noexcept {
-  SharedStore(ProcessUnfiltered, static_cast<std::uint8_t>(unfiltered != 0 ? 1 : 0));
-}
+// Per process, never shared: the request sits in this process's own exclusion state (ThisProcess),
+// so it ends with the process, and the hook decides it with the excluded programs and the pause:
+// once, and in the installing process for its own windows only (not for the other bitness's
+// windows, whose hook calls run there too).
+void WINAPI SetProcessUnfiltered(std::uint8_t unfiltered) noexcept { SetProcessUnfilteredFlag(ThisProcess, unfiltered); }
