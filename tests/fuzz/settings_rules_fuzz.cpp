@@ -124,7 +124,14 @@ bool InRangeOrInitial(std::uint32_t value, std::uint32_t initial, std::uint32_t 
 
 void CheckSettings(const Settings& s, SettingsReader reader) {
   const Settings initial;
-  if ((s.HookTypeBits & ~0x07u) != 0) __builtin_trap();
+  constexpr unsigned kEverySource = kSourceLeftButton | kSourceWheel | kSourceRightButton | kSourceMiddleButton |
+                                    kSourceXButton1 | kSourceXButton2;
+  if ((s.HookTypeBits & ~kEverySource) != 0) __builtin_trap();
+  for (const ButtonIntervalSettings& button : kButtonIntervalSettings) {
+    if (s.*button.UpDown > kMaxIntervalTime || s.*button.DbClick > kMaxIntervalTime) __builtin_trap();
+  }
+  if (!InRangeOrInitial(s.DragHoldTime, initial.DragHoldTime, kMinDragHoldTime, kMaxDragHoldTime)) __builtin_trap();
+  if (s.PauseHotKey > kMaxPauseHotKey) __builtin_trap();
   if (!InRangeOrInitial(s.UpDownIntervalTime, initial.UpDownIntervalTime, 0, kMaxIntervalTime)) __builtin_trap();
   if (!InRangeOrInitial(s.DbClickIntervalTime, initial.DbClickIntervalTime, 0, kMaxIntervalTime)) __builtin_trap();
   if (!InRangeOrInitial(s.RotReverseIntervalTime, initial.RotReverseIntervalTime, 0, kMaxIntervalTime)) __builtin_trap();
