@@ -40,8 +40,10 @@ BlockLogTime ReadLocalTime() noexcept {
 
 }  // namespace
 
+// Runs in the input path of whichever program the message was swallowed in: a frozen holder of
+// the lock must not freeze that program's input too.
 void AppendToBlockLog(std::uint16_t eventCode, std::uint32_t processId, const wchar_t* path) noexcept {
-  CacheMutex mutex;
+  CacheMutex mutex(kAppendLockWaitMs);
   AppendBlockLog(SharedData, SharedCacheResetMark, eventCode, processId, reinterpret_cast<const char16_t*>(path),
                  kApplicationPathCapacity, mutex, ReadLocalTime);
 }

@@ -34,15 +34,20 @@ std::uint16_t TakeBlockLogRecords(HookSharedData& data, std::uint8_t* buffer) no
 
 // The lock is the platform's named mutex. CacheLock provides:
 //   bool Open()     create or open it; false when that failed
-//   bool Wait()     wait for it; true once owned (an abandoned lock counts). Appends and drains
-//                   wait without a time limit; a log-state change, which runs on a program's
-//                   window thread, waits kLogStateLockWaitMs at most.
+//   bool Wait()     wait for it; true once owned (an abandoned lock counts). A drain waits
+//                   without a time limit (the writer's own thread); an append, which runs in the
+//                   input path of a hooked program, waits kAppendLockWaitMs at most; a log-state
+//                   change, which runs on a program's window thread, kLogStateLockWaitMs at most.
 //   void Release()  give it up after a successful Wait
 //   void Close()    drop the handle; called after every successful Open
 
 // A frozen process (stopped in a debugger, suspended) can hold the lock for ever; a window
 // thread switching logging waits this long for it and then leaves the reset owed (below).
 inline constexpr std::uint32_t kLogStateLockWaitMs = 300;
+// An append waits this long and then drops its record: the message stays swallowed and counted,
+// and the hooked program's input goes on. A healthy holder keeps the lock only for a copy of a
+// few kilobytes, so only a frozen one ever costs a record.
+inline constexpr std::uint32_t kAppendLockWaitMs = 100;
 
 // Beside the fixed record, in the same shared section: a cache reset that a log-state change
 // could not do under the lock. Whoever holds the lock next does it before anything else, so
