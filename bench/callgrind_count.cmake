@@ -5,8 +5,11 @@ cmake_minimum_required(VERSION 3.25)
 
 set(kRepetitions 100000)
 # case;limit pairs: the bounds the hook path is held to. The release guard (on by default) stays
-# inside the filter's bounds; drag hold, which a user opts into, runs its own out-of-line path.
-set(kCases unwatched 20 watched_pass 40 watched_swallow 40 watched_press 40 drag_hold_release 60)
+# inside the filter's bounds; drag hold, which a user opts into, runs its own out-of-line path,
+# and so do the middle and side buttons, which a user switches on one by one (their path builds
+# the button from its index, so one copy serves all three).
+set(kCases unwatched 20 watched_pass 40 watched_swallow 40 watched_press 40 drag_hold_release 60
+    middle_swallow 90 side_swallow 90)
 
 file(MAKE_DIRECTORY ${WORK_DIR})
 set(failures "")
@@ -26,8 +29,11 @@ while(kCases)
   math(EXPR whole "${instructions} / ${kRepetitions}")
   math(EXPR tenths "(${instructions} * 10 / ${kRepetitions}) % 10")
   message(STATUS "mouse filter, ${case}: ${whole}.${tenths} instructions per decision (bound ${limit})")
-  math(EXPR bound "${limit} * ${kRepetitions}")
-  if(instructions GREATER bound)
+  # Judged in tenths, as reported: the collection's own start costs a couple of hundred
+  # instructions once, which is no part of any decision.
+  math(EXPR bound "${limit} * 10")
+  math(EXPR measured "${whole} * 10 + ${tenths}")
+  if(measured GREATER bound)
     list(APPEND failures "${case}: ${whole}.${tenths} > ${limit}")
   endif()
 endwhile()

@@ -10,8 +10,9 @@ void BM_MouseFilter(benchmark::State& state, const MouseFilterCase* c) {
   HookSharedData data = BenchSharedData(*c);
   GuardSharedData guard = BenchGuardData(*c);
   BenchMessage hooked;
+  gBenchXButton = c->xButton;
   for (auto _ : state) {
-    guard.Left.State = kPendingNone;  // nothing left pending by the repetition before
+    ClearPendingReleases(guard);
     std::uint32_t verdict = DecideMouseMessage(data, guard, kHcAction, c->message, kBenchOtherProcess, hooked);
     benchmark::DoNotOptimize(verdict);
     benchmark::ClobberMemory();
@@ -24,6 +25,8 @@ BENCHMARK_CAPTURE(BM_MouseFilter, watched_pass_WM_LBUTTONUP, &kMouseFilterCases[
 BENCHMARK_CAPTURE(BM_MouseFilter, watched_swallow_WM_LBUTTONUP, &kMouseFilterCases[2]);
 BENCHMARK_CAPTURE(BM_MouseFilter, watched_press_WM_LBUTTONDOWN, &kMouseFilterCases[3]);
 BENCHMARK_CAPTURE(BM_MouseFilter, drag_hold_release_WM_LBUTTONUP, &kMouseFilterCases[4]);
+BENCHMARK_CAPTURE(BM_MouseFilter, middle_swallow_WM_MBUTTONUP, &kMouseFilterCases[5]);
+BENCHMARK_CAPTURE(BM_MouseFilter, side_swallow_WM_XBUTTONUP, &kMouseFilterCases[6]);
 
 }  // namespace
 

@@ -29,10 +29,10 @@ int main(int argc, char** argv) {
   if (c == nullptr || repetitions <= 0) return 2;
   shared = BenchSharedData(*c);
   guard = BenchGuardData(*c);
+  gBenchXButton = c->xButton;
   std::uint32_t swallowed = 0;
   for (long i = 0; i < repetitions; ++i) {
-    // Nothing left pending by the repetition before (outside the counted function).
-    guard.Left.State = kPendingNone;
+    ClearPendingReleases(guard);
     swallowed += QuillonDecideOnce(kHcAction, c->message, kBenchOtherProcess) != 0;
   }
   std::printf("%s: %ld decisions, %u swallowed\n", c->name, repetitions, swallowed);

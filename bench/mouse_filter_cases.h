@@ -10,8 +10,9 @@
 struct MouseFilterCase {
   const char* name;
   std::uint32_t message;
-  std::uint32_t lastLButtonDown;  // the history the message is measured against
-  std::uint8_t dragHold;          // the release guard is on, as the programs run it by default
+  std::uint32_t lastDown;  // the history the message is measured against: its button's last press
+  std::uint8_t dragHold;   // the release guard is on, as the programs run it by default
+  std::uint16_t xButton;   // a side button's message: which one
 };
 
 inline constexpr std::uint32_t kBenchNow = 5000000;
@@ -21,13 +22,16 @@ inline constexpr std::uint32_t kBenchOtherProcess = 7;
 // and passed (it moves LastLButtonUp to the same tick each time). A release at the press's tick:
 // judged and swallowed (the counter grows, nothing else moves).
 // The swallowed release also leaves a late release pending. With drag hold, a release after a
-// long hold is held back (and left pending) instead of passing.
+// long hold is held back (and left pending) instead of passing. The middle and side buttons
+// take their own out-of-line path: a swallowed release of each, leaving its late release.
 inline constexpr MouseFilterCase kMouseFilterCases[] = {
-    {"unwatched", kWmMouseMove, 0, 0},
-    {"watched_pass", kWmLButtonUp, 0, 0},
-    {"watched_swallow", kWmLButtonUp, kBenchNow, 0},
-    {"watched_press", kWmLButtonDown, 0, 0},
-    {"drag_hold_release", kWmLButtonUp, 0, 1},
+    {"unwatched", kWmMouseMove, 0, 0, 0},
+    {"watched_pass", kWmLButtonUp, 0, 0, 0},
+    {"watched_swallow", kWmLButtonUp, kBenchNow, 0, 0},
+    {"watched_press", kWmLButtonDown, 0, 0, 0},
+    {"drag_hold_release", kWmLButtonUp, 0, 1, 0},
+    {"middle_swallow", kWmMButtonUp, kBenchNow, 0, 0},
+    {"side_swallow", kWmXButtonUp, kBenchNow, 0, kXButton2},
 };
 
 // The record as an installed hook with every source on sees it, installed by another process.
@@ -35,26 +39,34 @@ inline HookSharedData BenchSharedData(const MouseFilterCase& c) {
   HookSharedData data = InitialHookSharedData();
   data.HookInstalled = 1;
   data.InstallerProcessId = 1;
-  data.HookType = 0x07;
-  data.LastLButtonDown = c.lastLButtonDown;
+  data.HookType = 0x3F;
+  if (c.message <= kWmLButtonDblClk) data.LastLButtonDown = c.lastDown;
   return data;
 }
 
 inline GuardSharedData BenchGuardData(const MouseFilterCase& c) {
   GuardSharedData guard = InitialGuardSharedData();
   SetGuardSettings(guard, 1, c.dragHold, kDefaultDragHoldTime);
+  if (c.message == kWmMButtonUp) guard.Extension.ExtraButtons[0].LastDown = c.lastDown;
+  if (c.message == kWmXButtonUp) guard.Extension.ExtraButtons[kButtonX2 - kButtonMiddle].LastDown = c.lastDown;
   return guard;
+}
+
+// Nothing left pending by the repetition before (outside the counted function).
+inline void ClearPendingReleases(GuardSharedData& guard) {
+  for (std::uint8_t b = 0; b < kButtonCount; ++b) PendingReleaseOf(guard, b).State = kPendingNone;
 }
 
 // What the hook reads of the message: the tick and the input's extra information are memory
 // reads (stand-ins for the platform's), and the window is never looked up (another process).
 inline volatile std::uint32_t gBenchTick = kBenchNow;
 inline volatile std::uint32_t gBenchExtraInfo = 0;
+inline volatile std::uint16_t gBenchXButton = 0;
 // The hooked process's own state outlives each message, as the library's per-process copy does.
 inline ProcessExclusion gBenchProcess = {};
 inline ExcludedProgramNames gBenchExcluded = {};
 struct BenchMessage {
-  std::uint16_t XButton() const { return 0; }
+  std::uint16_t XButton() const { return gBenchXButton; }
   bool OtherProcessExcluded(const FilterExtensionData&) const { return false; }
   ProcessExclusion& Process() const { return gBenchProcess; }
   const ExcludedProgramNames& ExcludedNames() const { return gBenchExcluded; }

@@ -19,6 +19,16 @@ namespace {
 // are swapped; the physical state and injected input both name physical buttons.
 bool PhysicalRight(bool logicalRight) noexcept { return logicalRight != (GetSystemMetrics(SM_SWAPBUTTON) != 0); }
 
+// The middle and side buttons by ButtonIndex - kButtonMiddle: their key state, and the input
+// that releases them (a side button's names which one in mouseData). Swapping never moves them.
+struct ExtraButtonInput {
+  std::uint8_t VirtualKey;
+  std::uint8_t XButton;
+  std::uint16_t UpFlags;
+};
+constexpr ExtraButtonInput kExtraButtonInputs[kButtonCount - kButtonMiddle] = {
+    {VK_MBUTTON, 0, MOUSEEVENTF_MIDDLEUP}, {VK_XBUTTON1, XBUTTON1, MOUSEEVENTF_XUP}, {VK_XBUTTON2, XBUTTON2, MOUSEEVENTF_XUP}};
+
 INPUT MouseInput(DWORD flags, std::int32_t wheelDelta, ULONG_PTR extraInfo) noexcept {
   INPUT input = {};
   input.type = INPUT_MOUSE;
@@ -51,12 +61,19 @@ DWORD ReplayFlags(std::uint32_t message) noexcept {
 
 struct PlatformDeliverer {
   std::uint32_t Tick() const noexcept { return static_cast<std::uint32_t>(GetTickCount()); }
-  bool PhysicallyDown(bool logicalRight) const noexcept {
-    return GetAsyncKeyState(PhysicalRight(logicalRight) ? VK_RBUTTON : VK_LBUTTON) < 0;
+  bool PhysicallyDown(std::uint8_t button) const noexcept {
+    const int key = button >= kButtonMiddle ? kExtraButtonInputs[button - kButtonMiddle].VirtualKey
+                    : PhysicalRight(button == kButtonRight) ? VK_RBUTTON
+                                                            : VK_LBUTTON;
+    return GetAsyncKeyState(key) < 0;
   }
   // One SendInput call, so nothing of the user's can come between the release and the replay.
-  void Inject(bool logicalRight, std::uint32_t replayMessage, std::int32_t replayWheelDelta) const noexcept {
-    INPUT inputs[2] = {MouseInput(ButtonFlags(logicalRight, false), 0, kInjectedReleaseMark), {}};
+  void Inject(std::uint8_t button, std::uint32_t replayMessage, std::int32_t replayWheelDelta) const noexcept {
+    INPUT inputs[2] = {button >= kButtonMiddle
+                           ? MouseInput(kExtraButtonInputs[button - kButtonMiddle].UpFlags,
+                                        kExtraButtonInputs[button - kButtonMiddle].XButton, kInjectedReleaseMark)
+                           : MouseInput(ButtonFlags(button == kButtonRight, false), 0, kInjectedReleaseMark),
+                       {}};
     UINT count = 1;
     if (const DWORD flags = ReplayFlags(replayMessage)) {
       // The wheel's delta, or which side button (the replay slot keeps either).

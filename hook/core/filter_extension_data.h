@@ -23,9 +23,9 @@ struct FilterExtensionData {
   std::uint32_t ExclusionGeneration;
   std::uint8_t Paused;  // 1: every process passes its input unfiltered
   std::uint8_t Reserved5[3];
-  ExtraButtonTimes Middle;
-  ExtraButtonTimes XButton1;
-  ExtraButtonTimes XButton2;
+  // By ButtonIndex - kButtonMiddle: the middle, first and second side button (the left and
+  // right buttons' stand in the fixed record).
+  ExtraButtonTimes ExtraButtons[kButtonCount - kButtonMiddle];
   // Each button's intervals by ButtonIndex: as set (0 = the shared one), and in force (the
   // button's own, or the shared one at the moment either was set).
   std::uint32_t OwnUpDownIntervalTime[kButtonCount];
@@ -36,9 +36,8 @@ struct FilterExtensionData {
 
 static_assert(offsetof(FilterExtensionData, ExclusionGeneration) == 0);
 static_assert(offsetof(FilterExtensionData, Paused) == 4);
-static_assert(offsetof(FilterExtensionData, Middle) == 8);
-static_assert(offsetof(FilterExtensionData, XButton1) == 20);
-static_assert(offsetof(FilterExtensionData, XButton2) == 32);
+static_assert(offsetof(FilterExtensionData, ExtraButtons) == 8);
+static_assert(sizeof(ExtraButtonTimes) == 12);  // the middle at 8, the side buttons at 20 and 32
 static_assert(offsetof(FilterExtensionData, OwnUpDownIntervalTime) == 44);
 static_assert(offsetof(FilterExtensionData, OwnDbClickIntervalTime) == 64);
 static_assert(offsetof(FilterExtensionData, UpDownIntervalTime) == 84);

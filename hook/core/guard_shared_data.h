@@ -1,5 +1,5 @@
 // The library's second cross-process area, beside the fixed 10320-byte record: the release
-// guard's settings and each button's pending release. Byte for byte as every process that maps
+// guard's settings and each of the five buttons' pending release. Byte for byte as every process that maps
 // the library sees it.
 #pragma once
 #include <cstddef>
@@ -38,7 +38,10 @@ struct GuardSharedData {
   std::int32_t ReplayWheelDelta;
   std::uint32_t LateReleases;     // releases the deliverer injected
   std::uint32_t DroppedReleases;  // pending releases given up: the button was down again
-  std::uint8_t Reserved32[32];
+  // The middle and side buttons' pending releases by ButtonIndex - kButtonMiddle, after the
+  // fields the left and right ones were first laid out with.
+  PendingRelease ExtraButtons[kButtonCount - kButtonMiddle];
+  std::uint8_t Reserved44[20];
   // The middle and side buttons, each button's intervals, the excluded programs and the pause.
   FilterExtensionData Extension;
 };
@@ -55,6 +58,14 @@ static_assert(offsetof(GuardSharedData, ReplayMessage) == 16);
 static_assert(offsetof(GuardSharedData, ReplayWheelDelta) == 20);
 static_assert(offsetof(GuardSharedData, LateReleases) == 24);
 static_assert(offsetof(GuardSharedData, DroppedReleases) == 28);
+static_assert(offsetof(GuardSharedData, ExtraButtons) == 32);
+static_assert(offsetof(GuardSharedData, Reserved44) == 44);
+
+// Any button's pending release, by ButtonIndex.
+inline PendingRelease& PendingReleaseOf(GuardSharedData& guard, std::uint8_t button) noexcept {
+  if (button >= kButtonMiddle) return guard.ExtraButtons[button - kButtonMiddle];
+  return button == kButtonRight ? guard.Right : guard.Left;
+}
 
 // Both features stay off until an installing program that delivers late releases turns them on:
 // a library driven by a program that does not deliver behaves exactly as before.

@@ -1,5 +1,5 @@
-// The release guard: the mouse filter's decision with two additions that never leave a button
-// logically down. A release swallowed too soon after its press becomes a pending release that
+// The release guard: the mouse filter's decision with two additions that never leave any of the
+// five buttons logically down. A release swallowed too soon after its press becomes a pending release that
 // the installing program delivers once the bounce interval has run out (unless the button moved
 // again first); with drag hold, a release after a long hold waits a few milliseconds for a
 // re-press, and the two are swallowed together. The hook side decides here, inline; the
@@ -36,6 +36,14 @@ inline constexpr std::uint32_t kHeldDownGiveUpMs = 500;
 // deliverer looks again at the next wake-up rather than at once (every process can write it).
 inline constexpr int kClaimAttempts = 4;
 inline constexpr std::uint32_t kClaimRetryMs = 1;
+
+// True while some release waits for the deliverer. Field by field rather than through the
+// table: drag hold's path asks before every message, and five loads are cheaper than a loop.
+inline bool AnyPendingRelease(const GuardSharedData& guard) noexcept {
+  return ((SharedLoad(guard.Left.State) | SharedLoad(guard.Right.State) | SharedLoad(guard.ExtraButtons[0].State) |
+           SharedLoad(guard.ExtraButtons[1].State) | SharedLoad(guard.ExtraButtons[2].State)) &
+          kPendingKindMask) != 0;
+}
 
 namespace release_guard_detail {
 
@@ -151,35 +159,53 @@ inline Button RightButton(HookSharedData& data, FilterExtensionData& extension) 
           extension.UpDownIntervalTime[kButtonRight], extension.DbClickIntervalTime[kButtonRight],
           kSourceRightButton};
 }
-inline Button ExtraButton(ExtraButtonTimes& times, FilterExtensionData& extension, std::uint8_t index,
-                          std::uint8_t source) noexcept {
-  return {times.LastDown, times.LastUp, times.LastDblClk, extension.UpDownIntervalTime[index],
-          extension.DbClickIntervalTime[index], source};
+// The middle or a side button, by ButtonIndex - kButtonMiddle. Their source bits follow each
+// other in the same order.
+static_assert(kSourceXButton1 == kSourceMiddleButton << 1 && kSourceXButton2 == kSourceMiddleButton << 2);
+inline Button ExtraButton(FilterExtensionData& extension, std::uint32_t extra) noexcept {
+  ExtraButtonTimes& times = extension.ExtraButtons[extra];
+  return {times.LastDown,
+          times.LastUp,
+          times.LastDblClk,
+          extension.UpDownIntervalTime[kButtonMiddle + extra],
+          extension.DbClickIntervalTime[kButtonMiddle + extra],
+          static_cast<std::uint8_t>(kSourceMiddleButton << extra)};
+}
+// Any of the five, by ButtonIndex: for the deliverer, which serves them in turn.
+inline Button ButtonOf(HookSharedData& data, FilterExtensionData& extension, std::uint8_t index) noexcept {
+  if (index == kButtonLeft) return LeftButton(data, extension);
+  if (index == kButtonRight) return RightButton(data, extension);
+  return ExtraButton(extension, index - kButtonMiddle);
 }
 
-// The middle and side buttons: the three rules as they stand (the release guard and drag hold
-// serve the left and right buttons). offset is 0 for a press, 1 for a release, 2 for a double
-// click.
-inline std::uint32_t ExtraButtonMessage(HookSharedData& data, const Button& button, std::uint32_t offset,
-                                        std::uint32_t now) noexcept {
-  if (offset == 0) return mouse_filter_detail::Press(data, button, now);
-  if (offset == 1) return mouse_filter_detail::Release(data, button, now);
-  return mouse_filter_detail::DoubleClick(data, button, now);
-}
-
-// The side buttons share their messages; the high word of mouseData tells them apart. Out of
-// line, with its own copy of the host: the common path carries none of it.
+// The side buttons share their messages; the high word of mouseData tells them apart.
+// kButtonCount for a side button of neither kind.
 template <typename Host>
-[[gnu::noinline]] std::uint32_t SideButtonMessage(HookSharedData& data, FilterExtensionData& extension,
-                                                  std::uint8_t hookType, std::uint32_t message, Host host) noexcept {
+inline std::uint8_t SideButtonIndex(Host& host) noexcept {
   const std::uint16_t which = host.XButton();
-  if (which != kXButton1 && which != kXButton2) return kPass;
-  const bool first = which == kXButton1;
-  const std::uint8_t source = first ? kSourceXButton1 : kSourceXButton2;
-  if ((hookType & source) == 0) return kPass;
-  const Button button = ExtraButton(first ? extension.XButton1 : extension.XButton2, extension,
-                                    first ? kButtonX1 : kButtonX2, source);
-  return ExtraButtonMessage(data, button, message - kWmXButtonDown, host.Tick());
+  if (which == kXButton1) return kButtonX1;
+  return which == kXButton2 ? std::uint8_t{kButtonX2} : kButtonCount;
+}
+
+// The middle and side buttons: the three rules with the guard between them, as for left and
+// right. Out of line, with its own copy of the host and drag hold as a value, so one copy serves
+// all six messages and the common path carries none of it.
+template <typename Host>
+[[gnu::noinline]] std::uint32_t ExtraButtonMessage(HookSharedData& data, GuardSharedData& guard, std::uint8_t dragHold,
+                                                   std::uint8_t hookType, std::uint32_t message, Host host) noexcept {
+  std::uint32_t extra = 0;  // ButtonIndex - kButtonMiddle
+  std::uint32_t offset = message - kWmMButtonDown;  // 0 a press, 1 a release, 2 a double click
+  if (message >= kWmXButtonDown) {
+    const std::uint8_t index = SideButtonIndex(host);
+    if (index == kButtonCount) return kPass;
+    extra = index - kButtonMiddle;
+    offset = message - kWmXButtonDown;
+  }
+  if ((hookType & (kSourceMiddleButton << extra)) == 0) return kPass;
+  const Button button = ExtraButton(guard.Extension, extra);
+  PendingRelease& pending = guard.ExtraButtons[extra];
+  if (offset == 1) return GuardedRelease(data, guard, dragHold, button, pending, host.Tick(), host);
+  return GuardedPress(data, dragHold, button, pending, offset == 2, host.Tick());
 }
 
 // Whether this process's input passes unfiltered: an excluded program, any process while the
@@ -201,11 +227,15 @@ inline bool PassesUnfiltered(HookSharedData& data, FilterExtensionData& extensio
   return othersMayPass && host.OtherProcessExcluded(extension);
 }
 
-constexpr bool IsLeftButtonMessage(std::uint32_t message) noexcept {
-  return message - kWmLButtonDown <= kWmLButtonDblClk - kWmLButtonDown;
-}
-constexpr bool IsRightButtonMessage(std::uint32_t message) noexcept {
-  return message - kWmRButtonDown <= kWmRButtonDblClk - kWmRButtonDown;
+// The button a watched message belongs to; kButtonCount for the wheel and a side button of
+// neither kind.
+template <typename Host>
+inline std::uint8_t MessageButton(std::uint32_t message, Host& host) noexcept {
+  if (message <= kWmLButtonDblClk) return kButtonLeft;
+  if (message <= kWmRButtonDblClk) return kButtonRight;
+  if (message <= kWmMButtonDblClk) return kButtonMiddle;
+  if (message == kWmMouseWheel) return kButtonCount;
+  return SideButtonIndex(host);
 }
 
 }  // namespace release_guard_detail
@@ -248,18 +278,34 @@ template <bool kDragHold, typename Host>
     case kWmMButtonDown - kWmLButtonDown:
     case kWmMButtonUp - kWmLButtonDown:
     case kWmMButtonDblClk - kWmLButtonDown:
-      if ((hookType & kSourceMiddleButton) == 0) return kPass;
-      return ExtraButtonMessage(data, ExtraButton(guard.Extension.Middle, guard.Extension, kButtonMiddle,
-                                                  kSourceMiddleButton),
-                                message - kWmMButtonDown, host.Tick());
     case kWmXButtonDown - kWmLButtonDown:
     case kWmXButtonUp - kWmLButtonDown:
     case kWmXButtonDblClk - kWmLButtonDown:
-      if ((hookType & (kSourceXButton1 | kSourceXButton2)) == 0) return kPass;
-      return SideButtonMessage(data, guard.Extension, hookType, message, host);
+      if ((hookType & (kSourceMiddleButton | kSourceXButton1 | kSourceXButton2)) == 0) return kPass;
+      return ExtraButtonMessage(data, guard, dragHold, hookType, message, host);
     default:
       __builtin_unreachable();
   }
+}
+
+// The watched messages with drag hold on, once no held release stands in front of them.
+template <typename Host>
+[[gnu::noinline]] std::uint32_t DecideDragHoldButtonMessage(HookSharedData& data, GuardSharedData& guard,
+                                                            std::uint32_t message, Host host) noexcept {
+  return DecideButtonMessage<true>(data, guard, message, host);
+}
+
+// Something is pending: a held release of another button than the message's (or any, before
+// the wheel) is flushed ahead of the message, which is swallowed and replayed behind it. Out of
+// line and cold, so the drag hold path only asks whether anything is pending and needs no frame.
+template <typename Host>
+[[gnu::noinline, gnu::cold]] std::uint32_t FlushThenDecide(HookSharedData& data, GuardSharedData& guard,
+                                                           std::uint32_t message, Host host) noexcept {
+  const std::uint8_t own = MessageButton(message, host);
+  for (std::uint8_t b = 0; b < kButtonCount; ++b)
+    if (b != own && FlushHeldRelease(guard, PendingReleaseOf(guard, b), message, host))
+      return kVerdictSwallow | kVerdictWake;
+  return DecideDragHoldButtonMessage(data, guard, message, host);
 }
 
 // With drag hold on: a held release is flushed by any message of another button or the wheel
@@ -268,13 +314,8 @@ template <bool kDragHold, typename Host>
 template <typename Host>
 [[gnu::noinline]] std::uint32_t DecideWithDragHold(HookSharedData& data, GuardSharedData& guard,
                                                    std::uint32_t message, Host host) noexcept {
-  if (((SharedLoad(guard.Left.State) | SharedLoad(guard.Right.State)) & kPendingKindMask) != 0) {
-    if (!IsLeftButtonMessage(message) && FlushHeldRelease(guard, guard.Left, message, host))
-      return kVerdictSwallow | kVerdictWake;
-    if (!IsRightButtonMessage(message) && FlushHeldRelease(guard, guard.Right, message, host))
-      return kVerdictSwallow | kVerdictWake;
-  }
-  return DecideButtonMessage<true>(data, guard, message, host);
+  if (AnyPendingRelease(guard)) return FlushThenDecide(data, guard, message, host);
+  return DecideDragHoldButtonMessage(data, guard, message, host);
 }
 
 }  // namespace release_guard_detail
@@ -337,9 +378,10 @@ template <typename Host>
 
 // The deliverer, in the installing program. Deliverer provides:
 //   std::uint32_t Tick()
-//   bool PhysicallyDown(bool right)   the physical state of the button that sends that logical
-//                                      button's messages (swapped buttons mapped)
-//   void Inject(bool right, std::uint32_t replayMessage, std::int32_t replayWheelDelta)
+//   bool PhysicallyDown(std::uint8_t button)   the physical state of the button (a ButtonIndex)
+//                                      that sends that logical button's messages (swapped
+//                                      left and right buttons mapped)
+//   void Inject(std::uint8_t button, std::uint32_t replayMessage, std::int32_t replayWheelDelta)
 //        injects the logical button's release marked kInjectedReleaseMark, then, when
 //        replayMessage is not 0, that message again (unmarked), in one go
 // Delivers every pending release that is due (all of them at once when everyNow is set or the
@@ -350,10 +392,9 @@ inline std::uint32_t ServePendingReleases(HookSharedData& data, GuardSharedData&
   using namespace release_guard_detail;
   if (SharedLoad(data.HookInstalled) == 0) everyNow = true;
   std::uint32_t wait = kNoDeadline;
-  for (int side = 0; side < 2; ++side) {
-    const bool right = side == 1;
-    PendingRelease& pending = right ? guard.Right : guard.Left;
-    const std::uint32_t& lastDown = right ? data.LastRButtonDown : data.LastLButtonDown;
+  for (std::uint8_t b = 0; b < kButtonCount; ++b) {
+    PendingRelease& pending = PendingReleaseOf(guard, b);
+    const Button button = ButtonOf(data, guard.Extension, b);
     for (int attempt = 0;; ++attempt) {
       if (attempt == kClaimAttempts) {
         if (kClaimRetryMs < wait) wait = kClaimRetryMs;
@@ -367,10 +408,7 @@ inline std::uint32_t ServePendingReleases(HookSharedData& data, GuardSharedData&
       // the tick wrap.
       std::int32_t remaining = 0;
       if (kind == kPendingLate) {
-        remaining = static_cast<std::int32_t>(SharedLoad(lastDown) +
-                                              SharedLoad(guard.Extension.UpDownIntervalTime[right ? kButtonRight
-                                                                                                  : kButtonLeft]) -
-                                              now);
+        remaining = static_cast<std::int32_t>(SharedLoad(button.LastDown) + SharedLoad(button.UpDownInterval) - now);
       } else if (kind == kPendingHeld) {
         const std::uint32_t elapsed = (now - (state >> 2)) & kPendingTickMask;
         remaining = static_cast<std::int32_t>(SharedLoad(guard.DragHoldTime)) - static_cast<std::int32_t>(elapsed);
@@ -379,7 +417,7 @@ inline std::uint32_t ServePendingReleases(HookSharedData& data, GuardSharedData&
         if (static_cast<std::uint32_t>(remaining) < wait) wait = static_cast<std::uint32_t>(remaining);
         break;
       }
-      const bool down = kind != kPendingFlush && deliverer.PhysicallyDown(right);
+      const bool down = kind != kPendingFlush && deliverer.PhysicallyDown(b);
       if (kind == kPendingHeld && down && !everyNow && -static_cast<std::int64_t>(remaining) < kHeldDownGiveUpMs) {
         if (kHeldRecheckMs < wait) wait = kHeldRecheckMs;
         break;
@@ -390,7 +428,7 @@ inline std::uint32_t ServePendingReleases(HookSharedData& data, GuardSharedData&
         SharedIncrement(guard.DroppedReleases);
       } else {
         const std::uint32_t replay = kind == kPendingFlush ? SharedLoad(guard.ReplayMessage) : 0;
-        deliverer.Inject(right, replay, replay != 0 ? SharedLoad(guard.ReplayWheelDelta) : 0);
+        deliverer.Inject(b, replay, replay != 0 ? SharedLoad(guard.ReplayWheelDelta) : 0);
         if (replay != 0) SharedStore(guard.ReplayMessage, std::uint32_t{0});
         SharedIncrement(guard.LateReleases);
       }
@@ -409,7 +447,3 @@ inline void SetGuardSettings(GuardSharedData& guard, std::uint8_t releaseGuard, 
     SharedStore(guard.DragHoldTime, static_cast<std::uint16_t>(dragHoldTime));
 }
 
-// True while some release waits for the deliverer.
-inline bool AnyPendingRelease(const GuardSharedData& guard) noexcept {
-  return ((SharedLoad(guard.Left.State) | SharedLoad(guard.Right.State)) & kPendingKindMask) != 0;
-}

@@ -165,7 +165,7 @@ TEST(FiveButtons, AnExcludedProgramPassesUntouched) {
   }
   EXPECT_EQ(hook.data.BlockedUpDown, 0u);
   EXPECT_EQ(hook.data.LastLButtonDown, 0u);  // no history touched
-  EXPECT_EQ(hook.guard.Extension.Middle.LastDown, 0u);
+  EXPECT_EQ(hook.guard.Extension.ExtraButtons[0].LastDown, 0u);
   // Taken off the list: filtered from the next message on.
   SetExcludedProgramList(hook.guard.Extension, hook.names, u"other.exe", 4096);
   hook.Run(kWmMButtonDown, kT + 100, 0);
@@ -219,7 +219,7 @@ TEST(FiveButtons, InstallingProcessJudgesOtherProgramsByTheirOwnExclusion) {
     hook.data.InstallerProcessId = kOther;  // this process installed the hook
     SetExcludedProgramList(hook.guard.Extension, hook.names, c.list, 4096);
     SetFilterPause(hook.guard.Extension, c.paused ? 1 : 0);
-    hook.guard.Extension.Middle.LastDown = kT;  // a press 5 ms before: the release is chatter
+    hook.guard.Extension.ExtraButtons[0].LastDown = kT;  // a press 5 ms before: the release is chatter
     int lookups = 0;
     Host host{c.ownWindow, c.otherExcluded, &lookups, &hook.process, &hook.names};
     const std::uint32_t verdict = DecideMouseMessage(hook.data, hook.guard, kHcAction, kWmMButtonUp, kOther, host);

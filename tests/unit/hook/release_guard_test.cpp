@@ -32,31 +32,52 @@ constexpr std::uint32_t kNever = 0xFFFFFFFFu;
 
 // A physical transition at a tick offset. Message 0 with physical set: the button moved but
 // its message went to a window the hook does not see.
+// A side button's message carries which one it is in xButton.
 struct Event {
   std::uint32_t at;
   std::uint32_t message;
   std::int16_t wheelDelta = 0;
-  int physicalOnly = -1;  // -1: a message; else 0 (left) or 1 (right) goes down unseen
+  int physicalOnly = -1;  // -1: a message; else the ButtonIndex that goes down unseen
+  std::uint16_t xButton = 0;
 };
-
-enum Button { kLeft, kRight };
 
 Event L(std::uint32_t at, bool down) { return {at, down ? kWmLButtonDown : kWmLButtonUp}; }
 Event R(std::uint32_t at, bool down) { return {at, down ? kWmRButtonDown : kWmRButtonUp}; }
+Event M(std::uint32_t at, bool down) { return {at, down ? kWmMButtonDown : kWmMButtonUp}; }
+Event X1(std::uint32_t at, bool down) { return {at, down ? kWmXButtonDown : kWmXButtonUp, 0, -1, kXButton1}; }
+Event X2(std::uint32_t at, bool down) { return {at, down ? kWmXButtonDown : kWmXButtonUp, 0, -1, kXButton2}; }
 Event LDbl(std::uint32_t at) { return {at, kWmLButtonDblClk}; }
+Event MDbl(std::uint32_t at) { return {at, kWmMButtonDblClk}; }
+Event X1Dbl(std::uint32_t at) { return {at, kWmXButtonDblClk, 0, -1, kXButton1}; }
 Event Wheel(std::uint32_t at, std::int16_t delta) { return {at, kWmMouseWheel, delta}; }
-Event UnseenDown(std::uint32_t at, Button button) { return {at, 0, 0, button}; }
+Event UnseenDown(std::uint32_t at, ButtonIndex button) { return {at, 0, 0, button}; }
 
-const char* Name(std::uint32_t message) {
-  switch (message) {
-    case kWmLButtonDown: return "LD";
-    case kWmLButtonUp: return "LU";
-    case kWmLButtonDblClk: return "LDbl";
-    case kWmRButtonDown: return "RD";
-    case kWmRButtonUp: return "RU";
-    case kWmMouseWheel: return "W";
-    default: return "?";
-  }
+// "LD", "X2U": the button and the transition, as the application's log shows them.
+std::string Name(std::uint32_t message, std::uint16_t xButton) {
+  if (message == kWmMouseWheel) return "W";
+  const char* buttons[] = {"L", "R", "M", "X"};
+  const char* transitions[] = {"D", "U", "Dbl"};
+  const std::uint32_t offset = message - kWmLButtonDown - (message > kWmMouseWheel ? 1 : 0);  // the wheel between
+  std::string name = buttons[offset / 3];
+  if (offset / 3 == 3) name += xButton == kXButton1 ? "1" : "2";
+  return name + transitions[offset % 3];
+}
+
+// The ButtonIndex of a button message, and whether it is a release.
+std::uint8_t ButtonOfMessage(std::uint32_t message, std::uint16_t xButton) {
+  if (message >= kWmXButtonDown) return xButton == kXButton1 ? kButtonX1 : kButtonX2;
+  return static_cast<std::uint8_t>((message - kWmLButtonDown) / 3);
+}
+bool IsRelease(std::uint32_t message) {
+  return message == kWmLButtonUp || message == kWmRButtonUp || message == kWmMButtonUp || message == kWmXButtonUp;
+}
+// The release the deliverer injects for a button.
+std::uint32_t ReleaseOf(std::uint8_t button) {
+  const std::uint32_t releases[kButtonCount] = {kWmLButtonUp, kWmRButtonUp, kWmMButtonUp, kWmXButtonUp, kWmXButtonUp};
+  return releases[button];
+}
+std::uint16_t XButtonOf(std::uint8_t button) {
+  return button == kButtonX1 ? kXButton1 : button == kButtonX2 ? kXButton2 : 0;
 }
 
 struct Simulation {
@@ -64,7 +85,7 @@ struct Simulation {
   GuardSharedData guard = InitialGuardSharedData();
   std::uint32_t start = 1000000;
   std::uint32_t now = 0;
-  bool physicallyDown[2] = {false, false};
+  bool physicallyDown[kButtonCount] = {};
   std::string application;  // "LD@0 LU@40": message and tick offset, in arrival order
   std::vector<std::uint16_t> records;
   bool woken = false;
@@ -72,7 +93,7 @@ struct Simulation {
   int serves = 0;
 
   Simulation() {
-    data.HookType = 0x07;
+    data.HookType = 0x3F;
     data.HookInstalled = 1;
     data.InstallerProcessId = 100;
     SetGuardSettings(guard, 1, 0, kDefaultDragHoldTime);
@@ -82,6 +103,8 @@ struct Simulation {
     Simulation& sim;
     std::int16_t delta;
     bool injected;
+    std::uint16_t xButton;
+    std::uint16_t XButton() const { return xButton; }
     std::uint32_t Tick() const { return sim.now; }
     std::int16_t WheelDelta() const { return delta; }
     bool InjectedByGuard() const { return injected; }
@@ -91,15 +114,19 @@ struct Simulation {
   struct DelivererHost {
     Simulation& sim;
     std::uint32_t Tick() const { return sim.now; }
-    bool PhysicallyDown(bool right) const { return sim.physicallyDown[right ? 1 : 0]; }
-    void Inject(bool right, std::uint32_t replay, std::int32_t delta) {
-      sim.Hook(right ? kWmRButtonUp : kWmLButtonUp, 0, true);
-      if (replay != 0) sim.Hook(replay, static_cast<std::int16_t>(delta), false);
+    bool PhysicallyDown(std::uint8_t button) const { return sim.physicallyDown[button]; }
+    void Inject(std::uint8_t button, std::uint32_t replay, std::int32_t delta) {
+      sim.Hook(ReleaseOf(button), 0, true, XButtonOf(button));
+      // The replay slot keeps a side button's name where a wheel message keeps its delta.
+      if (replay == kWmXButtonDown || replay == kWmXButtonUp || replay == kWmXButtonDblClk)
+        sim.Hook(replay, 0, false, static_cast<std::uint16_t>(delta));
+      else if (replay != 0)
+        sim.Hook(replay, static_cast<std::int16_t>(delta), false);
     }
   };
 
-  void Hook(std::uint32_t message, std::int16_t delta, bool injected) {
-    HookHost host{{}, *this, delta, injected};
+  void Hook(std::uint32_t message, std::int16_t delta, bool injected, std::uint16_t xButton = 0) {
+    HookHost host{{}, *this, delta, injected, xButton};
     const std::uint32_t verdict = DecideMouseMessage(data, guard, kHcAction, message, kOther, host);
     if (verdict & kVerdictWake) woken = true;
     const std::uint16_t code = static_cast<std::uint16_t>(verdict);
@@ -107,7 +134,8 @@ struct Simulation {
     if (verdict & kVerdictSecondRecord) records.push_back(code);
     if (verdict != kPass) return;
     char entry[32];
-    std::snprintf(entry, sizeof entry, "%s%s@%u", application.empty() ? "" : " ", Name(message), now - start);
+    std::snprintf(entry, sizeof entry, "%s%s@%u", application.empty() ? "" : " ", Name(message, xButton).c_str(),
+                  now - start);
     application += entry;
     if (message == kWmMouseWheel) application += delta > 0 ? "+" : "-";
   }
@@ -131,9 +159,8 @@ struct Simulation {
           physicallyDown[e.physicalOnly] = true;
           continue;
         }
-        const bool right = e.message >= kWmRButtonDown && e.message <= kWmRButtonDblClk;
-        if (e.message != kWmMouseWheel) physicallyDown[right ? 1 : 0] = e.message != kWmLButtonUp && e.message != kWmRButtonUp;
-        Hook(e.message, e.wheelDelta, false);
+        if (e.message != kWmMouseWheel) physicallyDown[ButtonOfMessage(e.message, e.xButton)] = !IsRelease(e.message);
+        Hook(e.message, e.wheelDelta, false, e.xButton);
       }
       if (woken || (nextServe != kNever && t >= nextServe)) {
         woken = false;
@@ -161,6 +188,7 @@ struct Row {
   std::string application;
   std::string records;
   std::uint32_t start = 1000000;
+  std::uint32_t middleUpDown = 0;  // the middle button's own bounce interval; 0: the shared one
 };
 
 // Default intervals: up/down 40 ms, double click 170 ms; drag hold 30 ms.
@@ -178,7 +206,7 @@ TEST(ReleaseGuard, TimedPatternsReachTheApplicationAsTheUserMeantThem) {
        {L(0, true), L(100, false), L(105, true), L(300, false)}, "LD@0 LU@100 LU@300", "0x0102"},
       {"two bouncing releases: one late release", 1, 0,
        {L(0, true), L(5, false), L(20, false)}, "LD@0 LU@40", "0x0101 0x0101"},
-      {"down again unseen at the deadline: dropped", 1, 0, {L(0, true), L(5, false), UnseenDown(20, kLeft)},
+      {"down again unseen at the deadline: dropped", 1, 0, {L(0, true), L(5, false), UnseenDown(20, kButtonLeft)},
        "LD@0", "0x0101"},
       {"right button", 1, 0, {R(0, true), R(10, false)}, "RD@0 RU@40", "0x0401"},
       {"interleaved buttons keep their own deadlines", 1, 0,
@@ -195,7 +223,7 @@ TEST(ReleaseGuard, TimedPatternsReachTheApplicationAsTheUserMeantThem) {
        "LD@0 LU@330", ""},
       {"drag hold, short click: not held", 1, 1, {L(0, true), L(100, false)}, "LD@0 LU@100", ""},
       {"drag hold, button down unseen at the window's end: held until the press comes", 1, 1,
-       {L(0, true), L(300, false), UnseenDown(310, kLeft), L(340, true), L(900, false)}, "LD@0 LU@930",
+       {L(0, true), L(300, false), UnseenDown(310, kButtonLeft), L(340, true), L(900, false)}, "LD@0 LU@930",
        "0x0120 0x0120"},
       {"drag hold flushed by the other button: order kept", 1, 1,
        {L(0, true), L(300, false), R(310, true), R(400, false)}, "LD@0 LU@310 RD@310 RU@400", ""},
@@ -203,11 +231,39 @@ TEST(ReleaseGuard, TimedPatternsReachTheApplicationAsTheUserMeantThem) {
        "LD@0 LU@305 W@305-", ""},
       {"drag hold with the guard off", 0, 1,
        {L(0, true), L(550, false), L(558, true), L(1100, false)}, "LD@0 LU@1130", "0x0120 0x0120"},
+      // The middle and side buttons, each with its own pending release.
+      {"middle: quick click", 1, 0, {M(0, true), M(30, false)}, "MD@0 MU@40", "0x0801"},
+      {"side 1: tap", 1, 0, {X1(0, true), X1(1, false)}, "X1D@0 X1U@40", "0x1001"},
+      {"side 2: quick click", 1, 0, {X2(0, true), X2(10, false)}, "X2D@0 X2U@40", "0x2001"},
+      {"middle, interval: passes at once", 1, 0, {M(0, true), M(40, false)}, "MD@0 MU@40", ""},
+      {"middle, guard off: the button stays down", 0, 0, {M(0, true), M(30, false)}, "MD@0", "0x0801"},
+      {"middle with its own interval: released when that one ends", 1, 0, {M(0, true), M(30, false)},
+       "MD@0 MU@100", "0x0801", 1000000, 100},
+      {"middle press chatter: the re-press cancels the late release", 1, 0,
+       {M(0, true), M(5, false), M(8, true), M(200, false)}, "MD@0 MD@8 MU@200", "0x0801"},
+      {"side 1 bounce turned double click: both swallowed, nothing late", 1, 0,
+       {X1(0, true), X1(5, false), X1Dbl(8), X1(600, false)}, "X1D@0 X1U@600", "0x1001 0x1004"},
+      {"side 2 release chatter: swallowed as before, nothing late", 1, 0,
+       {X2(0, true), X2(100, false), X2(105, true), X2(300, false)}, "X2D@0 X2U@100 X2U@300", "0x2002"},
+      {"side 2 down again unseen at the deadline: dropped", 1, 0,
+       {X2(0, true), X2(5, false), UnseenDown(20, kButtonX2)}, "X2D@0", "0x2001"},
+      {"side buttons keep apart from each other and from left", 1, 0,
+       {L(0, true), X1(5, true), X2(6, true), L(10, false), X1(20, false), X2(21, false)},
+       "LD@0 X1D@5 X2D@6 LU@40 X1U@45 X2U@46", "0x0101 0x1001 0x2001"},
+      {"middle drop-out with drag hold: one long press", 1, 1,
+       {M(0, true), M(550, false), M(558, true), M(1100, false)}, "MD@0 MU@1130", "0x0820 0x0820"},
+      {"middle drop-out re-pressed as a double click", 1, 1,
+       {M(0, true), M(300, false), MDbl(310), M(600, false)}, "MD@0 MU@630", "0x0820 0x0820"},
+      {"side 1 held, flushed by side 2: order kept", 1, 1,
+       {X1(0, true), X1(300, false), X2(310, true), X2(400, false)}, "X1D@0 X1U@310 X2D@310 X2U@400", ""},
+      {"left held, flushed by the middle", 1, 1, {L(0, true), L(300, false), M(310, true), M(400, false)},
+       "LD@0 LU@310 MD@310 MU@400", ""},
   };
   for (const Row& row : rows) {
     Simulation sim;
     sim.start = row.start;
     SetGuardSettings(sim.guard, row.releaseGuard, row.dragHold, kDefaultDragHoldTime);
+    SetButtonIntervals(sim.data, sim.guard.Extension, kButtonMiddle, row.middleUpDown, kSharedButtonInterval);
     sim.Play(row.events, row.events.back().at + 1000);
     EXPECT_EQ(sim.application, row.application) << row.name;
     EXPECT_EQ(Codes(sim.records), row.records) << row.name;
@@ -269,12 +325,12 @@ TEST(ReleaseGuard, AStateThatKeepsMovingIsNotSpunOn) {
     int looks = 0;
     int injected = 0;
     std::uint32_t Tick() const { return 5000; }
-    bool PhysicallyDown(bool) {
+    bool PhysicallyDown(std::uint8_t) {
       ++looks;
       guard.Left.State += kPendingChangeStep;  // another process re-arms meanwhile
       return false;
     }
-    void Inject(bool, std::uint32_t, std::int32_t) { ++injected; }
+    void Inject(std::uint8_t, std::uint32_t, std::int32_t) { ++injected; }
   };
   HookSharedData data = InitialHookSharedData();
   data.HookInstalled = 1;
