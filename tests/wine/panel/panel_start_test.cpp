@@ -186,13 +186,15 @@ TEST(PanelStart, KeepsAHookThatAnotherProcessInstalled) {
   EXPECT_FALSE(library.HookInstalled()) << "leaving the panel removes the hook";
 }
 
-// The panel, once it installed the hook, delivers the late release of a quick click into
-// another process's window, and leaving the panel delivers one still waiting at once.
+// The panel, once it installed the hook, delivers the late release of a quick click (of the
+// left and of the middle button) into another process's window, and leaving the panel delivers
+// those still waiting (the right and a side button's) at once.
 TEST(PanelStart, ReleaseGuardDeliversAndExitLeavesNoButtonDown) {
   PanelProcess panel;
   PanelFiles files;
   // Logging on: the log state is the panel's last step of switching the filter on.
-  files.settings = OptionsSection({L"Minimized=1", L"AutoHook=1", L"LogToFile=1", L"UpDownIntervalTime=300"});
+  files.settings = OptionsSection({L"Minimized=1", L"AutoHook=1", L"LogToFile=1", L"UpDownIntervalTime=300",
+                                   L"HookMButton=1", L"HookXButton1=1"});
   ASSERT_TRUE(panel.Start(L"start-release-guard", files));
   FolderLibrary library(panel.Folder());
   ASSERT_TRUE(panel.Eventually([&] { return library.HookInstalled() && library.LogState(); }, 15000));
@@ -205,18 +207,27 @@ TEST(PanelStart, ReleaseGuardDeliversAndExitLeavesNoButtonDown) {
   EXPECT_TRUE(WaitUntil([&] { return target.Received().size() >= 2; }, 5000));
   EXPECT_EQ(Describe(target.Received()), Describe(click)) << "a tap";
 
-  // Due in ten seconds; the exit must not wait for it. The right button, whose history is
-  // still clean: a left press now would be too soon after the left release above.
+  target.MoveToFreshPoint();
+  target.ClearReceived();
+  ASSERT_TRUE(target.Play({ButtonStep(MouseButton::Middle, true, 600), ButtonStep(MouseButton::Middle, false)}));
+  EXPECT_TRUE(WaitUntil([&] { return target.Received().size() >= 2; }, 5000));
+  EXPECT_EQ(Describe(target.Received()), Describe({{WM_MBUTTONDOWN, 0}, {WM_MBUTTONUP, 0}})) << "a middle tap";
+
+  // Due in ten seconds; the exit must not wait for them. The right and first side buttons,
+  // whose histories are still clean: a left press now would be too soon after the left release
+  // above.
   library.SetIntervals(9999, 0, 0);
   target.MoveToFreshPoint();
   target.ClearReceived();
-  ASSERT_TRUE(target.Play({ButtonStep(MouseButton::Right, true, 600), ButtonStep(MouseButton::Right, false)}));
-  EXPECT_EQ(Describe(target.Received()), Describe({{WM_RBUTTONDOWN, 0}}));
+  ASSERT_TRUE(target.Play({ButtonStep(MouseButton::Right, true, 600), ButtonStep(MouseButton::Right, false),
+                           ButtonStep(MouseButton::X1, true, 600), ButtonStep(MouseButton::X1, false)}));
+  EXPECT_EQ(Describe(target.Received()), Describe({{WM_RBUTTONDOWN, 0}, {WM_XBUTTONDOWN, 1}}));
   const DWORD exiting = GetTickCount();
   EXPECT_TRUE(panel.ExitCleanly());
-  EXPECT_TRUE(WaitUntil([&] { return target.Received().size() >= 2; }, 3000));
-  EXPECT_LT(GetTickCount() - exiting, 9000u) << "delivered at its deadline, not when the panel left";
-  EXPECT_EQ(Describe(target.Received()), Describe({{WM_RBUTTONDOWN, 0}, {WM_RBUTTONUP, 0}}));
+  EXPECT_TRUE(WaitUntil([&] { return target.Received().size() >= 4; }, 3000));
+  EXPECT_LT(GetTickCount() - exiting, 9000u) << "delivered at their deadlines, not when the panel left";
+  EXPECT_EQ(Describe(target.Received()),
+            Describe({{WM_RBUTTONDOWN, 0}, {WM_XBUTTONDOWN, 1}, {WM_RBUTTONUP, 0}, {WM_XBUTTONUP, 1}}));
 }
 
 }  // namespace

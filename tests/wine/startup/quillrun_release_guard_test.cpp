@@ -16,6 +16,14 @@ constexpr wchar_t kIntervals[] = L"UpDownIntervalTime=300\r\nDbClickIntervalTime
 constexpr DWORD kAfterLastDeadlineMs = 800;
 
 const std::vector<ReceivedMessage> kOneClick = {{WM_LBUTTONDOWN, 0}, {WM_LBUTTONUP, 0}};
+const std::vector<ReceivedMessage> kOneMiddleClick = {{WM_MBUTTONDOWN, 0}, {WM_MBUTTONUP, 0}};
+const std::vector<ReceivedMessage> kOneSide1Click = {{WM_XBUTTONDOWN, 1}, {WM_XBUTTONUP, 1}};
+const std::vector<ReceivedMessage> kOneSide2Click = {{WM_XBUTTONDOWN, 2}, {WM_XBUTTONUP, 2}};
+
+// A quick click of one button: press, and the release `holdMs` later.
+std::vector<InputStep> QuickClick(MouseButton button, DWORD holdMs) {
+  return {ButtonStep(button, true, kCalm), ButtonStep(button, false, holdMs)};
+}
 
 class QuillrunGuard {
  public:
@@ -84,6 +92,22 @@ TEST(QuillrunReleaseGuard, TimedPatternsReachTheWindowAsOneClick) {
       {"ReleaseGuard=0: today's filter leaves the button down", std::wstring(kIntervals) + L"ReleaseGuard=0\r\n",
        {ButtonStep(MouseButton::Left, true, kCalm), ButtonStep(MouseButton::Left, false, 30)},
        {{WM_LBUTTONDOWN, 0}}, 1, 0},
+      // The middle and side buttons, each switched on by its own key.
+      {"a 30 ms middle click, switched on: the release arrives late", std::wstring(kIntervals) + L"HookMButton=1\r\n",
+       QuickClick(MouseButton::Middle, 30), kOneMiddleClick, 1, 1},
+      {"a first side button tap, switched on", std::wstring(kIntervals) + L"HookXButton1=1\r\n",
+       QuickClick(MouseButton::X1, 0), kOneSide1Click, 1, 1},
+      {"a 30 ms second side button click, switched on", std::wstring(kIntervals) + L"HookXButton2=1\r\n",
+       QuickClick(MouseButton::X2, 30), kOneSide2Click, 1, 1},
+      {"a middle click, switched off: passes as it comes", kIntervals, QuickClick(MouseButton::Middle, 30),
+       kOneMiddleClick, 0, 0},
+      {"a side button tap, its own switch off: passes as it comes", std::wstring(kIntervals) + L"HookXButton1=1\r\n",
+       QuickClick(MouseButton::X2, 0), kOneSide2Click, 0, 0},
+      {"a drop-out inside a long middle-button drag, with drag hold: one long press",
+       std::wstring(kIntervals) + L"HookMButton=1\r\nDragHold=1\r\nDragHoldTime=100\r\n",
+       {ButtonStep(MouseButton::Middle, true, kCalm), ButtonStep(MouseButton::Middle, false, kCalm),
+        ButtonStep(MouseButton::Middle, true), ButtonStep(MouseButton::Middle, false, kCalm)},
+       kOneMiddleClick, 2, 1},
   };
   MouseTarget target;
   ASSERT_TRUE(target.Start());
