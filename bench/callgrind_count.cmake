@@ -9,7 +9,7 @@ set(kRepetitions 100000)
 # and so do the middle and side buttons, which a user switches on one by one (their path builds
 # the button from its index, so one copy serves all three).
 set(kCases unwatched 20 watched_pass 40 watched_swallow 40 watched_press 40 drag_hold_release 60
-    middle_swallow 90 side_swallow 90)
+    middle_swallow 70 side_swallow 80)
 
 file(MAKE_DIRECTORY ${WORK_DIR})
 set(failures "")

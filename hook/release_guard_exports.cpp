@@ -19,15 +19,19 @@ namespace {
 // are swapped; the physical state and injected input both name physical buttons.
 bool PhysicalRight(bool logicalRight) noexcept { return logicalRight != (GetSystemMetrics(SM_SWAPBUTTON) != 0); }
 
-// The middle and side buttons by ButtonIndex - kButtonMiddle: their key state, and the input
-// that releases them (a side button's names which one in mouseData). Swapping never moves them.
+// The middle and side buttons by ButtonIndex - kButtonMiddle: the key of their physical state,
+// and the input that releases them (a side button's names the button in mouseData). Swapped
+// buttons never move them.
 struct ExtraButtonInput {
   std::uint8_t VirtualKey;
   std::uint8_t XButton;
   std::uint16_t UpFlags;
 };
 constexpr ExtraButtonInput kExtraButtonInputs[kButtonCount - kButtonMiddle] = {
-    {VK_MBUTTON, 0, MOUSEEVENTF_MIDDLEUP}, {VK_XBUTTON1, XBUTTON1, MOUSEEVENTF_XUP}, {VK_XBUTTON2, XBUTTON2, MOUSEEVENTF_XUP}};
+    {VK_MBUTTON, 0, MOUSEEVENTF_MIDDLEUP},
+    {VK_XBUTTON1, XBUTTON1, MOUSEEVENTF_XUP},
+    {VK_XBUTTON2, XBUTTON2, MOUSEEVENTF_XUP},
+};
 
 INPUT MouseInput(DWORD flags, std::int32_t wheelDelta, ULONG_PTR extraInfo) noexcept {
   INPUT input = {};
@@ -41,6 +45,13 @@ INPUT MouseInput(DWORD flags, std::int32_t wheelDelta, ULONG_PTR extraInfo) noex
 DWORD ButtonFlags(bool logicalRight, bool down) noexcept {
   if (PhysicalRight(logicalRight)) return down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP;
   return down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+}
+
+// A logical button's release, marked as the guard's own.
+INPUT ReleaseInput(std::uint8_t button) noexcept {
+  if (button < kButtonMiddle) return MouseInput(ButtonFlags(button == kButtonRight, false), 0, kInjectedReleaseMark);
+  const ExtraButtonInput& extra = kExtraButtonInputs[button - kButtonMiddle];
+  return MouseInput(extra.UpFlags, extra.XButton, kInjectedReleaseMark);
 }
 
 // The input that makes the system send the message again; 0 flags for one it cannot.
@@ -69,11 +80,7 @@ struct PlatformDeliverer {
   }
   // One SendInput call, so nothing of the user's can come between the release and the replay.
   void Inject(std::uint8_t button, std::uint32_t replayMessage, std::int32_t replayWheelDelta) const noexcept {
-    INPUT inputs[2] = {button >= kButtonMiddle
-                           ? MouseInput(kExtraButtonInputs[button - kButtonMiddle].UpFlags,
-                                        kExtraButtonInputs[button - kButtonMiddle].XButton, kInjectedReleaseMark)
-                           : MouseInput(ButtonFlags(button == kButtonRight, false), 0, kInjectedReleaseMark),
-                       {}};
+    INPUT inputs[2] = {ReleaseInput(button), {}};
     UINT count = 1;
     if (const DWORD flags = ReplayFlags(replayMessage)) {
       // The wheel's delta, or which side button (the replay slot keeps either).

@@ -1,7 +1,7 @@
 // The release guard: the mouse filter's decision with two additions that never leave any of the
-// five buttons logically down. A release swallowed too soon after its press becomes a pending release that
-// the installing program delivers once the bounce interval has run out (unless the button moved
-// again first); with drag hold, a release after a long hold waits a few milliseconds for a
+// five buttons logically down. A release swallowed too soon after its press becomes a pending
+// release that the installing program delivers once the bounce interval has run out (unless the
+// button moved again first); with drag hold, a release after a long hold waits a few milliseconds for a
 // re-press, and the two are swallowed together. The hook side decides here, inline; the
 // installing program's deliverer decides here too (ServePendingReleases). Platform access is a
 // parameter, so timed patterns run natively in tests.
@@ -37,8 +37,8 @@ inline constexpr std::uint32_t kHeldDownGiveUpMs = 500;
 inline constexpr int kClaimAttempts = 4;
 inline constexpr std::uint32_t kClaimRetryMs = 1;
 
-// True while some release waits for the deliverer. Field by field rather than through the
-// table: drag hold's path asks before every message, and five loads are cheaper than a loop.
+// True while some release waits for the deliverer. Field by field, not in a loop: drag hold's
+// path asks before every message.
 inline bool AnyPendingRelease(const GuardSharedData& guard) noexcept {
   return ((SharedLoad(guard.Left.State) | SharedLoad(guard.Right.State) | SharedLoad(guard.ExtraButtons[0].State) |
            SharedLoad(guard.ExtraButtons[1].State) | SharedLoad(guard.ExtraButtons[2].State)) &
@@ -159,8 +159,9 @@ inline Button RightButton(HookSharedData& data, FilterExtensionData& extension) 
           extension.UpDownIntervalTime[kButtonRight], extension.DbClickIntervalTime[kButtonRight],
           kSourceRightButton};
 }
-// The middle or a side button, by ButtonIndex - kButtonMiddle. Their source bits follow each
-// other in the same order.
+// The middle or a side button, by ButtonIndex - kButtonMiddle ("extra"). Their source bits
+// follow each other in the same order.
+inline constexpr std::uint32_t kExtraMiddle = kButtonMiddle - kButtonMiddle;
 static_assert(kSourceXButton1 == kSourceMiddleButton << 1 && kSourceXButton2 == kSourceMiddleButton << 2);
 inline Button ExtraButton(FilterExtensionData& extension, std::uint32_t extra) noexcept {
   ExtraButtonTimes& times = extension.ExtraButtons[extra];
@@ -187,25 +188,31 @@ inline std::uint8_t SideButtonIndex(Host& host) noexcept {
   return which == kXButton2 ? std::uint8_t{kButtonX2} : kButtonCount;
 }
 
-// The middle and side buttons: the three rules with the guard between them, as for left and
-// right. Out of line, with its own copy of the host and drag hold as a value, so one copy serves
-// all six messages and the common path carries none of it.
+// The middle and side buttons (extra is ButtonIndex - kButtonMiddle): the three rules with the
+// guard between them, as for left and right. Out of line, with their own copy of the host and
+// drag hold as a value, so one copy serves all three buttons and the common path carries none
+// of it; a release and a press apart, so each builds only the state it judges.
 template <typename Host>
-[[gnu::noinline]] std::uint32_t ExtraButtonMessage(HookSharedData& data, GuardSharedData& guard, std::uint8_t dragHold,
-                                                   std::uint8_t hookType, std::uint32_t message, Host host) noexcept {
-  std::uint32_t extra = 0;  // ButtonIndex - kButtonMiddle
-  std::uint32_t offset = message - kWmMButtonDown;  // 0 a press, 1 a release, 2 a double click
-  if (message >= kWmXButtonDown) {
-    const std::uint8_t index = SideButtonIndex(host);
-    if (index == kButtonCount) return kPass;
-    extra = index - kButtonMiddle;
-    offset = message - kWmXButtonDown;
-  }
-  if ((hookType & (kSourceMiddleButton << extra)) == 0) return kPass;
-  const Button button = ExtraButton(guard.Extension, extra);
-  PendingRelease& pending = guard.ExtraButtons[extra];
-  if (offset == 1) return GuardedRelease(data, guard, dragHold, button, pending, host.Tick(), host);
-  return GuardedPress(data, dragHold, button, pending, offset == 2, host.Tick());
+[[gnu::noinline]] std::uint32_t ExtraButtonRelease(HookSharedData& data, GuardSharedData& guard, std::uint8_t dragHold,
+                                                   std::uint32_t extra, Host host) noexcept {
+  return GuardedRelease(data, guard, dragHold, ExtraButton(guard.Extension, extra), guard.ExtraButtons[extra],
+                        host.Tick(), host);
+}
+template <typename Host>
+[[gnu::noinline]] std::uint32_t ExtraButtonPress(HookSharedData& data, GuardSharedData& guard, std::uint8_t dragHold,
+                                                 std::uint32_t extra, bool doubleClick, Host host) noexcept {
+  return GuardedPress(data, dragHold, ExtraButton(guard.Extension, extra), guard.ExtraButtons[extra], doubleClick,
+                      host.Tick());
+}
+
+// The side buttons share their messages; which one it is, is read only here.
+template <typename Host>
+[[gnu::noinline]] std::uint32_t SideButtonMessage(HookSharedData& data, GuardSharedData& guard, std::uint8_t dragHold,
+                                                  std::uint8_t hookType, std::uint32_t message, Host host) noexcept {
+  const std::uint8_t index = SideButtonIndex(host);
+  if (index == kButtonCount || (hookType & kButtonSources[index]) == 0) return kPass;
+  if (message == kWmXButtonUp) return ExtraButtonRelease(data, guard, dragHold, index - kButtonMiddle, host);
+  return ExtraButtonPress(data, guard, dragHold, index - kButtonMiddle, message == kWmXButtonDblClk, host);
 }
 
 // Whether this process's input passes unfiltered: an excluded program, any process while the
@@ -276,13 +283,17 @@ template <bool kDragHold, typename Host>
       if ((hookType & kSourceWheel) == 0) return kPass;
       return Wheel(data, host.WheelDelta(), host.Tick());
     case kWmMButtonDown - kWmLButtonDown:
-    case kWmMButtonUp - kWmLButtonDown:
     case kWmMButtonDblClk - kWmLButtonDown:
+      if ((hookType & kSourceMiddleButton) == 0) return kPass;
+      return ExtraButtonPress(data, guard, dragHold, kExtraMiddle, message == kWmMButtonDblClk, host);
+    case kWmMButtonUp - kWmLButtonDown:
+      if ((hookType & kSourceMiddleButton) == 0) return kPass;
+      return ExtraButtonRelease(data, guard, dragHold, kExtraMiddle, host);
     case kWmXButtonDown - kWmLButtonDown:
     case kWmXButtonUp - kWmLButtonDown:
     case kWmXButtonDblClk - kWmLButtonDown:
-      if ((hookType & (kSourceMiddleButton | kSourceXButton1 | kSourceXButton2)) == 0) return kPass;
-      return ExtraButtonMessage(data, guard, dragHold, hookType, message, host);
+      if ((hookType & (kSourceXButton1 | kSourceXButton2)) == 0) return kPass;
+      return SideButtonMessage(data, guard, dragHold, hookType, message, host);
     default:
       __builtin_unreachable();
   }
