@@ -5,12 +5,8 @@
 #include <cmath>
 #include <vector>
 
+#include "latchkin_contract.h"
 #include "text_builder.h"
-
-bool Suggestion::Complete() const noexcept {
-  return UpDown.Basis != SuggestionBasis::NotEnoughData && DbClick.Basis != SuggestionBasis::NotEnoughData &&
-         RotReverse.Basis != SuggestionBasis::NotEnoughData;
-}
 
 namespace {
 
@@ -56,41 +52,49 @@ const std::vector<std::uint32_t>& SamplesOf(const MouseRecording& recording, Che
   return recording.Statistics(input).Samples[static_cast<int>(column)];
 }
 
-constexpr CheckedInput kFilteredButtons[] = {CheckedInput::Left, CheckedInput::Right};
+// A set of buttons by ButtonIndex bit: those one interval governs.
+using ButtonSet = std::uint8_t;
+constexpr bool Holds(ButtonSet set, int button) { return ((set >> button) & 1) != 0; }
 
-IntervalSuggestion SuggestUpDown(const MouseRecording& recording, std::uint32_t current) {
+IntervalSuggestion SuggestUpDown(const MouseRecording& recording, ButtonSet buttons, std::uint32_t current) {
   std::vector<std::uint32_t> values;
-  for (CheckedInput button : kFilteredButtons) {
+  for (int button = 0; button < kCheckedButtonCount; ++button) {
+    if (!Holds(buttons, button)) continue;
     for (IntervalColumn column : {IntervalColumn::Hold, IntervalColumn::Gap}) {
-      for (std::uint32_t value : SamplesOf(recording, button, column)) values.push_back(value);
+      for (std::uint32_t value : SamplesOf(recording, static_cast<CheckedInput>(button), column)) values.push_back(value);
     }
   }
   if (values.size() < kMinButtonSamples) return NotEnough(current);
   return SplitChatter(std::move(values), current);
 }
 
+// The longest gap taken for a bounce, from the bounce suggestion that governs the button.
+std::uint32_t ChatterGapOf(const IntervalSuggestion& upDown) {
+  return upDown.Basis == SuggestionBasis::Valley || upDown.Basis == SuggestionBasis::ChatterOnly ? upDown.ChatterMax
+                                                                                                 : kChatterCeilingMs;
+}
+
 // Presses measured, as the filter measures them, from the last deliberate press of their
-// button: a press after a chatter gap is a bounce, any other within the double-click time
-// makes a deliberate double click.
-IntervalSuggestion SuggestDbClick(const MouseRecording& recording, const IntervalSuggestion& upDown,
-                                  std::uint32_t current, std::uint32_t doubleClickTime) {
-  const std::uint32_t chatterGap =
-      upDown.Basis == SuggestionBasis::Valley || upDown.Basis == SuggestionBasis::ChatterOnly ? upDown.ChatterMax
-                                                                                              : kChatterCeilingMs;
+// button: a press after a chatter gap (chatterGap, per button) is a bounce, any other within
+// the double-click time makes a deliberate double click.
+IntervalSuggestion SuggestDbClick(const MouseRecording& recording, ButtonSet buttons,
+                                  const std::uint32_t (&chatterGap)[kCheckedButtonCount], std::uint32_t current,
+                                  std::uint32_t doubleClickTime) {
   struct Walk { bool HavePress = false, HaveUp = false; std::uint32_t LastPress = 0, LastUp = 0; };
-  Walk walks[2];
+  Walk walks[kCheckedButtonCount];
   std::size_t deliberate = 0;
   std::uint32_t fastest = UINT32_MAX, chatterMax = 0;
   bool chatter = false;
   for (const MouseTransition& t : recording.Transitions()) {
-    if (t.Input != CheckedInput::Left && t.Input != CheckedInput::Right) continue;
-    Walk& walk = walks[t.Input == CheckedInput::Left ? 0 : 1];
+    const int button = static_cast<int>(t.Input);
+    if (t.Input == CheckedInput::Wheel || !Holds(buttons, button)) continue;
+    Walk& walk = walks[button];
     if (t.Kind == TransitionKind::Up) {
       walk.HaveUp = true;
       walk.LastUp = t.Tick;
       continue;
     }
-    const bool bounce = walk.HaveUp && t.Tick - walk.LastUp <= chatterGap;
+    const bool bounce = walk.HaveUp && t.Tick - walk.LastUp <= chatterGap[button];
     if (walk.HavePress && t.Tick - walk.LastPress < doubleClickTime) {
       const std::uint32_t sinceLastPress = t.Tick - walk.LastPress;
       if (bounce) {
@@ -120,14 +124,49 @@ IntervalSuggestion SuggestRotReverse(const MouseRecording& recording, std::uint3
   return SplitChatter(std::move(flips), current);
 }
 
+IntervalSuggestion NothingGoverned(std::uint32_t current) { return {SuggestionBasis::NotFiltered, current, 0, 0}; }
+
 }  // namespace
 
-Suggestion SuggestIntervals(const MouseRecording& recording, const FilterIntervals& current,
+Suggestion SuggestIntervals(const MouseRecording& recording, const FilterInForce& filter,
                             std::uint32_t doubleClickTime) {
   Suggestion suggestion;
-  suggestion.UpDown = SuggestUpDown(recording, current.UpDown);
-  suggestion.DbClick = SuggestDbClick(recording, suggestion.UpDown, current.DbClick, doubleClickTime);
-  suggestion.RotReverse = SuggestRotReverse(recording, current.RotReverse);
+  // Which switched-on buttons follow the shared intervals, and which have their own.
+  ButtonSet sharedUpDown = 0, sharedDbClick = 0;
+  for (int button = 0; button < kCheckedButtonCount; ++button) {
+    const CheckedInput input = static_cast<CheckedInput>(button);
+    const ColumnRule upDown = RuleOf(filter, input, IntervalColumn::Gap);
+    const ColumnRule dbClick = RuleOf(filter, input, IntervalColumn::PressToPress);
+    suggestion.OwnUpDown[button] = NothingGoverned(upDown.Interval);
+    suggestion.OwnDbClick[button] = NothingGoverned(dbClick.Interval);
+    if (!upDown.On) continue;
+    if (upDown.Own) {
+      suggestion.OwnUpDown[button] = SuggestUpDown(recording, ButtonSet(1u << button), upDown.Interval);
+    } else {
+      sharedUpDown |= ButtonSet(1u << button);
+    }
+    if (!dbClick.Own) sharedDbClick |= ButtonSet(1u << button);
+  }
+  suggestion.UpDown = sharedUpDown != 0 ? SuggestUpDown(recording, sharedUpDown, filter.Shared.UpDown)
+                                        : NothingGoverned(filter.Shared.UpDown);
+
+  std::uint32_t chatterGap[kCheckedButtonCount];
+  for (int button = 0; button < kCheckedButtonCount; ++button) {
+    chatterGap[button] = ChatterGapOf(Holds(sharedUpDown, button) ? suggestion.UpDown : suggestion.OwnUpDown[button]);
+  }
+  for (int button = 0; button < kCheckedButtonCount; ++button) {
+    const ColumnRule dbClick = RuleOf(filter, static_cast<CheckedInput>(button), IntervalColumn::PressToPress);
+    if (dbClick.On && dbClick.Own) {
+      suggestion.OwnDbClick[button] =
+          SuggestDbClick(recording, ButtonSet(1u << button), chatterGap, dbClick.Interval, doubleClickTime);
+    }
+  }
+  suggestion.DbClick = sharedDbClick != 0
+                           ? SuggestDbClick(recording, sharedDbClick, chatterGap, filter.Shared.DbClick, doubleClickTime)
+                           : NothingGoverned(filter.Shared.DbClick);
+  suggestion.RotReverse = (filter.HookType & kSourceWheel) != 0
+                              ? SuggestRotReverse(recording, filter.Shared.RotReverse)
+                              : NothingGoverned(filter.Shared.RotReverse);
   return suggestion;
 }
 
@@ -138,6 +177,7 @@ std::size_t ComposeReason(char16_t* buffer, std::size_t capacity, const Interval
   const auto milliseconds = [&](std::uint32_t value) { builder.Char(u' ').Decimal(value).Char(u' ').Text(texts.Unit); };
   switch (suggestion.Basis) {
     case SuggestionBasis::NotEnoughData: builder.Text(texts.NotEnough); return builder.Length();
+    case SuggestionBasis::NotFiltered: builder.Text(texts.NotFiltered); return builder.Length();
     case SuggestionBasis::Valley:
       builder.Text(texts.ChatterUpTo);
       milliseconds(suggestion.ChatterMax);

@@ -23,6 +23,7 @@ enum class SuggestionBasis : std::uint8_t {
   NoChatter,      // no chatter; Fastest deliberate (0: none seen): Value keeps clear of it
   ChatterOnly,    // chatter up to ChatterMax, nothing deliberate to keep clear of
   Overlap,        // chatter and deliberate values overlap: Value is the current interval
+  NotFiltered,    // the interval governs no input that is switched on: Value is the current one
 };
 
 struct IntervalSuggestion {
@@ -30,17 +31,27 @@ struct IntervalSuggestion {
   std::uint32_t Value = 0;
   std::uint32_t ChatterMax = 0;
   std::uint32_t Fastest = 0;
+  // Based on recorded data: "Use these" applies it.
+  bool HasData() const noexcept {
+    return Basis != SuggestionBasis::NotEnoughData && Basis != SuggestionBasis::NotFiltered;
+  }
 };
 
+// One suggestion per interval in force, each from the data of the inputs it governs: the shared
+// bounce and double-click intervals from the switched-on buttons without an own value of their
+// own, a button's own interval from that button alone, the wheel reversal from the wheel. A
+// button's own interval is never folded into the shared one, nor a shared one split per
+// button: the user chose which buttons share, and the suggestion keeps to it.
 struct Suggestion {
   IntervalSuggestion UpDown, DbClick, RotReverse;
-  bool Complete() const noexcept;  // all three based on data
+  // By ButtonIndex; NotFiltered where the button has no own value or is switched off.
+  IntervalSuggestion OwnUpDown[kCheckedButtonCount], OwnDbClick[kCheckedButtonCount];
 };
 
-// The suggestion for the left and right buttons and the wheel (the inputs the filter's three
-// intervals govern). current: the intervals in force, kept where the data says nothing;
-// doubleClickTime: the window system's, which bounds what counts as a double click.
-Suggestion SuggestIntervals(const MouseRecording& recording, const FilterIntervals& current,
+// filter: the filter in force (which inputs are on, which intervals govern them; a value stays
+// as it is where the data says nothing); doubleClickTime: the window system's, which bounds
+// what counts as a double click.
+Suggestion SuggestIntervals(const MouseRecording& recording, const FilterInForce& filter,
                             std::uint32_t doubleClickTime);
 
 // The language texts of a reason line.
@@ -51,10 +62,11 @@ struct ReasonTexts {
   const char16_t* NoChatter;    // "no chatter"
   const char16_t* Overlap;      // "chatter and your own input overlap"
   const char16_t* NotEnough;    // "not enough data"
+  const char16_t* NotFiltered;  // "not filtered"
   const char16_t* Unit;         // "ms"
 };
 // "<label> chatter up to 14 ms, your fastest click 62 ms → 30 ms", and the shorter forms of the
-// other bases; "<label> not enough data".
+// other bases; "<label> not enough data", "<label> not filtered".
 inline constexpr std::size_t kReasonCapacity = 512;
 std::size_t ComposeReason(char16_t* buffer, std::size_t capacity, const IntervalSuggestion& suggestion,
                           const ReasonTexts& texts) noexcept;

@@ -2,6 +2,7 @@
 // mouse_recording.h).
 #include "mouse_recording.h"
 
+#include "filter_extension.h"
 #include "hook_shared_data.h"
 #include "mouse_filter.h"
 #include "text_builder.h"
@@ -109,18 +110,61 @@ void MouseRecording::Clear() {
   for (InputStatistics& s : statistics_) s = InputStatistics{};
 }
 
-bool IsFilteredInput(CheckedInput input) noexcept {
-  return input == CheckedInput::Left || input == CheckedInput::Right || input == CheckedInput::Wheel;
+// The buttons of a recording are the filter's buttons, in the same order.
+static_assert(kCheckedButtonCount == kButtonCount);
+static_assert(static_cast<int>(CheckedInput::Left) == kButtonLeft &&
+              static_cast<int>(CheckedInput::Right) == kButtonRight &&
+              static_cast<int>(CheckedInput::Middle) == kButtonMiddle &&
+              static_cast<int>(CheckedInput::Side1) == kButtonX1 && static_cast<int>(CheckedInput::Side2) == kButtonX2);
+
+bool FilterInForce::operator==(const FilterInForce& other) const noexcept {
+  if (HookType != other.HookType || Shared.UpDown != other.Shared.UpDown || Shared.DbClick != other.Shared.DbClick ||
+      Shared.RotReverse != other.Shared.RotReverse)
+    return false;
+  for (int b = 0; b < kCheckedButtonCount; ++b) {
+    if (OwnUpDown[b] != other.OwnUpDown[b] || OwnDbClick[b] != other.OwnDbClick[b]) return false;
+  }
+  return true;
 }
 
 namespace {
 
-// The window messages the filter is shown for a transition.
-std::uint32_t ButtonMessage(CheckedInput input, TransitionKind kind, bool doubleClick) noexcept {
-  const std::uint32_t down = input == CheckedInput::Left ? kWmLButtonDown : kWmRButtonDown;
-  if (kind == TransitionKind::Up) return down + 1;
-  return doubleClick ? down + 2 : down;
+// The filter's own bookkeeping of the intervals in force, filled from filter: the library
+// resolves "own or shared" in RefreshButtonIntervals, and so does the prediction.
+struct ResolvedFilter {
+  HookSharedData Data = InitialHookSharedData();
+  FilterExtensionData Extension = InitialFilterExtensionData();
+
+  explicit ResolvedFilter(const FilterInForce& filter) noexcept {
+    Data.HookType = filter.HookType;
+    Data.FilterOwnProcess = 1;
+    Data.UpDownIntervalTime = filter.Shared.UpDown;
+    Data.DbClickIntervalTime = filter.Shared.DbClick;
+    Data.RotReverseIntervalTime = filter.Shared.RotReverse;
+    for (int b = 0; b < kCheckedButtonCount; ++b) {
+      Extension.OwnUpDownIntervalTime[b] = filter.OwnUpDown[b];
+      Extension.OwnDbClickIntervalTime[b] = filter.OwnDbClick[b];
+    }
+    RefreshButtonIntervals(Data, Extension);
+  }
+};
+
+}  // namespace
+
+ColumnRule RuleOf(const FilterInForce& filter, CheckedInput input, IntervalColumn column) noexcept {
+  if (IsWheel(input)) {
+    return {(filter.HookType & kSourceWheel) != 0, false, filter.Shared.RotReverse};
+  }
+  const int button = static_cast<int>(input);
+  const ResolvedFilter resolved(filter);
+  const bool on = (filter.HookType & kButtonSources[button]) != 0;
+  if (column == IntervalColumn::PressToPress) {
+    return {on, filter.OwnDbClick[button] != kSharedButtonInterval, resolved.Extension.DbClickIntervalTime[button]};
+  }
+  return {on, filter.OwnUpDown[button] != kSharedButtonInterval, resolved.Extension.UpDownIntervalTime[button]};
 }
+
+namespace {
 
 // Which histogram column a swallowed code belongs to, by its rule.
 IntervalColumn ColumnOfRule(CheckedInput input, std::uint8_t rule) noexcept {
@@ -132,49 +176,53 @@ IntervalColumn ColumnOfRule(CheckedInput input, std::uint8_t rule) noexcept {
 
 }  // namespace
 
-SwallowCounts CountWouldSwallow(const std::vector<MouseTransition>& transitions, const FilterIntervals& intervals,
+SwallowCounts CountWouldSwallow(const std::vector<MouseTransition>& transitions, const FilterInForce& filter,
                                 std::uint32_t doubleClickTime) {
+  using namespace mouse_filter_detail;
   SwallowCounts counts;
-  // The filter's own record, private to this count: the history of the recording alone, every
-  // source on, nobody's own process exempt. Timestamps start one day before the first
-  // transition, so the initial zeros are never "too soon".
-  HookSharedData data = InitialHookSharedData();
-  data.HookType = kSourceLeftButton | kSourceRightButton | kSourceWheel;
-  data.FilterOwnProcess = 1;
-  data.UpDownIntervalTime = intervals.UpDown;
-  data.DbClickIntervalTime = intervals.DbClick;
-  data.RotReverseIntervalTime = intervals.RotReverse;
   if (transitions.empty()) return counts;
+  // The filter's own rules on a private record: the history of the recording alone, each
+  // button with its intervals in force. Timestamps start one day before the first transition,
+  // so the initial zeros are never "too soon".
+  ResolvedFilter resolved(filter);
+  HookSharedData& data = resolved.Data;
   const std::uint32_t longAgo = transitions.front().Tick - 86400000u;
-  for (std::uint32_t* field : {&data.LastLButtonDown, &data.LastLButtonUp, &data.LastLButtonDblClk, &data.LastWheel,
-                               &data.LastRButtonDown, &data.LastRButtonUp, &data.LastRButtonDblClk}) {
-    *field = longAgo;
-  }
+  data.LastWheel = longAgo;
+  struct Times { std::uint32_t LastDown, LastUp, LastDblClk; };
+  Times times[kCheckedButtonCount];
+  for (Times& t : times) t = {longAgo, longAgo, longAgo};
 
   // The window system's double-click pairing, per button: the second press within the time
   // becomes a double click, and the pair is then spent.
   struct Pairing { bool HavePress = false; bool LastWasDouble = false; std::uint32_t LastPress = 0; };
-  Pairing pairing[2];
+  Pairing pairing[kCheckedButtonCount];
   for (const MouseTransition& t : transitions) {
-    if (!IsFilteredInput(t.Input)) continue;
-    std::uint32_t message = kWmMouseWheel;
-    std::int16_t delta = 0;
+    const int input = static_cast<int>(t.Input);
+    std::uint16_t code = kPass;
     if (IsWheel(t.Input)) {
-      delta = t.Kind == TransitionKind::Forward ? 120 : -120;
+      if ((filter.HookType & kSourceWheel) == 0) continue;
+      code = Wheel(data, t.Kind == TransitionKind::Forward ? 120 : -120, t.Tick);
     } else {
-      bool doubleClick = false;
-      if (t.Kind == TransitionKind::Down) {
-        Pairing& p = pairing[t.Input == CheckedInput::Left ? 0 : 1];
-        doubleClick = p.HavePress && !p.LastWasDouble && t.Tick - p.LastPress < doubleClickTime;
+      if ((filter.HookType & kButtonSources[input]) == 0) continue;
+      const Button button = {times[input].LastDown,
+                             times[input].LastUp,
+                             times[input].LastDblClk,
+                             resolved.Extension.UpDownIntervalTime[input],
+                             resolved.Extension.DbClickIntervalTime[input],
+                             kButtonSources[input]};
+      if (t.Kind == TransitionKind::Up) {
+        code = Release(data, button, t.Tick);
+      } else {
+        Pairing& p = pairing[input];
+        const bool doubleClick = p.HavePress && !p.LastWasDouble && t.Tick - p.LastPress < doubleClickTime;
         p.HavePress = true;
         p.LastWasDouble = doubleClick;
         p.LastPress = t.Tick;
+        code = doubleClick ? DoubleClick(data, button, t.Tick) : Press(data, button, t.Tick);
       }
-      message = ButtonMessage(t.Input, t.Kind, doubleClick);
     }
-    const std::uint16_t code = FilterMouseMessage(data, kHcAction, message, delta, 0, [&] { return t.Tick; });
     if (code == kPass) continue;
-    ++counts.Counts[static_cast<int>(t.Input)][static_cast<int>(ColumnOfRule(t.Input, code & 0xFF))];
+    ++counts.Counts[input][static_cast<int>(ColumnOfRule(t.Input, code & 0xFF))];
     ++counts.Total;
   }
   return counts;

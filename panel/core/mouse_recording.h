@@ -1,7 +1,7 @@
 // The mouse check's recording: every physical transition of the five buttons and the wheel,
 // the intervals measured between them (hold, gap, press to press, wheel direction change) on a
-// logarithmic millisecond histogram, what the filter would swallow of them at given intervals,
-// and the CSV form of each transition. Ticks are the platform's 32-bit millisecond ticks.
+// logarithmic millisecond histogram, what the filter in force (its switches, each button's own
+// or the shared intervals) would swallow of them, and the CSV form of each transition. Ticks are the platform's 32-bit millisecond ticks.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -90,21 +90,41 @@ struct FilterIntervals {
   std::uint32_t RotReverse;
 };
 
-// How many recorded transitions the filter would swallow at the given intervals, per input and
-// per column: Hold counts releases (too soon after a press), Gap presses (too soon after a
-// release), PressToPress double clicks and presses after them, DirectionChange wheel notches.
-// The recording is run through the filter's own decision with every source switched on; a
-// press within doubleClickTime of the previous press of its button, as the window system
-// makes it, arrives as a double click.
+// The filter as it stands, as the mouse check predicts with it: the sources switched on
+// (HookType bits), the shared intervals, and each button's own bounce and double-click
+// intervals by ButtonIndex (kSharedButtonInterval: the shared one).
+struct FilterInForce {
+  std::uint8_t HookType = 0;
+  FilterIntervals Shared = {};
+  std::uint32_t OwnUpDown[kCheckedButtonCount] = {};
+  std::uint32_t OwnDbClick[kCheckedButtonCount] = {};
+  bool operator==(const FilterInForce& other) const noexcept;
+  bool operator!=(const FilterInForce& other) const noexcept { return !(*this == other); }
+};
+
+// What the filter judges one input's column by: whether the input is switched on, the interval
+// in force (for a button its own one, or the shared one where it has none) and whether it is
+// the button's own. Hold and Gap go by the bounce interval, PressToPress by the double-click
+// interval, the wheel's DirectionChange by the wheel reversal interval.
+struct ColumnRule {
+  bool On;
+  bool Own;
+  std::uint32_t Interval;
+};
+ColumnRule RuleOf(const FilterInForce& filter, CheckedInput input, IntervalColumn column) noexcept;
+
+// How many recorded transitions the filter would swallow, per input and per column: Hold
+// counts releases (too soon after a press), Gap presses (too soon after a release),
+// PressToPress double clicks and presses after them, DirectionChange wheel notches. The
+// recording is run through the filter's own rules with the sources switched on in filter and
+// each button's intervals in force; a press within doubleClickTime of the previous press of its
+// button, as the window system makes it, arrives as a double click.
 struct SwallowCounts {
   std::uint32_t Counts[kCheckedInputCount][kIntervalColumnCount] = {};
   std::uint32_t Total = 0;
 };
-SwallowCounts CountWouldSwallow(const std::vector<MouseTransition>& transitions, const FilterIntervals& intervals,
+SwallowCounts CountWouldSwallow(const std::vector<MouseTransition>& transitions, const FilterInForce& filter,
                                 std::uint32_t doubleClickTime);
-
-// Whether the filter has rules for this input at all (the middle and side buttons pass).
-bool IsFilteredInput(CheckedInput input) noexcept;
 
 // "time_ms,input,event,gap_ms": the header line, and one line per transition with the time
 // since the first transition and the gap since the previous transition of the same input

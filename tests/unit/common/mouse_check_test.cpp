@@ -16,7 +16,32 @@ namespace {
 constexpr FilterIntervals kDefaults = {kDefaultUpDownIntervalTime, kDefaultDbClickIntervalTime,
                                        kDefaultRotReverseIntervalTime};
 constexpr std::uint32_t kDoubleClickTime = 500;
+constexpr std::uint8_t kThreeSources = kSourceLeftButton | kSourceRightButton | kSourceWheel;
 using Kind = TransitionKind;
+
+// The filter in force: the shared intervals, the sources switched on, and own intervals given
+// by Own(button, upDown, dbClick) (0: the shared one).
+struct Filter {
+  FilterInForce value;
+  explicit Filter(FilterIntervals shared = kDefaults, std::uint8_t hookType = kThreeSources) {
+    value.HookType = hookType;
+    value.Shared = shared;
+  }
+  Filter& Own(CheckedInput button, std::uint32_t upDown, std::uint32_t dbClick) {
+    value.OwnUpDown[static_cast<int>(button)] = upDown;
+    value.OwnDbClick[static_cast<int>(button)] = dbClick;
+    return *this;
+  }
+  Filter& On(std::uint8_t sources) {
+    value.HookType |= sources;
+    return *this;
+  }
+  Filter& Off(std::uint8_t sources) {
+    value.HookType &= static_cast<std::uint8_t>(~sources);
+    return *this;
+  }
+  operator const FilterInForce&() const { return value; }
+};
 
 // Builds a synthetic recording; a start tick near the wrap checks the unsigned differences.
 struct Script {
@@ -124,37 +149,92 @@ TEST(MouseCheck, WouldSwallowAtIntervals) {
   struct Row {
     const char* name;
     Script script;
-    FilterIntervals intervals;
+    Filter filter;
     CheckedInput input;
     IntervalColumn column;
     std::uint32_t expected;
   };
+  using C = CheckedInput;
   const Row rows[] = {
-      {"bounce press 39 ms after a release", Script().Click(600, 39, 900), kDefaults, CheckedInput::Left,
-       IntervalColumn::Gap, 1},
-      {"bounce press 40 ms after a release passes", Script().Click(600, 40, 900), kDefaults, CheckedInput::Left,
+      {"bounce press 39 ms after a release", Script().Click(600, 39, 900), Filter(), C::Left, IntervalColumn::Gap, 1},
+      {"bounce press 40 ms after a release passes", Script().Click(600, 40, 900), Filter(), C::Left,
        IntervalColumn::Gap, 0},
       // Within the double-click time the bounce is a double click, judged by its own rule.
-      {"bounce press 39 ms after a 100 ms hold", Script().Click(100, 39, 900), kDefaults, CheckedInput::Left,
-       IntervalColumn::Gap, 0},
-      {"early release 39 ms after a press", Script().Click(39, 0, 900), kDefaults, CheckedInput::Right,
-       IntervalColumn::Hold, 0},
-      {"early right release", Script().Click(39, 0, 900, CheckedInput::Right), kDefaults, CheckedInput::Right,
-       IntervalColumn::Hold, 1},
+      {"bounce press 39 ms after a 100 ms hold", Script().Click(100, 39, 900), Filter(), C::Left, IntervalColumn::Gap,
+       0},
+      {"early release 39 ms after a press", Script().Click(39, 0, 900), Filter(), C::Right, IntervalColumn::Hold, 0},
+      {"early right release", Script().Click(39, 0, 900, C::Right), Filter(), C::Right, IntervalColumn::Hold, 1},
       // A bounce 60 ms after a 100 ms hold is a double click 160 ms after the press.
-      {"bounce turned double click", Script().Click(100, 60, 900), kDefaults, CheckedInput::Left,
-       IntervalColumn::PressToPress, 1},
-      {"same at a shorter double-click interval", Script().Click(100, 60, 900), {40, 150, 40}, CheckedInput::Left,
+      {"bounce turned double click", Script().Click(100, 60, 900), Filter(), C::Left, IntervalColumn::PressToPress, 1},
+      {"same at a shorter double-click interval", Script().Click(100, 60, 900), Filter({40, 150, 40}), C::Left,
        IntervalColumn::PressToPress, 0},
-      {"middle button is not filtered", Script().Click(100, 5, 900, CheckedInput::Middle), kDefaults,
-       CheckedInput::Middle, IntervalColumn::Gap, 0},
       {"wheel flips", Script().Notches(3, Kind::Forward, 20).Notches(1, Kind::Backward, 8).Notches(2, Kind::Forward, 9),
-       kDefaults, CheckedInput::Wheel, IntervalColumn::DirectionChange, 1},
+       Filter(), C::Wheel, IntervalColumn::DirectionChange, 1},
+      // The sources as switched: off, nothing of theirs is swallowed.
+      {"middle button switched off", Script().Click(100, 5, 900, C::Middle), Filter(), C::Middle,
+       IntervalColumn::PressToPress, 0},
+      {"middle button switched on, shared interval", Script().Click(100, 5, 900, C::Middle),
+       Filter().On(kSourceMiddleButton), C::Middle, IntervalColumn::PressToPress, 1},
+      {"left button switched off", Script().Click(600, 39, 900), Filter().Off(kSourceLeftButton), C::Left,
+       IntervalColumn::Gap, 0},
+      {"wheel switched off", Script().Notches(3, Kind::Forward, 20).Notches(1, Kind::Backward, 8),
+       Filter().Off(kSourceWheel), C::Wheel, IntervalColumn::DirectionChange, 0},
+      // A button's own intervals, at interval and interval + 1 (the press comes 105 ms, the
+      // bounce 39 ms after what it follows).
+      {"middle, own double click 105 ms", Script().Click(100, 5, 900, C::Middle),
+       Filter().On(kSourceMiddleButton).Own(C::Middle, 0, 105), C::Middle, IntervalColumn::PressToPress, 0},
+      {"middle, own double click 106 ms", Script().Click(100, 5, 900, C::Middle),
+       Filter().On(kSourceMiddleButton).Own(C::Middle, 0, 106), C::Middle, IntervalColumn::PressToPress, 1},
+      {"side 2, own bounce 39 ms under a shared 40", Script().Click(600, 39, 900, C::Side2),
+       Filter().On(kSourceXButton2).Own(C::Side2, 39, 0), C::Side2, IntervalColumn::Gap, 0},
+      {"side 2, own bounce 40 ms", Script().Click(600, 39, 900, C::Side2),
+       Filter({20, 170, 40}).On(kSourceXButton2).Own(C::Side2, 40, 0), C::Side2, IntervalColumn::Gap, 1},
+      {"side 1 with its own interval, switched off", Script().Click(600, 39, 900, C::Side1),
+       Filter().Own(C::Side1, 100, 0), C::Side1, IntervalColumn::Gap, 0},
+      {"right keeps the shared interval beside an own left one", Script().Click(600, 39, 900, C::Right),
+       Filter().Own(C::Left, 30, 0), C::Right, IntervalColumn::Gap, 1},
+      {"left, own bounce 30 ms", Script().Click(600, 39, 900), Filter().Own(C::Left, 30, 0), C::Left,
+       IntervalColumn::Gap, 0},
   };
   for (const Row& row : rows) {
-    const SwallowCounts counts = CountWouldSwallow(row.script.events, row.intervals, kDoubleClickTime);
+    const SwallowCounts counts = CountWouldSwallow(row.script.events, row.filter, kDoubleClickTime);
     EXPECT_EQ(counts.Counts[static_cast<int>(row.input)][static_cast<int>(row.column)], row.expected) << row.name;
   }
+}
+
+TEST(MouseCheck, RuleOfEachInputAndColumn) {
+  struct Row {
+    const char* name;
+    Filter filter;
+    CheckedInput input;
+    IntervalColumn column;
+    ColumnRule expected;
+  };
+  using C = CheckedInput;
+  using I = IntervalColumn;
+  const Row rows[] = {
+      {"left hold, shared", Filter(), C::Left, I::Hold, {true, false, 40}},
+      {"left press to press, shared", Filter(), C::Left, I::PressToPress, {true, false, 170}},
+      {"right gap, own", Filter().Own(C::Right, 25, 0), C::Right, I::Gap, {true, true, 25}},
+      {"right press to press beside an own bounce", Filter().Own(C::Right, 25, 0), C::Right, I::PressToPress,
+       {true, false, 170}},
+      {"middle, switched off, shared", Filter(), C::Middle, I::Gap, {false, false, 40}},
+      {"middle, on, own double click", Filter().On(kSourceMiddleButton).Own(C::Middle, 0, 9999), C::Middle,
+       I::PressToPress, {true, true, 9999}},
+      {"side 1, own bounce, switched off", Filter().Own(C::Side1, 60, 0), C::Side1, I::Hold, {false, true, 60}},
+      {"side 2 on", Filter({30, 200, 50}).On(kSourceXButton2), C::Side2, I::Hold, {true, false, 30}},
+      {"wheel", Filter({30, 200, 50}), C::Wheel, I::DirectionChange, {true, false, 50}},
+      {"wheel switched off", Filter().Off(kSourceWheel), C::Wheel, I::DirectionChange, {false, false, 40}},
+  };
+  for (const Row& row : rows) {
+    const ColumnRule rule = RuleOf(row.filter, row.input, row.column);
+    EXPECT_EQ(rule.On, row.expected.On) << row.name;
+    EXPECT_EQ(rule.Own, row.expected.Own) << row.name;
+    EXPECT_EQ(rule.Interval, row.expected.Interval) << row.name;
+  }
+  EXPECT_TRUE(Filter().value == Filter().value);
+  EXPECT_FALSE(Filter().value == Filter().Own(C::Side2, 0, 1).value) << "an own interval is a change";
+  EXPECT_FALSE(Filter().value == Filter().On(kSourceMiddleButton).value) << "a switch is a change";
 }
 
 struct Expected {
@@ -163,14 +243,28 @@ struct Expected {
 };
 
 TEST(MouseCheck, SuggestionsFromSyntheticRecordings) {
+  // A button's own intervals, where the filter gives it some: its suggestions.
+  struct Own {
+    CheckedInput button;
+    Expected upDown, dbClick;
+  };
   struct Row {
     const char* name;
     Script script;
     Expected upDown, dbClick, rotReverse;
+    Filter filter = Filter();
+    std::vector<Own> own = {};
   };
-  const auto chatterOnly = [] {
+  const auto chatterOnly = [](CheckedInput button = CheckedInput::Left) {
     Script s;
-    for (int i = 0; i < 10; ++i) s.Click(100, 4, 1000);
+    for (int i = 0; i < 10; ++i) s.Click(100, 4, 1000, button);
+    return s;
+  };
+  // A worn middle button beside a clean left one.
+  const auto wornMiddle = [] {
+    Script s;
+    for (int i = 0; i < 5; ++i) s.Click(80, 0, 700).Click(90, 3, 700, CheckedInput::Middle);
+    for (int i = 0; i < 4; ++i) s.Click(70, 0, 60, CheckedInput::Middle).Click(70, 2, 1000, CheckedInput::Middle);
     return s;
   };
   const auto cleanMouse = [] {
@@ -228,15 +322,48 @@ TEST(MouseCheck, SuggestionsFromSyntheticRecordings) {
        {B::NotEnoughData, 40, 40}},
       {"too few events", tooFew(), {B::NotEnoughData, 40, 40}, {B::NotEnoughData, 170, 170},
        {B::NotEnoughData, 40, 40}},
+      // Each interval from the inputs it governs, as switched.
+      {"middle chatter, middle switched off", chatterOnly(CheckedInput::Middle), {B::NotEnoughData, 40, 40},
+       {B::NotEnoughData, 170, 170}, {B::NotEnoughData, 40, 40}},
+      {"middle chatter, middle on the shared intervals", chatterOnly(CheckedInput::Middle), {B::Valley, 5, 100},
+       {B::NotEnoughData, 170, 170}, {B::NotEnoughData, 40, 40}, Filter().On(kSourceMiddleButton)},
+      {"worn middle button with its own intervals", wornMiddle(), {B::NoChatter, 35, 40}, {B::NotEnoughData, 170, 170},
+       {B::NotEnoughData, 40, 40}, Filter({40, 170, 40}).On(kSourceMiddleButton).Own(CheckedInput::Middle, 60, 200),
+       {{CheckedInput::Middle, {B::Valley, 4, 60}, {B::Valley, 94, 130}}}},
+      {"own double click only: the bounce stays shared", wornMiddle(), {B::Valley, 4, 35},
+       {B::NotEnoughData, 170, 170}, {B::NotEnoughData, 40, 40},
+       Filter().On(kSourceMiddleButton).Own(CheckedInput::Middle, 0, 150),
+       {{CheckedInput::Middle, {B::NotFiltered, 40, 40}, {B::Valley, 94, 130}}}},
+      {"own intervals of a switched-off button", wornMiddle(), {B::NoChatter, 35, 40}, {B::NotEnoughData, 170, 170},
+       {B::NotEnoughData, 40, 40}, Filter().Own(CheckedInput::Middle, 60, 200),
+       {{CheckedInput::Middle, {B::NotFiltered, 60, 60}, {B::NotFiltered, 200, 200}}}},
+      {"nothing switched on", cleanMouse(), {B::NotFiltered, 40, 40}, {B::NotFiltered, 170, 170},
+       {B::NotFiltered, 40, 40}, Filter(kDefaults, 0)},
   };
   for (const Row& row : rows) {
-    const Suggestion suggestion = SuggestIntervals(row.script.Recording(), kDefaults, kDoubleClickTime);
-    const std::pair<const IntervalSuggestion*, const Expected*> pairs[] = {
-        {&suggestion.UpDown, &row.upDown}, {&suggestion.DbClick, &row.dbClick}, {&suggestion.RotReverse, &row.rotReverse}};
-    const char* names[] = {"bounce", "double click", "wheel"};
-    for (int i = 0; i < 3; ++i) {
+    const Suggestion suggestion = SuggestIntervals(row.script.Recording(), row.filter, kDoubleClickTime);
+    std::vector<std::pair<const IntervalSuggestion*, Expected>> pairs = {
+        {&suggestion.UpDown, row.upDown}, {&suggestion.DbClick, row.dbClick}, {&suggestion.RotReverse, row.rotReverse}};
+    std::vector<std::string> names = {"bounce", "double click", "wheel"};
+    // Every button's own pair: as the row expects, or nothing governed.
+    for (int button = 0; button < kCheckedButtonCount; ++button) {
+      const FilterInForce& filter = row.filter;
+      Expected upDown = {B::NotFiltered, 0, 0}, dbClick = {B::NotFiltered, 0, 0};
+      upDown.low = upDown.high = filter.OwnUpDown[button] != 0 ? filter.OwnUpDown[button] : filter.Shared.UpDown;
+      dbClick.low = dbClick.high = filter.OwnDbClick[button] != 0 ? filter.OwnDbClick[button] : filter.Shared.DbClick;
+      for (const Own& own : row.own) {
+        if (static_cast<int>(own.button) != button) continue;
+        upDown = own.upDown;
+        dbClick = own.dbClick;
+      }
+      pairs.push_back({&suggestion.OwnUpDown[button], upDown});
+      pairs.push_back({&suggestion.OwnDbClick[button], dbClick});
+      names.push_back("button " + std::to_string(button) + " own bounce");
+      names.push_back("button " + std::to_string(button) + " own double click");
+    }
+    for (std::size_t i = 0; i < pairs.size(); ++i) {
       const IntervalSuggestion& got = *pairs[i].first;
-      const Expected& want = *pairs[i].second;
+      const Expected& want = pairs[i].second;
       EXPECT_EQ(got.Basis, want.basis) << row.name << ", " << names[i];
       EXPECT_GE(got.Value, want.low) << row.name << ", " << names[i];
       EXPECT_LE(got.Value, want.high) << row.name << ", " << names[i];
@@ -249,8 +376,8 @@ TEST(MouseCheck, SuggestionsFromSyntheticRecordings) {
 }
 
 TEST(MouseCheck, ReasonLines) {
-  const ReasonTexts texts = {u"Button bounce:", u"chatter up to", u"your fastest click", u"no chatter",
-                             u"chatter and your clicks overlap", u"not enough data", u"ms"};
+  const ReasonTexts texts = {u"Button bounce:",  u"chatter up to",   u"your fastest click", u"no chatter",
+                             u"chatter and your clicks overlap", u"not enough data", u"not filtered", u"ms"};
   struct Row { IntervalSuggestion suggestion; std::u16string expected; };
   const Row rows[] = {
       {{SuggestionBasis::Valley, 30, 14, 62}, u"Button bounce: chatter up to 14 ms, your fastest click 62 ms \u2192 30 ms"},
@@ -259,6 +386,7 @@ TEST(MouseCheck, ReasonLines) {
       {{SuggestionBasis::ChatterOnly, 40, 12, 0}, u"Button bounce: chatter up to 12 ms \u2192 40 ms"},
       {{SuggestionBasis::Overlap, 40, 30, 28}, u"Button bounce: chatter and your clicks overlap \u2192 40 ms"},
       {{SuggestionBasis::NotEnoughData, 40, 0, 0}, u"Button bounce: not enough data"},
+      {{SuggestionBasis::NotFiltered, 40, 0, 0}, u"Button bounce: not filtered"},
   };
   for (const Row& row : rows) {
     char16_t buffer[kReasonCapacity];
