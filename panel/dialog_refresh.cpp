@@ -1,5 +1,6 @@
 // The refresh tick: starts the log writer when due and, while the dialog is shown, mirrors the
-// library's shared state (hook, hook type, log state, intervals) into the controls.
+// library's shared state (hook, hook type, log state, intervals) into the controls; an open
+// mouse check follows the filter's switches and intervals.
 #include <windows.h>
 
 #include "core/panel_texts.h"
@@ -8,6 +9,7 @@
 #include "interval_rows.h"
 #include "dialog_commands.h"
 #include "dialog_refresh.h"
+#include "mouse_check.h"
 #include "panel_state.h"
 #include "resource.h"
 #include "tray_icon.h"
@@ -80,6 +82,7 @@ void ShowLibraryState() {
 
 void RefreshDialog() {
   if (Panel.LibraryReady) PollLogWriter();
+  RefreshMouseCheck();
   if (!Panel.Options.WindowShown) {
     RefreshTrayIcon();
     return;

@@ -14,6 +14,7 @@ struct MouseCheckTexts {
   wchar_t Down[kShortTextCapacity], Up[kShortTextCapacity];
   wchar_t Forward[kShortTextCapacity], Backward[kShortTextCapacity];
   wchar_t SwallowedAt[kShortTextCapacity], NotFiltered[kShortTextCapacity];
+  wchar_t Own[kShortTextCapacity], Shared[kShortTextCapacity];  // which interval a histogram shows
   wchar_t Millisecond[kShortTextCapacity];
 };
 
@@ -22,7 +23,7 @@ struct MouseCheckState {
   HWND View = nullptr;
   MouseRecording Recording;
   GuidedCheck Guided;
-  FilterIntervals Intervals = {};
+  FilterInForce Filter = {};  // as the library (or, without it, the settings) has it
   std::uint32_t DoubleClickTime = 500;
   SwallowCounts Swallowed;
   Suggestion Suggested;

@@ -1,8 +1,8 @@
 // The mouse check's test area: per input a live pressed/released indicator, its counts and
-// histograms of its intervals on a logarithmic axis from 1 ms to 1 s, with the current interval
-// drawn in and what the filter would swallow at it. Drawn into a memory bitmap and copied in
-// one piece, so nothing flickers; every size derives from the dialog's font, which follows
-// the display's scale.
+// histograms of its intervals on a logarithmic axis from 1 ms to 1 s, with the interval in force
+// for that input drawn in (a button's own or the shared one, as switched) and what the filter
+// would swallow at it. Drawn into a memory bitmap and copied in one piece, so nothing flickers;
+// every size derives from the dialog's font, which follows the display's scale.
 #include <windows.h>
 
 #include <algorithm>
@@ -24,16 +24,6 @@ constexpr COLORREF kKept = RGB(70, 120, 190);       // bars the filter lets thro
 constexpr COLORREF kSwallowed = RGB(230, 130, 30);  // bars below the interval
 constexpr COLORREF kInterval = RGB(200, 30, 30);
 constexpr COLORREF kPressed = RGB(40, 170, 70);
-
-// Which interval each column is judged by.
-std::uint32_t IntervalOf(const FilterIntervals& intervals, IntervalColumn column) {
-  switch (column) {
-    case IntervalColumn::Hold:
-    case IntervalColumn::Gap: return intervals.UpDown;
-    case IntervalColumn::PressToPress: return intervals.DbClick;
-    default: return intervals.RotReverse;
-  }
-}
 
 class Painter {
  public:
@@ -64,16 +54,27 @@ int LogX(const RECT& plot, std::uint32_t milliseconds) {
   return plot.left + static_cast<int>((plot.right - plot.left) * std::min(decades, 1.0) + 0.5);
 }
 
-void DrawHistogram(Painter& p, const RECT& cell, const Histogram& histogram, std::uint32_t interval, bool filtered,
+// A histogram cell: above the plot, what the filter would swallow at the interval in force
+// and, where there is room beside it, whether that is the button's own interval or the shared
+// one; the interval drawn in as a red line, the bars left of it orange.
+void DrawHistogram(Painter& p, const RECT& cell, const Histogram& histogram, const ColumnRule& rule, bool button,
                    std::uint32_t swallowed, const MouseCheckTexts& texts) {
   p.Frame(cell, kGrid);
   const int pad = std::max(2, p.Line() / 6);
   RECT caption = {cell.left + pad, cell.top + 1, cell.right - pad, cell.top + 1 + p.Line()};
   wchar_t text[kLongTextCapacity];
-  if (filtered) {
+  if (rule.On) {
     TextBuilder(AsUtf16(text), kLongTextCapacity)
-        .Decimal(swallowed).Char(u' ').Text(AsUtf16(texts.SwallowedAt)).Char(u' ').Decimal(interval).Char(u' ')
+        .Decimal(swallowed).Char(u' ').Text(AsUtf16(texts.SwallowedAt)).Char(u' ').Decimal(rule.Interval).Char(u' ')
         .Text(AsUtf16(texts.Millisecond));
+    if (button) {
+      const wchar_t* which = rule.Own ? texts.Own : texts.Shared;
+      SIZE countSize = {}, whichSize = {};
+      GetTextExtentPoint32W(p.Dc(), text, lstrlenW(text), &countSize);
+      GetTextExtentPoint32W(p.Dc(), which, lstrlenW(which), &whichSize);
+      if (countSize.cx + p.Line() + whichSize.cx <= caption.right - caption.left)
+        p.Text(which, caption, rule.Own ? kText : kFaint, DT_RIGHT);
+    }
     p.Text(text, caption, swallowed > 0 ? kInterval : kFaint);
   } else {
     p.Text(texts.NotFiltered, caption, kFaint);
@@ -87,10 +88,10 @@ void DrawHistogram(Painter& p, const RECT& cell, const Histogram& histogram, std
     const int height = std::max<int>(1, static_cast<int>(static_cast<std::uint64_t>(plot.bottom - plot.top) * count / tallest));
     const RECT bar = {LogX(plot, kHistogramEdges[bin]), plot.bottom - height,
                       std::max(LogX(plot, kHistogramEdges[bin + 1]) - 1, LogX(plot, kHistogramEdges[bin]) + 1), plot.bottom};
-    p.Fill(bar, filtered && kHistogramEdges[bin + 1] <= interval ? kSwallowed : kKept);
+    p.Fill(bar, rule.On && kHistogramEdges[bin + 1] <= rule.Interval ? kSwallowed : kKept);
   }
-  if (filtered) {
-    const int x = LogX(plot, interval), width = std::max(1, p.Line() / 8);
+  if (rule.On) {
+    const int x = LogX(plot, rule.Interval), width = std::max(1, p.Line() / 8);
     p.Fill(RECT{x - width / 2, plot.top, x - width / 2 + width, plot.bottom}, kInterval);
   }
 }
@@ -167,7 +168,6 @@ void DrawView(HDC dc, const RECT& client, const MouseCheckState& state) {
       p.Text(counts, RECT{pad + lamp + pad, countsTop, nameWidth - pad, countsTop + line}, kFaint);
     }
 
-    const bool filtered = IsFilteredInput(input);
     for (int column = 0; column < 3; ++column) {
       const RECT cell = {columnLeft(column) + pad / 2, top + pad / 2, columnLeft(column + 1) - pad / 2, bottom - pad / 2};
       // The wheel has one measure, drawn in the gap column; its name stands before it.
@@ -176,7 +176,7 @@ void DrawView(HDC dc, const RECT& client, const MouseCheckState& state) {
         continue;
       }
       const IntervalColumn measured = wheel ? IntervalColumn::DirectionChange : static_cast<IntervalColumn>(column);
-      DrawHistogram(p, cell, s.Columns[static_cast<int>(measured)], IntervalOf(state.Intervals, measured), filtered,
+      DrawHistogram(p, cell, s.Columns[static_cast<int>(measured)], RuleOf(state.Filter, input, measured), !wheel,
                     state.Swallowed.Counts[row][static_cast<int>(measured)], texts);
     }
   }

@@ -14,6 +14,7 @@
 #include "mouse_check.h"
 #include "mouse_check_save.h"
 #include "mouse_check_state.h"
+#include "options_window.h"
 #include "panel_icons.h"
 #include "panel_state.h"
 #include "raw_mouse_input.h"
@@ -37,6 +38,8 @@ void ReadTexts(MouseCheckTexts& texts) {
   GetLangText(texts.Backward, L"TEXT_MC_BACKWARD", kShortTextCapacity);
   GetLangText(texts.SwallowedAt, L"TEXT_MC_SWALLOWEDAT", kShortTextCapacity);
   GetLangText(texts.NotFiltered, L"TEXT_MC_NOTFILTERED", kShortTextCapacity);
+  GetLangText(texts.Own, L"TEXT_MC_OWN", kShortTextCapacity);
+  GetLangText(texts.Shared, L"TEXT_MC_SHARED", kShortTextCapacity);
   GetLangText(texts.Millisecond, L"TEXT_MILLISECOND", kShortTextCapacity);
 }
 
@@ -51,12 +54,26 @@ void ApplyTexts(HWND window) {
   for (const Caption& caption : kCaptions) SetLangWindowText(GetDlgItem(window, caption.id), caption.key);
 }
 
-// The intervals in force: the library's, or the settings' while it is not available.
-FilterIntervals CurrentIntervals() {
-  FilterIntervals intervals = {Panel.Options.UpDownIntervalTime, Panel.Options.DbClickIntervalTime,
-                               Panel.Options.RotReverseIntervalTime};
-  if (Panel.LibraryReady) Panel.Library.GetIntervalTime(&intervals.UpDown, &intervals.DbClick, &intervals.RotReverse);
-  return intervals;
+// The filter in force: the library's, or the settings' while it is not available (or is one
+// without the buttons' own intervals).
+FilterInForce CurrentFilter() {
+  const Settings& options = Panel.Options;
+  FilterInForce filter;
+  filter.HookType = options.HookTypeBits;
+  filter.Shared = {options.UpDownIntervalTime, options.DbClickIntervalTime, options.RotReverseIntervalTime};
+  for (int b = 0; b < kButtonCount; ++b) {
+    filter.OwnUpDown[b] = options.*kButtonIntervalSettings[b].UpDown;
+    filter.OwnDbClick[b] = options.*kButtonIntervalSettings[b].DbClick;
+  }
+  if (!Panel.LibraryReady) return filter;
+  const HookLibrary& library = Panel.Library;
+  library.GetHookType(&filter.HookType);
+  library.GetIntervalTime(&filter.Shared.UpDown, &filter.Shared.DbClick, &filter.Shared.RotReverse);
+  if (library.GetButtonIntervalTime) {
+    for (std::uint8_t b = 0; b < kButtonCount; ++b)
+      library.GetButtonIntervalTime(b, &filter.OwnUpDown[b], &filter.OwnDbClick[b]);
+  }
+  return filter;
 }
 
 // The hint, or the guided check's step with its progress.
@@ -76,13 +93,11 @@ void ShowStatus(MouseCheckState& check) {
   SetDlgItemTextW(check.Window, IDC_MOUSECHECK_STATUS, line);
 }
 
+// The reason lines: the three shared intervals in the order of the interval rows, each under
+// its row's label, then each own interval of a switched-on button ("Middle button, own bounce
+// interval: ...").
 void ShowSuggestion(MouseCheckState& check) {
-  // In the order of the interval rows, each under its row's label.
-  struct Line { const IntervalSuggestion* suggestion; const wchar_t* fastest; };
-  const Line lines[kIntervalCount] = {{&check.Suggested.UpDown, L"TEXT_MC_FASTESTCLICK"},
-                                      {&check.Suggested.DbClick, L"TEXT_MC_FASTESTDOUBLE"},
-                                      {&check.Suggested.RotReverse, L"TEXT_MC_FASTESTREVERSAL"}};
-  wchar_t label[kLongTextCapacity], chatterUpTo[kLongTextCapacity], fastest[kLongTextCapacity];
+  wchar_t label[kLongTextCapacity], chatterUpTo[kLongTextCapacity];
   wchar_t noChatter[kLongTextCapacity], overlap[kLongTextCapacity], notEnough[kLongTextCapacity];
   wchar_t unit[kShortTextCapacity];
   GetLangText(chatterUpTo, L"TEXT_MC_CHATTERUPTO", kLongTextCapacity);
@@ -90,31 +105,95 @@ void ShowSuggestion(MouseCheckState& check) {
   GetLangText(overlap, L"TEXT_MC_OVERLAP", kLongTextCapacity);
   GetLangText(notEnough, L"TEXT_MC_NOTENOUGH", kLongTextCapacity);
   GetLangText(unit, L"TEXT_MILLISECOND", kShortTextCapacity);
-  wchar_t text[3 * kReasonCapacity];
-  TextBuilder all(AsUtf16(text), 3 * kReasonCapacity);
+  constexpr std::size_t kLineCount = kIntervalCount + 2 * kButtonCount;
+  wchar_t text[kLineCount * kReasonCapacity];
+  TextBuilder all(AsUtf16(text), kLineCount * kReasonCapacity);
   bool anyData = false;
-  for (int slot = 0; slot < kIntervalCount; ++slot) {
-    const Line& line = lines[slot];
-    GetLangText(label, kIntervalRows[slot].TextKey, kLongTextCapacity);
-    GetLangText(fastest, line.fastest, kLongTextCapacity);
-    const ReasonTexts texts = {AsUtf16(label),     AsUtf16(chatterUpTo), AsUtf16(fastest), AsUtf16(noChatter),
-                               AsUtf16(overlap),   AsUtf16(notEnough),   AsUtf16(unit)};
+  int lineCount = 0;
+  const auto addLine = [&](const IntervalSuggestion& suggestion, const wchar_t* fastestKey) {
+    wchar_t fastest[kLongTextCapacity];
+    GetLangText(fastest, fastestKey, kLongTextCapacity);
+    const ReasonTexts texts = {AsUtf16(label),    AsUtf16(chatterUpTo), AsUtf16(fastest),
+                               AsUtf16(noChatter), AsUtf16(overlap),    AsUtf16(notEnough),
+                               AsUtf16(check.Texts.NotFiltered),        AsUtf16(unit)};
     char16_t reason[kReasonCapacity];
-    ComposeReason(reason, kReasonCapacity, *line.suggestion, texts);
-    if (line.suggestion != &check.Suggested.UpDown) all.Ascii("\r\n");
+    ComposeReason(reason, kReasonCapacity, suggestion, texts);
+    if (lineCount++ > 0) all.Ascii("\r\n");
     all.Text(reason);
-    anyData = anyData || line.suggestion->Basis != SuggestionBasis::NotEnoughData;
+    anyData = anyData || suggestion.HasData();
+  };
+  struct Shared { const IntervalSuggestion* suggestion; const wchar_t* fastest; };
+  const Shared shared[kIntervalCount] = {{&check.Suggested.UpDown, L"TEXT_MC_FASTESTCLICK"},
+                                         {&check.Suggested.DbClick, L"TEXT_MC_FASTESTDOUBLE"},
+                                         {&check.Suggested.RotReverse, L"TEXT_MC_FASTESTREVERSAL"}};
+  for (int slot = 0; slot < kIntervalCount; ++slot) {
+    GetLangText(label, kIntervalRows[slot].TextKey, kLongTextCapacity);
+    addLine(*shared[slot].suggestion, shared[slot].fastest);
   }
-  wchar_t shown[3 * kReasonCapacity];
-  GetDlgItemTextW(check.Window, IDC_MOUSECHECK_SUGGESTION, shown, 3 * kReasonCapacity);
-  if (lstrcmpW(shown, text) != 0) SetDlgItemTextW(check.Window, IDC_MOUSECHECK_SUGGESTION, text);
+  for (int b = 0; b < kButtonCount; ++b) {
+    const IntervalSuggestion* own[] = {&check.Suggested.OwnUpDown[b], &check.Suggested.OwnDbClick[b]};
+    for (int which = 0; which < 2; ++which) {
+      if (own[which]->Basis == SuggestionBasis::NotFiltered) continue;  // no own value, or switched off
+      wchar_t ownLabel[kLongTextCapacity];
+      GetLangText(ownLabel, which == 0 ? L"TEXT_MC_OWNBOUNCE" : L"TEXT_MC_OWNDOUBLE", kLongTextCapacity);
+      TextBuilder(AsUtf16(label), kLongTextCapacity)
+          .Text(AsUtf16(check.Texts.Inputs[b])).Ascii(", ").Text(AsUtf16(ownLabel));
+      addLine(*own[which], which == 0 ? L"TEXT_MC_FASTESTCLICK" : L"TEXT_MC_FASTESTDOUBLE");
+    }
+  }
+  HWND box = GetDlgItem(check.Window, IDC_MOUSECHECK_SUGGESTION);
+  wchar_t shown[kLineCount * kReasonCapacity];
+  GetWindowTextW(box, shown, kLineCount * kReasonCapacity);
+  if (lstrcmpW(shown, text) != 0) {
+    SetWindowTextW(box, text);
+    // The scroll bar only when the own intervals' lines make more than the box shows.
+    RECT area = {};
+    SendMessageW(box, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&area));
+    TEXTMETRICW metrics = {};
+    if (HDC dc = GetDC(box)) {
+      HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0)));
+      GetTextMetricsW(dc, &metrics);
+      SelectObject(dc, old);
+      ReleaseDC(box, dc);
+    }
+    const int visible = metrics.tmHeight > 0 ? (area.bottom - area.top) / metrics.tmHeight : kIntervalCount;
+    ShowScrollBar(box, SB_VERT, lineCount > visible);
+  }
   EnableWindow(GetDlgItem(check.Window, IDC_MOUSECHECK_USE), anyData);
 }
 
-// The counts as the test area's text, "Left button: 4 down, 4 up; …", for screen readers (and
-// tests) that cannot read the drawing.
+// What the filter would swallow of one input: "3 swallowed at 25 ms (own)", one part per
+// interval that governs it, or "not filtered".
+void DescribeSwallowed(TextBuilder& builder, const MouseCheckState& check, CheckedInput input) {
+  const MouseCheckTexts& texts = check.Texts;
+  const int row = static_cast<int>(input);
+  const bool wheel = input == CheckedInput::Wheel;
+  if (!RuleOf(check.Filter, input, wheel ? IntervalColumn::DirectionChange : IntervalColumn::Gap).On) {
+    builder.Text(AsUtf16(texts.NotFiltered));
+    return;
+  }
+  struct Part { IntervalColumn column; std::uint32_t count; };
+  const std::uint32_t* counts = check.Swallowed.Counts[row];
+  const auto at = [&](IntervalColumn column) { return counts[static_cast<int>(column)]; };
+  const Part wheelParts[] = {{IntervalColumn::DirectionChange, at(IntervalColumn::DirectionChange)}};
+  const Part buttonParts[] = {{IntervalColumn::Gap, at(IntervalColumn::Hold) + at(IntervalColumn::Gap)},
+                              {IntervalColumn::PressToPress, at(IntervalColumn::PressToPress)}};
+  const Part* parts = wheel ? wheelParts : buttonParts;
+  const int partCount = wheel ? 1 : 2;
+  for (int i = 0; i < partCount; ++i) {
+    const ColumnRule rule = RuleOf(check.Filter, input, parts[i].column);
+    if (i > 0) builder.Ascii(", ");
+    builder.Decimal(parts[i].count).Char(u' ').Text(AsUtf16(texts.SwallowedAt)).Char(u' ').Decimal(rule.Interval);
+    builder.Char(u' ').Text(AsUtf16(texts.Millisecond));
+    if (!wheel) builder.Ascii(" (").Text(AsUtf16(rule.Own ? texts.Own : texts.Shared)).Char(u')');
+  }
+}
+
+// The counts as the test area's text, "Left button 4 down, 4 up: 1 swallowed at 40 ms (shared),
+// 0 swallowed at 170 ms (shared); ...", for screen readers (and tests) that cannot read the
+// drawing.
 void DescribeCounts(MouseCheckState& check) {
-  constexpr std::size_t kCapacity = kCheckedInputCount * (kLongTextCapacity + 2 * kShortTextCapacity + 32);
+  constexpr std::size_t kCapacity = kCheckedInputCount * (kLongTextCapacity + 8 * kShortTextCapacity + 64);
   wchar_t text[kCapacity];
   TextBuilder builder(AsUtf16(text), kCapacity);
   for (int input = 0; input < kCheckedInputCount; ++input) {
@@ -123,16 +202,17 @@ void DescribeCounts(MouseCheckState& check) {
     if (input > 0) builder.Ascii("; ");
     builder.Text(AsUtf16(check.Texts.Inputs[input])).Char(u' ').Decimal(s.Downs).Char(u' ');
     builder.Text(AsUtf16(wheel ? check.Texts.Forward : check.Texts.Down)).Ascii(", ").Decimal(s.Ups).Char(u' ');
-    builder.Text(AsUtf16(wheel ? check.Texts.Backward : check.Texts.Up));
+    builder.Text(AsUtf16(wheel ? check.Texts.Backward : check.Texts.Up)).Ascii(": ");
+    DescribeSwallowed(builder, check, static_cast<CheckedInput>(input));
   }
   SetWindowTextW(check.View, text);
 }
 
 // Everything that follows from the recording and the intervals in force.
 void Recompute(MouseCheckState& check) {
-  check.Intervals = CurrentIntervals();
-  check.Swallowed = CountWouldSwallow(check.Recording.Transitions(), check.Intervals, check.DoubleClickTime);
-  check.Suggested = SuggestIntervals(check.Recording, check.Intervals, check.DoubleClickTime);
+  check.Filter = CurrentFilter();
+  check.Swallowed = CountWouldSwallow(check.Recording.Transitions(), check.Filter, check.DoubleClickTime);
+  check.Suggested = SuggestIntervals(check.Recording, check.Filter, check.DoubleClickTime);
   ShowSuggestion(check);
   DescribeCounts(check);
   InvalidateRect(check.View, nullptr, FALSE);
@@ -191,18 +271,27 @@ void StartAgain(MouseCheckState& check, bool guided) {
   Recompute(check);
 }
 
-// As if the user typed each suggested value into its box and pressed Set: the library and
-// Quillon.cfg take it the same way. Intervals without data keep their value.
+// As if the user typed each suggested value into its box and pressed Set (the shared
+// intervals), or into the button's box of the Options window (an own interval): the library
+// and Quillon.cfg take it the same way. Intervals without data keep their value; a button's
+// own value is only ever replaced by its own suggestion.
 void UseSuggestion(MouseCheckState& check) {
   // In the order of the interval rows (the library's slot order).
   const IntervalSuggestion* suggestions[kIntervalCount] = {&check.Suggested.UpDown, &check.Suggested.DbClick,
                                                            &check.Suggested.RotReverse};
   for (int slot = 0; slot < kIntervalCount; ++slot) {
-    if (suggestions[slot]->Basis == SuggestionBasis::NotEnoughData) continue;
+    if (!suggestions[slot]->HasData()) continue;
     wchar_t number[16];
     TextBuilder(AsUtf16(number), 16).Decimal(suggestions[slot]->Value);
     SetWindowTextW(Control(kIntervalRows[slot].EditId), number);
     RunCommand(kIntervalRows[slot].SetId);
+  }
+  for (int b = 0; b < kButtonCount; ++b) {
+    const IntervalSuggestion& upDown = check.Suggested.OwnUpDown[b];
+    const IntervalSuggestion& dbClick = check.Suggested.OwnDbClick[b];
+    // 0 would hand the button back to the shared interval: never a suggestion's doing.
+    if (upDown.HasData() && IsIntervalTimeAccepted(upDown.Value)) SetOwnButtonInterval(b, false, upDown.Value);
+    if (dbClick.HasData() && IsIntervalTimeAccepted(dbClick.Value)) SetOwnButtonInterval(b, true, dbClick.Value);
   }
   Recompute(check);
 }
@@ -308,3 +397,8 @@ void OpenMouseCheck() {
 }
 
 HWND MouseCheckWindow() noexcept { return Check ? Check->Window : nullptr; }
+
+void RefreshMouseCheck() {
+  if (!Check || !Check->Window) return;
+  if (CurrentFilter() != Check->Filter) Recompute(*Check);
+}

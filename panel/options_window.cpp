@@ -214,9 +214,7 @@ void FillControls() {
   Filling = false;
 }
 
-void ApplyButtonInterval(int button, bool dbClick) {
-  const std::uint32_t value = ReadNumber(dbClick ? DbClickEditId(button) : UpDownEditId(button));
-  if (!IsButtonIntervalAccepted(value)) return;
+void StoreButtonInterval(int button, bool dbClick, std::uint32_t value) {
   std::uint32_t Settings::*member =
       dbClick ? kButtonIntervalSettings[button].DbClick : kButtonIntervalSettings[button].UpDown;
   Panel.Options.*member = value;
@@ -224,6 +222,12 @@ void ApplyButtonInterval(int button, bool dbClick) {
   if (Panel.LibraryReady && Panel.Library.SetButtonIntervalTime)
     Panel.Library.SetButtonIntervalTime(static_cast<std::uint8_t>(button), dbClick ? kLeaveInterval : value,
                                         dbClick ? value : kLeaveInterval);
+}
+
+void ApplyButtonInterval(int button, bool dbClick) {
+  const std::uint32_t value = ReadNumber(dbClick ? DbClickEditId(button) : UpDownEditId(button));
+  if (!IsButtonIntervalAccepted(value)) return;
+  StoreButtonInterval(button, dbClick, value);
 }
 
 // The guard's switches reach the library through the delivery thread of the program that
@@ -340,6 +344,15 @@ void OpenOptionsWindow() {
   if (!window) return;
   ShowWindow(window, SW_SHOWNORMAL);
   SetForegroundWindow(window);
+}
+
+void SetOwnButtonInterval(int button, bool dbClick, std::uint32_t value) {
+  if (button < 0 || button >= kButtonCount || !IsButtonIntervalAccepted(value)) return;
+  StoreButtonInterval(button, dbClick, value);
+  if (!Window) return;
+  Filling = true;
+  ShowNumber(dbClick ? DbClickEditId(button) : UpDownEditId(button), value, true);
+  Filling = false;
 }
 
 bool IsOptionsWindowMessage(MSG& message) { return Window != nullptr && IsDialogMessageW(Window, &message); }

@@ -4,6 +4,12 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
+
 void OpenOptionsWindow();
+// A button's own bounce (dbClick false) or double-click interval, by ButtonIndex (0: the shared
+// one), from elsewhere than the window (the mouse check's "Use these"): to the library and
+// Quillon.cfg as the window's own boxes do, and shown in its box when the window is open.
+void SetOwnButtonInterval(int button, bool dbClick, std::uint32_t value);
 // For the message loop: keyboard navigation of the window; true when the message was its.
 bool IsOptionsWindowMessage(MSG& message);

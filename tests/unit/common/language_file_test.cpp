@@ -70,7 +70,9 @@ const KeyRule kKeys[] = {
     {"TEXT_MC_STEP1", kLong, 0},          {"TEXT_MC_STEP2", kLong, 0},
     {"TEXT_MC_STEP3", kLong, 0},          {"TEXT_MC_STEP4", kLong, 0},
     {"TEXT_MC_DONE", kLong, 0},           {"TEXT_MC_CSVFILES", kLong, 0},
-    {"TEXT_MC_SAVEFAILED", kLong, 0},
+    {"TEXT_MC_SAVEFAILED", kLong, 0},     {"TEXT_MC_OWN", kShort, 0},
+    {"TEXT_MC_SHARED", kShort, 0},        {"TEXT_MC_OWNBOUNCE", kLong, 0},
+    {"TEXT_MC_OWNDOUBLE", kLong, 0},
     // The question Exit asks about a filter another program started.
     {"TEXT_EXITASK", kLong, 0},           {"TEXT_EXITSTOP", kLong, 0},
     {"TEXT_EXITKEEP", kLong, 0},          {"TEXT_EXITCANCEL", kLong, 0},
@@ -231,7 +233,7 @@ TEST(LanguageFile, EverySectionIsCompleteAndWithinCapacity) {
   for (const KeyRule& rule : kKeys) known.insert(rule.key);
   // The tabled keys, the mouse check's, the exit question's, the tray tooltip's, Set's refusal,
   // the Options window's (with the tooltip's "paused").
-  ASSERT_EQ(known.size(), 48u + 35u + 4u + 3u + 2u + 24u);
+  ASSERT_EQ(known.size(), 48u + 39u + 4u + 3u + 2u + 24u);
   std::set<std::u16string> languageNames;
   for (const auto& [name, section] : Shipped().sections) {
     for (const KeyRule& rule : kKeys) {

@@ -2,7 +2,9 @@
 // the check's recording whether the filter is off, on from the panel or on from Quillrun (the
 // check reads raw input, which no hook swallows); the suggestion lies between the chatter and
 // the deliberate hold; "Use these" reaches the library and Quillon.cfg; the CSV holds every
-// injected transition; a guided check leaves a picture of the window per language.
+// injected transition; the middle button's chatter is predicted with its own interval while it
+// is switched on and as not filtered while it is off, following the Options window; a guided
+// check leaves a picture of the window per language.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -80,6 +82,13 @@ std::vector<CsvRow> ParseCsv(const std::string& text) {
   return rows;
 }
 
+// For failure messages: the text's ASCII as it stands.
+std::string Narrow(const std::wstring& text) {
+  std::string narrow;
+  for (wchar_t c : text) narrow += c < 0x80 ? static_cast<char>(c) : '?';
+  return narrow;
+}
+
 // The number after the arrow of a reason line: the suggested value.
 int SuggestedValue(const std::wstring& line) {
   const std::size_t arrow = line.find(L'\u2192');
@@ -114,10 +123,20 @@ class MouseCheck : public ::testing::Test {
   // Waits until the check has taken in this many presses and releases of the left button (its
   // test area's text carries the counts).
   bool Recorded(unsigned downs, unsigned ups) const {
-    const std::wstring counts = ShippedText(L"NEUTRAL", L"TEXT_LBUTTON") + L" " + std::to_wstring(downs) + L" " +
-                                ShippedText(L"NEUTRAL", L"TEXT_MC_DOWN") + L", " + std::to_wstring(ups) + L" " +
-                                ShippedText(L"NEUTRAL", L"TEXT_MC_UP") + L";";
-    return WaitUntil([&] { return WindowText(GetDlgItem(check_, IDC_MOUSECHECK_VIEW)).rfind(counts, 0) == 0; }, 5000);
+    return WaitUntil([&] { return ViewText().rfind(Counts(L"TEXT_LBUTTON", downs, ups), 0) == 0; }, 5000);
+  }
+  std::wstring ViewText() const { return WindowText(GetDlgItem(check_, IDC_MOUSECHECK_VIEW)); }
+  // "<input> 4 down, 4 up: " as the test area's text has it.
+  static std::wstring Counts(const wchar_t* inputKey, unsigned downs, unsigned ups) {
+    return ShippedText(L"NEUTRAL", inputKey) + L" " + std::to_wstring(downs) + L" " +
+           ShippedText(L"NEUTRAL", L"TEXT_MC_DOWN") + L", " + std::to_wstring(ups) + L" " +
+           ShippedText(L"NEUTRAL", L"TEXT_MC_UP") + L": ";
+  }
+  // "3 swallowed at 25 ms (own)" as the test area's text has it.
+  static std::wstring Swallowed(unsigned count, unsigned interval, bool own) {
+    return std::to_wstring(count) + L" " + ShippedText(L"NEUTRAL", L"TEXT_MC_SWALLOWEDAT") + L" " +
+           std::to_wstring(interval) + L" " + ShippedText(L"NEUTRAL", L"TEXT_MILLISECOND") + L" (" +
+           ShippedText(L"NEUTRAL", own ? L"TEXT_MC_OWN" : L"TEXT_MC_SHARED") + L")";
   }
   std::wstring Status() const { return WindowText(GetDlgItem(check_, IDC_MOUSECHECK_STATUS)); }
 
@@ -245,8 +264,83 @@ TEST_F(MouseCheck, SeesChatterWithTheFilterOffAndOnAndSuggestsBetween) {
   EXPECT_TRUE(panel_.ExitCleanly());
 }
 
-// A guided check with a bouncing button and a wheel that flips, in a language; the window is
-// pictured when it shows the suggestion (panel-mouse-check-<language>.png in the build's
+// The middle button as the filter in force judges it, switched and given its own double-click
+// interval in the Options window while the check is open: a bounce 1 ms after each 100 ms click
+// arrives as a double click about 100 ms after the press, swallowed at an own 300 ms and passed
+// at an own 50 ms (where the shared 170 ms would swallow it), and not filtered once switched off.
+// What the other program receives agrees with the prediction each time.
+TEST_F(MouseCheck, PredictsTheMiddleButtonWithItsOwnInterval) {
+  ASSERT_TRUE(Open(L"mouse_check_middle", OptionsSection({L"AutoHook=1"})));
+  FolderLibrary library(panel_.Folder());
+  ASSERT_TRUE(library.Loaded());
+  ASSERT_TRUE(panel_.Eventually([&] { return library.HookInstalled(); }));
+  ASSERT_TRUE(panel_.Click(IDC_OPTIONS_OPEN));
+  HWND options = FindOptionsWindow(panel_.Process().Pid());
+  ASSERT_NE(options, nullptr);
+  SetWindowPos(options, nullptr, 700, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const std::wstring middleNotFiltered = ShippedText(L"NEUTRAL", L"TEXT_MC_NOTFILTERED");
+  ASSERT_TRUE(WaitUntil([&] { return ViewText().find(Counts(L"TEXT_MC_MIDDLE", 0, 0) + middleNotFiltered) !=
+                                     std::wstring::npos; }, 5000))
+      << "switched off by default";
+
+  struct Row {
+    const char* name;
+    bool clickSwitch;      // flips the Options window's middle switch first
+    const wchar_t* typed;  // then types the middle button's own double-click interval
+    bool filtered;
+    unsigned ownDbClick;
+    unsigned swallowed;    // of the injected double clicks
+  };
+  const Row rows[] = {
+      {"on, own 300 ms", true, L"300", true, 300, kChatterClicks},
+      {"on, own 50 ms", false, L"50", true, 50, 0},
+      {"switched off", true, L"50", false, 50, 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    // The bounce interval stays the shared one: the bounce's release comes long after the press.
+    const auto predicted = [&](unsigned swallowed) {
+      return row.filtered ? Swallowed(0, kDefaultUpDownIntervalTime, false) + L", " +
+                                Swallowed(swallowed, row.ownDbClick, true)
+                          : middleNotFiltered;
+    };
+    if (row.clickSwitch) PostMessageW(GetDlgItem(options, IDC_OPT_SWITCH_MIDDLE), BM_CLICK, 0, 0);
+    SetDlgItemTextW(options, IDC_OPT_DBCLICK_FIRST + kButtonMiddle, row.typed);
+    Clear();
+    // The check follows the Options window while it is open.
+    EXPECT_TRUE(WaitUntil([&] { return ViewText().find(Counts(L"TEXT_MC_MIDDLE", 0, 0) + predicted(0)) !=
+                                       std::wstring::npos; }, 5000))
+        << Narrow(ViewText());
+
+    ASSERT_TRUE(target_.Activate());
+    target_.MoveToFreshPoint();
+    target_.ClearReceived();
+    std::vector<InputStep> steps;
+    for (DWORD i = 0; i < kChatterClicks; ++i) {
+      steps.push_back(ButtonStep(MouseButton::Middle, true, kClickSpacingMs));
+      steps.push_back(BouncingButtonStep(MouseButton::Middle, false, 1, kHoldMs));
+    }
+    ASSERT_TRUE(target_.Play(steps));
+    const std::wstring expected =
+        Counts(L"TEXT_MC_MIDDLE", 2 * kChatterClicks, 2 * kChatterClicks) + predicted(row.swallowed);
+    EXPECT_TRUE(WaitUntil([&] { return ViewText().find(expected) != std::wstring::npos; }, 5000))
+        << Narrow(ViewText());
+
+    std::vector<ReceivedMessage> received;
+    for (DWORD i = 0; i < kChatterClicks; ++i) {
+      received.push_back({WM_MBUTTONDOWN, 0});
+      received.push_back({WM_MBUTTONUP, 0});
+      if (row.swallowed == 0) received.push_back({WM_MBUTTONDBLCLK, 0});
+      received.push_back({WM_MBUTTONUP, 0});
+    }
+    EXPECT_EQ(Describe(target_.Received()), Describe(received));
+  }
+  EXPECT_TRUE(panel_.Eventually([&] { return panel_.Setting(L"Options", L"MButtonDbClickIntervalTime") == L"50"; }));
+  EXPECT_TRUE(panel_.ExitCleanly());
+}
+
+// A guided check with a bouncing button and a wheel that flips, in a language, with the middle
+// button switched on and given its own bounce interval; the window is pictured when it shows the suggestion (panel-mouse-check-<language>.png in the build's
 // screenshots).
 struct Look {
   const wchar_t* section;
@@ -261,12 +355,14 @@ TEST_P(GuidedMouseCheck, WithChatter) {
   const OwnFrameForThePanel ownFrame;
   const DisplayDpi scale(GetParam().dpi);
   ASSERT_TRUE(Open((L"mouse_check_guided_" + std::wstring(GetParam().pictureName)).c_str(),
-                   L"[Main]\r\nLanguage=" + section + L"\r\n" + OptionsSection({L"AutoHook=1"}), true));
+                   L"[Main]\r\nLanguage=" + section + L"\r\n" +
+                       OptionsSection({L"AutoHook=1", L"HookMButton=1", L"MButtonUpDownIntervalTime=25"}),
+                   true));
   const auto shown = [&](const wchar_t* key) {
     return WaitUntil([&] { return Status().rfind(ShippedText(section.c_str(), key), 0) == 0; }, 10000);
   };
   Command(IDC_MOUSECHECK_GUIDED);
-  ASSERT_TRUE(shown(L"TEXT_MC_STEP1")) << std::string(Status().begin(), Status().end());
+  ASSERT_TRUE(shown(L"TEXT_MC_STEP1")) << Narrow(Status());
   ASSERT_TRUE(target_.Activate());
   target_.MoveToFreshPoint();
 
@@ -290,11 +386,16 @@ TEST_P(GuidedMouseCheck, WithChatter) {
                             WheelStep(-120, 40)}));
   ASSERT_TRUE(shown(L"TEXT_MC_DONE"));
 
-  // Every interval has its suggestion, each line with its value.
+  // Every shared interval has its suggestion, each line with its value; the middle button's own
+  // bounce interval (switched on, never clicked) has a line of its own, without data.
   const std::wstring suggestion = Suggestion();
   std::size_t arrows = 0;
   for (wchar_t c : suggestion) arrows += c == L'\u2192' ? 1 : 0;
-  EXPECT_EQ(arrows, 3u) << std::string(suggestion.begin(), suggestion.end());
+  EXPECT_EQ(arrows, 3u) << Narrow(suggestion);
+  const std::wstring ownLine = ShippedText(section.c_str(), L"TEXT_MC_MIDDLE") + L", " +
+                               ShippedText(section.c_str(), L"TEXT_MC_OWNBOUNCE") + L" " +
+                               ShippedText(section.c_str(), L"TEXT_MC_NOTENOUGH");
+  EXPECT_NE(suggestion.find(L"\r\n" + ownLine), std::wstring::npos) << Narrow(suggestion);
 
   const std::wstring pictures = PictureFolder();
   if (!pictures.empty()) {
