@@ -54,8 +54,7 @@ void ApplyTexts(HWND window) {
   for (const Caption& caption : kCaptions) SetLangWindowText(GetDlgItem(window, caption.id), caption.key);
 }
 
-// The filter in force: the library's, or the settings' while it is not available (or is one
-// without the buttons' own intervals).
+// The filter in force: the library's, or the settings' while it is not available.
 FilterInForce CurrentFilter() {
   const Settings& options = Panel.Options;
   FilterInForce filter;
@@ -69,10 +68,12 @@ FilterInForce CurrentFilter() {
   const HookLibrary& library = Panel.Library;
   library.GetHookType(&filter.HookType);
   library.GetIntervalTime(&filter.Shared.UpDown, &filter.Shared.DbClick, &filter.Shared.RotReverse);
-  if (library.GetButtonIntervalTime) {
-    for (std::uint8_t b = 0; b < kButtonCount; ++b)
-      library.GetButtonIntervalTime(b, &filter.OwnUpDown[b], &filter.OwnDbClick[b]);
+  for (std::uint8_t b = 0; b < kButtonCount; ++b) {
+    filter.OwnUpDown[b] = filter.OwnDbClick[b] = kSharedButtonInterval;
+    if (library.GetButtonIntervalTime) library.GetButtonIntervalTime(b, &filter.OwnUpDown[b], &filter.OwnDbClick[b]);
   }
+  // A library without the buttons' own intervals filters the three original sources alone.
+  if (!library.GetButtonIntervalTime) filter.HookType &= kSourceLeftButton | kSourceRightButton | kSourceWheel;
   return filter;
 }
 

@@ -268,7 +268,8 @@ TEST_F(MouseCheck, SeesChatterWithTheFilterOffAndOnAndSuggestsBetween) {
 // interval in the Options window while the check is open: a bounce 1 ms after each 100 ms click
 // arrives as a double click about 100 ms after the press, swallowed at an own 300 ms and passed
 // at an own 50 ms (where the shared 170 ms would swallow it), and not filtered once switched off.
-// What the other program receives agrees with the prediction each time.
+// What the other program receives agrees with the prediction each time. Then "Use these" sets
+// the middle button's own double-click interval from its own double clicks.
 TEST_F(MouseCheck, PredictsTheMiddleButtonWithItsOwnInterval) {
   ASSERT_TRUE(Open(L"mouse_check_middle", OptionsSection({L"AutoHook=1"})));
   FolderLibrary library(panel_.Folder());
@@ -336,6 +337,45 @@ TEST_F(MouseCheck, PredictsTheMiddleButtonWithItsOwnInterval) {
     EXPECT_EQ(Describe(target_.Received()), Describe(received));
   }
   EXPECT_TRUE(panel_.Eventually([&] { return panel_.Setting(L"Options", L"MButtonDbClickIntervalTime") == L"50"; }));
+
+  // Switched on again, deliberate double clicks whose second release bounces: the middle
+  // button's own double-click interval gets a suggestion of its own, and "Use these" sets that
+  // one, leaving the shared double-click interval (no data of its own) as it was.
+  PostMessageW(GetDlgItem(options, IDC_OPT_SWITCH_MIDDLE), BM_CLICK, 0, 0);
+  Clear();
+  std::vector<InputStep> doubleClicks;
+  for (int i = 0; i < 4; ++i) {
+    doubleClicks.push_back(ButtonStep(MouseButton::Middle, true, kClickSpacingMs));
+    doubleClicks.push_back(ButtonStep(MouseButton::Middle, false, 60));
+    doubleClicks.push_back(ButtonStep(MouseButton::Middle, true, 120));
+    doubleClicks.push_back(BouncingButtonStep(MouseButton::Middle, false, 1, 60));
+  }
+  ASSERT_TRUE(target_.Activate());
+  ASSERT_TRUE(target_.Play(doubleClicks));
+  const std::wstring ownLine = ShippedText(L"NEUTRAL", L"TEXT_MC_MIDDLE") + L", " +
+                               ShippedText(L"NEUTRAL", L"TEXT_MC_OWNDOUBLE") + L" ";
+  int ownDbClick = -1;
+  EXPECT_TRUE(WaitUntil([&] {
+    const std::wstring suggestion = Suggestion();
+    const std::size_t line = suggestion.find(ownLine);
+    ownDbClick = line == std::wstring::npos ? -1 : SuggestedValue(suggestion.substr(line));
+    return ownDbClick > 0;
+  }, 5000)) << Narrow(Suggestion());
+  Command(IDC_MOUSECHECK_USE);
+  std::uint32_t upDown = 0, dbClick = 0;
+  EXPECT_TRUE(WaitUntil([&] {
+    library.Library().GetButtonIntervalTime(kButtonMiddle, &upDown, &dbClick);
+    return dbClick == static_cast<std::uint32_t>(ownDbClick);
+  }, 5000)) << dbClick << " for " << ownDbClick;
+  EXPECT_EQ(upDown, kSharedButtonInterval) << "the bounce stays shared";
+  std::uint32_t shared[3] = {};
+  library.Intervals(shared);
+  EXPECT_EQ(shared[1], kDefaultDbClickIntervalTime);
+  EXPECT_TRUE(panel_.Eventually([&] {
+    return panel_.Setting(L"Options", L"MButtonDbClickIntervalTime") == std::to_wstring(ownDbClick);
+  }));
+  EXPECT_EQ(WindowText(GetDlgItem(options, IDC_OPT_DBCLICK_FIRST + kButtonMiddle)), std::to_wstring(ownDbClick))
+      << "the Options window shows it";
   EXPECT_TRUE(panel_.ExitCleanly());
 }
 
