@@ -85,7 +85,7 @@ struct PlatformDeliverer {
     if (const DWORD flags = ReplayFlags(replayMessage)) {
       // The wheel's delta, or which side button (the replay slot keeps either).
       const bool withData = flags == MOUSEEVENTF_WHEEL || flags == MOUSEEVENTF_XDOWN || flags == MOUSEEVENTF_XUP;
-      inputs[1] = MouseInput(flags, withData ? replayWheelDelta : 0, 0);
+      inputs[1] = MouseInput(flags, withData ? replayWheelDelta : 0, kReplayedInputMark);
       count = 2;
     }
     SendInput(count, inputs, sizeof(INPUT));

@@ -28,8 +28,9 @@ std::size_t ReadRawMouse(HRAWINPUT input, std::uint32_t tick, MouseTransition (&
   if (GetRawInputData(input, RID_INPUT, &report, &size, sizeof(RAWINPUTHEADER)) == static_cast<UINT>(-1)) return 0;
   if (report.header.dwType != RIM_TYPEMOUSE) return 0;
   const RAWMOUSE& mouse = report.data.mouse;
-  // The filter's own late delivery of a release it held back is no transition of the mouse:
-  // the release itself was recorded when the button let go.
-  if (static_cast<std::uint32_t>(mouse.ulExtraInformation) == kInjectedReleaseMark) return 0;
+  // The filter's own late delivery of a release it held back, and its replay of a message it
+  // held back to keep order, are no transitions of the mouse: each was recorded when it happened.
+  const std::uint32_t mark = static_cast<std::uint32_t>(mouse.ulExtraInformation);
+  if (mark == kInjectedReleaseMark || mark == kReplayedInputMark) return 0;
   return TransitionsFromRawReport(mouse.usButtonFlags, static_cast<std::int16_t>(mouse.usButtonData), tick, out);
 }

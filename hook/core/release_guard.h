@@ -16,6 +16,10 @@
 // hook lets its own late release through. Only the low 32 bits count: a 32-bit process sees
 // that much of a 64-bit installer's value.
 inline constexpr std::uint32_t kInjectedReleaseMark = 0x4C4B5247;
+// The mark on a message the deliverer sends again behind a held release. The hook judges it like
+// any other (only kInjectedReleaseMark passes unjudged); the mark tells a recorder of the mouse's
+// own transitions that it saw this one already, when the hook first held it back.
+inline constexpr std::uint32_t kReplayedInputMark = 0x4C4B5250;
 
 // A verdict: 0 passes the message, anything else swallows it. The low 16 bits are the event
 // code to log (so a code of the plain filter is a verdict as it stands; 0 with kVerdictSwallow

@@ -1,6 +1,7 @@
 // The library's exports in one process: settings and their ranges, the install state table,
 // and the hook procedure called directly, down to the records it leaves in the cache.
 #include "hook_test_fixture.h"
+#include "release_guard.h"
 
 namespace {
 
@@ -196,10 +197,11 @@ TEST_F(Exports, ReleaseGuardLeavesALateReleasePendingAndLetsItsOwnThrough) {
   EXPECT_GT(wait, 9000u) << "due when the 9999 ms interval since the press has run out";
   EXPECT_LE(wait, 9999u);
   // The deliverer's marked release passes, uncounted, even while the interval still runs.
-  EXPECT_NE(message(WM_LBUTTONUP, 0x4C4B5247), 1);
+  EXPECT_NE(message(WM_LBUTTONUP, kInjectedReleaseMark), 1);
   EXPECT_EQ(hook_.Counts(), (std::vector<std::uint32_t>{1, 0, 0}));
-  // A press (here a swallowed one) cancels the pending release.
-  ASSERT_EQ(message(WM_LBUTTONDOWN, 0), 1);
+  // A press (here a swallowed one) cancels the pending release; the deliverer's replay mark
+  // earns it no pass.
+  ASSERT_EQ(message(WM_LBUTTONDOWN, kReplayedInputMark), 1);
   EXPECT_EQ(hook_.DeliverPendingReleases(0), INFINITE);
   std::uint32_t delivered = 7, dropped = 7;
   hook_.ReturnLateReleaseCount(&delivered, &dropped);

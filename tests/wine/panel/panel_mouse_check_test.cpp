@@ -243,15 +243,19 @@ TEST_F(MouseCheck, SeesChatterWithTheFilterOffAndOnAndSuggestsBetween) {
   // The panel stores the key right after it sets the library.
   EXPECT_TRUE(panel_.Eventually([&] { return panel_.Setting(L"Options", L"UpDownIntervalTime") == std::to_wstring(upDown); }));
 
-  // A release the filter delivers late (marked as the guard marks it) is no transition of the
-  // mouse: the check leaves it out.
+  // A release the filter delivers late and a message it replays behind a held release (marked as
+  // the deliverer marks them) are no transitions of the mouse: the check leaves them out.
   Clear();
   ASSERT_TRUE(target_.Play(ChatterClicks(1)));
-  INPUT delivered = {};
-  delivered.type = INPUT_MOUSE;
-  delivered.mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  delivered.mi.dwExtraInfo = kInjectedReleaseMark;
-  ASSERT_EQ(SendInput(1, &delivered, sizeof delivered), 1u);
+  INPUT delivered[3] = {};
+  for (INPUT& input : delivered) input.type = INPUT_MOUSE;
+  delivered[0].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  delivered[0].mi.dwExtraInfo = kInjectedReleaseMark;
+  delivered[1].mi.dwFlags = MOUSEEVENTF_MIDDLEDOWN;
+  delivered[1].mi.dwExtraInfo = kReplayedInputMark;
+  delivered[2].mi.dwFlags = MOUSEEVENTF_MIDDLEUP;
+  delivered[2].mi.dwExtraInfo = kReplayedInputMark;
+  ASSERT_EQ(SendInput(3, delivered, sizeof(INPUT)), 3u);
   ASSERT_TRUE(target_.Play(ChatterClicks(1)));
   EXPECT_TRUE(Recorded(4, 4)) << WindowText(GetDlgItem(check_, IDC_MOUSECHECK_VIEW));
   EXPECT_EQ(SavedCsv(L"delivered.csv").size(), 2 * 4u);
