@@ -29,6 +29,16 @@ void WriteIfSet(T* out, const T& field) noexcept {
   if (out != nullptr) *out = SharedLoad(field);
 }
 
+// A process that cannot be opened for lack of rights (an elevated one) counts as running; an id
+// taken again by a new process does too. Either way the record stays as it is.
+bool ProcessEnded(std::uint32_t processId) noexcept {
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId);
+  if (process == nullptr) return GetLastError() == ERROR_INVALID_PARAMETER;  // no such process
+  const bool ended = WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+  CloseHandle(process);
+  return ended;
+}
+
 }  // namespace
 
 std::uint8_t WINAPI InstallHook(std::uint8_t filterOwnProcess) noexcept {
@@ -42,9 +52,9 @@ std::uint8_t WINAPI InstallHook(std::uint8_t filterOwnProcess) noexcept {
 }
 
 std::uint8_t WINAPI UninstallHook() noexcept {
-  const std::uint8_t removed = UninstallSharedHook(SharedData, [](std::uint32_t handle) {
-    return UnhookWindowsHookEx(HookHandleFromBits(handle)) != FALSE;
-  });
+  const std::uint8_t removed = UninstallSharedHook(
+      SharedData, CurrentProcessId,
+      [](std::uint32_t handle) { return UnhookWindowsHookEx(HookHandleFromBits(handle)) != FALSE; }, ProcessEnded);
   // A release still pending is delivered at once by the installing program, not stranded.
   if (removed != 0 && AnyReleasePending()) WakeReleaseDeliverer();
   return removed;

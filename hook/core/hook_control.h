@@ -41,10 +41,23 @@ std::uint8_t InstallSharedHook(HookSharedData& data, std::uint32_t processId, st
 // unhook(handle) removes the platform hook and says whether it did. Only the call whose unhook
 // succeeds resets the record (a handle is removed once), and it gives up InstallerProcessId
 // last: until then no new install can start, so the reset never clobbers a newer install.
-template <typename Unhook>
-std::uint8_t UninstallSharedHook(HookSharedData& data, Unhook&& unhook) noexcept {
+//
+// installerEnded(id) says whether the process with that id has ended. The system destroys a hook
+// with the thread that set it, so when the installing process ended without removing its hook,
+// the handle in the record names nothing any more and every unhook fails: without more, no
+// program could switch the filter off or on again for as long as the library stays mapped
+// anywhere. Then the caller that claims the record (InstallerProcessId: the ended id -> its own,
+// one compare-exchange, so a single caller wins and no install can start meanwhile) resets it as
+// if its unhook had succeeded.
+template <typename Unhook, typename InstallerEnded>
+std::uint8_t UninstallSharedHook(HookSharedData& data, std::uint32_t processId, Unhook&& unhook,
+                                 InstallerEnded&& installerEnded) noexcept {
   if (SharedLoad(data.HookInstalled) == 0) return 0;
-  if (!unhook(SharedLoad(data.HookHandle))) return 0;
+  if (!unhook(SharedLoad(data.HookHandle))) {
+    const std::uint32_t installer = SharedLoad(data.InstallerProcessId);
+    if (installer == 0 || installer == processId || !installerEnded(installer)) return 0;
+    if (!SharedCompareExchange(data.InstallerProcessId, installer, processId)) return 0;
+  }
   SharedStore(data.HookInstalled, std::uint8_t{0});
   SharedStore(data.FilterOwnProcess, std::uint8_t{0});
   SharedStore(data.BlockedUpDown, std::uint32_t{0});
@@ -53,4 +66,10 @@ std::uint8_t UninstallSharedHook(HookSharedData& data, Unhook&& unhook) noexcept
   SharedStore(data.HookHandle, std::uint32_t{0});
   __atomic_store_n(&data.InstallerProcessId, std::uint32_t{0}, __ATOMIC_RELEASE);
   return 1;
+}
+
+// Where no installer can have ended unseen: only a successful unhook resets the record.
+template <typename Unhook>
+std::uint8_t UninstallSharedHook(HookSharedData& data, Unhook&& unhook) noexcept {
+  return UninstallSharedHook(data, 0, unhook, [](std::uint32_t) { return false; });
 }

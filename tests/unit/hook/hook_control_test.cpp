@@ -97,22 +97,30 @@ TEST(HookControl, InstallFollowsTheStateTable) {
 }
 
 TEST(HookControl, UninstallFollowsTheStateTable) {
+  constexpr std::uint32_t kOther = kSelf + 1;
   struct Row {
     const char* name;
     std::uint8_t installed;
+    std::uint32_t installer;  // the installing process the record names
     bool unhookSucceeds;
+    bool installerEnded;      // what the platform says of the named process
     std::uint8_t result;
     int platformCalls;
   };
   const Row rows[] = {
-      {"removes", 1, true, 1, 1},
-      {"platform refuses", 1, false, 0, 1},
-      {"not installed", 0, true, 0, 0},
+      {"removes", 1, kSelf, true, false, 1, 1},
+      {"another's hook, removed", 1, kOther, true, false, 1, 1},
+      {"platform refuses", 1, kSelf, false, false, 0, 1},
+      {"platform refuses, the installer runs", 1, kOther, false, false, 0, 1},
+      // The system took the hook with its ended installer: the record is reset all the same.
+      {"platform refuses, the installer ended", 1, kOther, false, true, 1, 1},
+      {"platform refuses, this process is the installer", 1, kSelf, false, true, 0, 1},
+      {"not installed", 0, 0, true, false, 0, 0},
   };
   for (const Row& row : rows) {
     HookSharedData data = InitialHookSharedData();
     data.HookInstalled = row.installed;
-    data.InstallerProcessId = row.installed ? kSelf : 0;
+    data.InstallerProcessId = row.installer;
     data.HookHandle = row.installed ? kHandle : 0;
     data.FilterOwnProcess = row.installed;
     data.BlockedUpDown = 5;
@@ -126,11 +134,17 @@ TEST(HookControl, UninstallFollowsTheStateTable) {
     data.CacheLength = 60;
     const HookSharedData before = data;
     int calls = 0;
-    const std::uint8_t result = UninstallSharedHook(data, [&](std::uint32_t handle) {
-      ++calls;
-      EXPECT_EQ(handle, kHandle) << row.name;
-      return row.unhookSucceeds;
-    });
+    const std::uint8_t result = UninstallSharedHook(
+        data, kSelf,
+        [&](std::uint32_t handle) {
+          ++calls;
+          EXPECT_EQ(handle, kHandle) << row.name;
+          return row.unhookSucceeds;
+        },
+        [&](std::uint32_t processId) {
+          EXPECT_EQ(processId, row.installer) << row.name;
+          return row.installerEnded;
+        });
     EXPECT_EQ(result, row.result) << row.name;
     EXPECT_EQ(calls, row.platformCalls) << row.name;
     if (result == 1) {
@@ -143,6 +157,32 @@ TEST(HookControl, UninstallFollowsTheStateTable) {
       EXPECT_EQ(std::memcmp(&data, &before, sizeof data), 0) << row.name << ": the record changed";
     }
   }
+}
+
+// Two programs remove the hook of an ended installer at once: the one whose claim lands first
+// resets the record, the other leaves it alone, and a program that installs in between keeps
+// its install.
+TEST(HookControl, OnlyOneRemovalTakesOverAnEndedInstallersRecord) {
+  constexpr std::uint32_t kEnded = kSelf + 1, kSecond = kSelf + 2, kNewInstaller = kSelf + 3;
+  HookSharedData data = InitialHookSharedData();
+  data.HookInstalled = 1;
+  data.InstallerProcessId = kEnded;
+  data.HookHandle = kHandle;
+  const auto refuses = [](std::uint32_t) { return false; };
+  const auto ended = [](std::uint32_t processId) { return processId == kEnded; };
+  std::uint8_t secondResult = 9;
+  // The second removal asks about the ended installer while the first is between its look and
+  // its claim... and then the first resets the record and a new program installs.
+  const std::uint8_t firstResult = UninstallSharedHook(data, kSelf, refuses, [&](std::uint32_t processId) {
+    secondResult = UninstallSharedHook(data, kSecond, refuses, ended);
+    return ended(processId);
+  });
+  EXPECT_EQ(secondResult, 1) << "the second removal, nearer, claims first";
+  EXPECT_EQ(firstResult, 0) << "the first removal's claim must fail: the record changed under it";
+  ASSERT_EQ(InstallSharedHook(data, kNewInstaller, 0, [] { return kHandle + 1; }), 1);
+  EXPECT_EQ(UninstallSharedHook(data, kSelf, refuses, ended), 0) << "a running installer's record is kept";
+  EXPECT_EQ(data.InstallerProcessId, kNewInstaller);
+  EXPECT_EQ(data.HookInstalled, 1);
 }
 
 TEST(HookControl, ReinstallAfterUninstallGoesOnFromTheHistory) {
