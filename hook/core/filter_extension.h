@@ -16,16 +16,20 @@ struct ProcessExclusion {
   std::uint8_t Unfiltered;
 };
 
+// A button's interval in force: its own, or the shared one while it has none.
+constexpr std::uint32_t IntervalInForce(std::uint32_t own, std::uint32_t shared) noexcept {
+  return own != kSharedButtonInterval ? own : shared;
+}
+
 // Recomputes every button's intervals in force from its own and the shared ones. Called
 // whenever either changes, so the hook loads one value per rule, as it always did.
 inline void RefreshButtonIntervals(const HookSharedData& data, FilterExtensionData& extension) noexcept {
   const std::uint32_t upDown = SharedLoad(data.UpDownIntervalTime);
   const std::uint32_t dbClick = SharedLoad(data.DbClickIntervalTime);
   for (std::uint8_t b = 0; b < kButtonCount; ++b) {
-    const std::uint32_t ownUpDown = SharedLoad(extension.OwnUpDownIntervalTime[b]);
-    const std::uint32_t ownDbClick = SharedLoad(extension.OwnDbClickIntervalTime[b]);
-    SharedStore(extension.UpDownIntervalTime[b], ownUpDown != kSharedButtonInterval ? ownUpDown : upDown);
-    SharedStore(extension.DbClickIntervalTime[b], ownDbClick != kSharedButtonInterval ? ownDbClick : dbClick);
+    SharedStore(extension.UpDownIntervalTime[b], IntervalInForce(SharedLoad(extension.OwnUpDownIntervalTime[b]), upDown));
+    SharedStore(extension.DbClickIntervalTime[b],
+                IntervalInForce(SharedLoad(extension.OwnDbClickIntervalTime[b]), dbClick));
   }
 }
 

@@ -398,7 +398,7 @@ template <typename Host>
 //                                      left and right buttons mapped)
 //   void Inject(std::uint8_t button, std::uint32_t replayMessage, std::int32_t replayWheelDelta)
 //        injects the logical button's release marked kInjectedReleaseMark, then, when
-//        replayMessage is not 0, that message again (unmarked), in one go
+//        replayMessage is not 0, that message again marked kReplayedInputMark, in one go
 // Delivers every pending release that is due (all of them at once when everyNow is set or the
 // hook is gone) and returns the milliseconds until the next deadline, or kNoDeadline.
 template <typename Deliverer>

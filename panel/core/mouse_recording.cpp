@@ -130,7 +130,8 @@ bool FilterInForce::operator==(const FilterInForce& other) const noexcept {
 namespace {
 
 // The filter's own bookkeeping of the intervals in force, filled from filter: the library
-// resolves "own or shared" in RefreshButtonIntervals, and so does the prediction.
+// resolves "own or shared" in RefreshButtonIntervals (by IntervalInForce), and so does the
+// prediction.
 struct ResolvedFilter {
   HookSharedData Data = InitialHookSharedData();
   FilterExtensionData Extension = InitialFilterExtensionData();
@@ -156,12 +157,13 @@ ColumnRule RuleOf(const FilterInForce& filter, CheckedInput input, IntervalColum
     return {(filter.HookType & kSourceWheel) != 0, false, filter.Shared.RotReverse};
   }
   const int button = static_cast<int>(input);
-  const ResolvedFilter resolved(filter);
   const bool on = (filter.HookType & kButtonSources[button]) != 0;
   if (column == IntervalColumn::PressToPress) {
-    return {on, filter.OwnDbClick[button] != kSharedButtonInterval, resolved.Extension.DbClickIntervalTime[button]};
+    const std::uint32_t own = filter.OwnDbClick[button];
+    return {on, own != kSharedButtonInterval, IntervalInForce(own, filter.Shared.DbClick)};
   }
-  return {on, filter.OwnUpDown[button] != kSharedButtonInterval, resolved.Extension.UpDownIntervalTime[button]};
+  const std::uint32_t own = filter.OwnUpDown[button];
+  return {on, own != kSharedButtonInterval, IntervalInForce(own, filter.Shared.UpDown)};
 }
 
 namespace {

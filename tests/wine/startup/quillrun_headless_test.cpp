@@ -123,8 +123,7 @@ TEST(QuillrunHeadless, EndsWhenTheHookIsNoLongerItsOwn) {
     ASSERT_TRUE(library.Load(folder)) << row.name;
     ChildProcess runner = ChildProcess::Start(QuillrunIn(folder), L"", folder);
     ASSERT_TRUE(runner.Started()) << row.name;
-    ASSERT_TRUE(WaitUntil([&] { return library->QueryHookState() == 1 && library->GetLogState() == 1; }, 15000))
-        << row.name;
+    ASSERT_TRUE(library.WaitForHookWithLogging()) << row.name;
     EXPECT_EQ(GuardSettingsOf(library).DragHold, 1) << row.name << ": Quillrun's guard settings";
 
     ASSERT_EQ(library->UninstallHook(), 1) << row.name;
@@ -182,7 +181,7 @@ TEST(QuillrunHeadless, KeepsLoggingPastTheBoundWhereNoFileMayBeCreated) {
   ASSERT_TRUE(target.Start());
   ChildProcess runner = ChildProcess::Start(QuillrunIn(folder), L"", folder);
   ASSERT_TRUE(runner.Started());
-  ASSERT_TRUE(WaitUntil([&] { return library->QueryHookState() == 1 && library->GetLogState() == 1; }, 15000));
+  ASSERT_TRUE(library.WaitForHookWithLogging());
 
   auto swallowRelease = [&] {
     target.MoveToFreshPoint();
@@ -215,7 +214,7 @@ TEST(QuillrunHeadless, RecordsDrainedBeforeTheHookIsRemovedStillReachTheLog) {
   ASSERT_TRUE(target.Start());
   ChildProcess runner = ChildProcess::Start(QuillrunIn(folder), L"", folder);
   ASSERT_TRUE(runner.Started());
-  ASSERT_TRUE(WaitUntil([&] { return library->QueryHookState() == 1 && library->GetLogState() == 1; }, 15000));
+  ASSERT_TRUE(library.WaitForHookWithLogging());
 
   target.MoveToFreshPoint();
   SendButton(MouseButton::Left, true);
@@ -268,8 +267,7 @@ TEST(QuillrunHeadless, RejectedIntervalsGiveTheDefaultAndZeroKeepsTheLibraryValu
 
     ChildProcess runner = ChildProcess::Start(QuillrunIn(folder), L"", folder);
     ASSERT_TRUE(runner.Started()) << row.name;
-    EXPECT_TRUE(WaitUntil([&] { return library->QueryHookState() == 1 && library->GetLogState() == 1; }, 15000))
-        << row.name;
+    EXPECT_TRUE(library.WaitForHookWithLogging()) << row.name;
     EXPECT_EQ(library.Intervals(), row.expected) << row.name;
     EXPECT_EQ(library.HookType(), 0x07) << row.name << ": missing hook keys filter all three";
 
@@ -295,7 +293,7 @@ TEST(QuillrunHeadless, ExtraButtonsIntervalsAndThePauseHotKey) {
   ASSERT_NE(library->GetFilterPaused, nullptr);
   ChildProcess runner = ChildProcess::Start(QuillrunIn(folder), L"", folder);
   ASSERT_TRUE(runner.Started());
-  ASSERT_TRUE(WaitUntil([&] { return library->QueryHookState() == 1 && library->GetLogState() == 1; }, 15000));
+  ASSERT_TRUE(library.WaitForHookWithLogging());
 
   EXPECT_EQ(library.HookType(), kSourceLeftButton | kSourceWheel | kSourceMiddleButton | kSourceXButton2);
   struct Row { std::uint8_t button; std::uint32_t upDown, dbClick; };

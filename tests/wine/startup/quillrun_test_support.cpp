@@ -53,6 +53,10 @@ std::uint32_t LibraryCopy::DroppedReleases() const {
   return dropped;
 }
 
+bool LibraryCopy::WaitForHookWithLogging() const {
+  return WaitUntil([&] { return library_.QueryHookState() == 1 && library_.GetLogState() == 1; }, 15000);
+}
+
 std::uint8_t LibraryCopy::HookType() const {
   std::uint8_t type = 0xEE;
   library_.GetHookType(&type);

@@ -35,6 +35,9 @@ class LibraryCopy {
   bool Load(const std::wstring& folder);
   const HookLibrary* operator->() const { return &library_; }
 
+  // Waits until a hook is installed with logging on, as a Quillrun told to log leaves it once
+  // started; false when that did not happen within 15 s.
+  bool WaitForHookWithLogging() const;
   std::uint8_t HookType() const;
   // The release guard's counts: late releases delivered, and pending ones given up.
   std::uint32_t LateReleases() const;
