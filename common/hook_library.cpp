@@ -20,18 +20,20 @@ void ClearEntryPoints(HookLibrary& library) {
   library.Module = std::move(module);
 }
 
-// All or none: a program uses the extension only with a library that has all of it.
-void BindFilterExtension(HMODULE m, HookLibrary& library) {
-  if (Bind(m, "SetButtonIntervalTime", library.SetButtonIntervalTime) &&
-      Bind(m, "GetButtonIntervalTime", library.GetButtonIntervalTime) &&
-      Bind(m, "SetExcludedPrograms", library.SetExcludedPrograms) &&
-      Bind(m, "SetFilterPaused", library.SetFilterPaused) && Bind(m, "GetFilterPaused", library.GetFilterPaused))
-    return;
-  library.SetButtonIntervalTime = nullptr;
-  library.GetButtonIntervalTime = nullptr;
-  library.SetExcludedPrograms = nullptr;
-  library.SetFilterPaused = nullptr;
-  library.GetFilterPaused = nullptr;
+// Binds the group's exports in the table's order, the first missing one ending the binding. All
+// or none: a group found only in part is cleared, and false returned.
+bool BindGroup(HMODULE m, HookLibrary& library, ExportGroup group) {
+  bool whole = true;
+#define LATCHKIN_EXPORT(g, result, name, parameters) \
+  if (whole && group == ExportGroup::g) whole = Bind(m, #name, library.name);
+#include "../hook/latchkin_exports.inc"
+#undef LATCHKIN_EXPORT
+  if (whole) return true;
+#define LATCHKIN_EXPORT(g, result, name, parameters) \
+  if (group == ExportGroup::g) library.name = nullptr;
+#include "../hook/latchkin_exports.inc"
+#undef LATCHKIN_EXPORT
+  return false;
 }
 
 }  // namespace
@@ -54,30 +56,13 @@ bool LoadHookLibraryFrom(HookLibrary& library, const wchar_t* folder) {
   if (!library.Module) return false;
 
   HMODULE m = library.Module.get();
-  // Bound in the product's fixed order; the first missing export ends the binding.
-  bool bound = Bind(m, "IsSelf", library.IsSelf) && Bind(m, "QueryHookState", library.QueryHookState) &&
-               Bind(m, "InstallHook", library.InstallHook) && Bind(m, "UninstallHook", library.UninstallHook) &&
-               Bind(m, "ReturnBlockedCount", library.ReturnBlockedCount) &&
-               Bind(m, "ClearBlockedCount", library.ClearBlockedCount) &&
-               Bind(m, "SetHookType", library.SetHookType) && Bind(m, "GetHookType", library.GetHookType) &&
-               Bind(m, "SetIntervalTime", library.SetIntervalTime) &&
-               Bind(m, "GetIntervalTime", library.GetIntervalTime) &&
-               Bind(m, "SetLogState", library.SetLogState) && Bind(m, "GetLogState", library.GetLogState) &&
-               Bind(m, "ClearLogCahce", library.ClearLogCahce);
-  if (!bound) {
+  if (!BindGroup(m, library, ExportGroup::Control)) {
     ClearEntryPoints(library);
     return false;
   }
-  // All or none: a program delivers late releases only with a library that makes them.
-  if (!Bind(m, "SetReleaseGuard", library.SetReleaseGuard) ||
-      !Bind(m, "DeliverPendingReleases", library.DeliverPendingReleases) ||
-      !Bind(m, "ReturnLateReleaseCount", library.ReturnLateReleaseCount)) {
-    library.SetReleaseGuard = nullptr;
-    library.DeliverPendingReleases = nullptr;
-    library.ReturnLateReleaseCount = nullptr;
-  }
-  Bind(m, "SetProcessUnfiltered", library.SetProcessUnfiltered);
-  BindFilterExtension(m, library);
+  for (ExportGroup group : {ExportGroup::Hook, ExportGroup::ReleaseGuard, ExportGroup::ProcessUnfiltered,
+                            ExportGroup::FilterExtension})
+    BindGroup(m, library, group);
   return true;
 }
 

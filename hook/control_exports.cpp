@@ -3,23 +3,12 @@
 #include "core/hook_control.h"
 #include "library_state.h"
 
-// The programs bind these by name with the pointer types of latchkin_api.h; a signature that
-// drifted from them fails to compile here.
+// The programs bind every export by name with the pointer types of latchkin_api.h, made from the
+// same rows as the declarations: a row whose two sides disagree fails to compile here.
 namespace signatures {
-[[maybe_unused]] constexpr InstallHookFn kInstallHook = &InstallHook;
-[[maybe_unused]] constexpr UninstallHookFn kUninstallHook = &UninstallHook;
-[[maybe_unused]] constexpr QueryHookStateFn kQueryHookState = &QueryHookState;
-[[maybe_unused]] constexpr IsSelfFn kIsSelf = &IsSelf;
-[[maybe_unused]] constexpr SetHookTypeFn kSetHookType = &SetHookType;
-[[maybe_unused]] constexpr GetHookTypeFn kGetHookType = &GetHookType;
-[[maybe_unused]] constexpr SetIntervalTimeFn kSetIntervalTime = &SetIntervalTime;
-[[maybe_unused]] constexpr GetIntervalTimeFn kGetIntervalTime = &GetIntervalTime;
-[[maybe_unused]] constexpr SetLogStateFn kSetLogState = &SetLogState;
-[[maybe_unused]] constexpr GetLogStateFn kGetLogState = &GetLogState;
-[[maybe_unused]] constexpr ReturnBlockedCountFn kReturnBlockedCount = &ReturnBlockedCount;
-[[maybe_unused]] constexpr ClearBlockedCountFn kClearBlockedCount = &ClearBlockedCount;
-[[maybe_unused]] constexpr ClearLogCahceFn kClearLogCahce = &ClearLogCahce;
-[[maybe_unused]] constexpr HOOKPROC kMousePreProc = &MousePreProc;
+#define LATCHKIN_EXPORT(group, result, name, parameters) [[maybe_unused]] constexpr name##Fn k##name = &name;
+#include "latchkin_exports.inc"
+#undef LATCHKIN_EXPORT
 }  // namespace signatures
 
 namespace {

@@ -1,6 +1,7 @@
-// The filter extension's exports: each button's own intervals, the excluded programs, the pause
-// and a process's own request to see its input unfiltered. The state lives in the guard's
-// shared section (GuardData.Extension); the per-process decision beside it here.
+// The filter extension's exports: each button's own intervals, the excluded programs and the
+// pause. The state lives in the guard's shared section (GuardData.Extension); this process's own
+// exclusion state beside it here (a process's own request to pass unfiltered sets it, in
+// process_unfiltered.cpp).
 #include "latchkin_api.h"
 #include "core/filter_extension.h"
 #include "library_state.h"
@@ -20,14 +21,6 @@ __asm__(".section shared_n,\"bws\"\n"
         ".space " LATCHKIN_TEXT(4160) "\n"
         ".text\n");
 static_assert(sizeof(ExcludedProgramNames) == 4160, "the assembly above reserves exactly one table");
-
-namespace signatures {
-[[maybe_unused]] constexpr SetButtonIntervalTimeFn kSetButtonIntervalTime = &SetButtonIntervalTime;
-[[maybe_unused]] constexpr GetButtonIntervalTimeFn kGetButtonIntervalTime = &GetButtonIntervalTime;
-[[maybe_unused]] constexpr SetExcludedProgramsFn kSetExcludedPrograms = &SetExcludedPrograms;
-[[maybe_unused]] constexpr SetFilterPausedFn kSetFilterPaused = &SetFilterPaused;
-[[maybe_unused]] constexpr GetFilterPausedFn kGetFilterPaused = &GetFilterPaused;
-}  // namespace signatures
 
 void WINAPI SetButtonIntervalTime(std::uint8_t button, std::uint32_t upDown, std::uint32_t dbClick) noexcept {
   SetButtonIntervals(SharedData, GuardData.Extension, button, upDown, dbClick);

@@ -39,28 +39,10 @@ void AppendToBlockLog(std::uint16_t eventCode, std::uint32_t processId, const wc
 void WakeReleaseDeliverer() noexcept;
 bool AnyReleasePending() noexcept;
 
+// Every export as the programs bind it (latchkin_exports.inc): a definition that drifts from its
+// row fails to compile.
 extern "C" {
-LRESULT CALLBACK MousePreProc(int code, WPARAM message, LPARAM data) noexcept;
-std::uint8_t WINAPI InstallHook(std::uint8_t filterOwnProcess) noexcept;
-std::uint8_t WINAPI UninstallHook() noexcept;
-std::uint8_t WINAPI QueryHookState() noexcept;
-std::uint8_t WINAPI IsSelf() noexcept;
-void WINAPI SetHookType(std::uint8_t hookType) noexcept;
-void WINAPI GetHookType(std::uint8_t* hookType) noexcept;
-void WINAPI SetIntervalTime(std::uint32_t upDown, std::uint32_t dbClick, std::uint32_t rotReverse) noexcept;
-void WINAPI GetIntervalTime(std::uint32_t* upDown, std::uint32_t* dbClick, std::uint32_t* rotReverse) noexcept;
-void WINAPI SetLogState(std::uint8_t state) noexcept;
-std::uint8_t WINAPI GetLogState() noexcept;
-void WINAPI ReturnBlockedCount(std::uint32_t* upDown, std::uint32_t* dbClick, std::uint32_t* rotReverse) noexcept;
-void WINAPI ClearBlockedCount() noexcept;
-std::uint16_t WINAPI ClearLogCahce(std::uint8_t* buffer) noexcept;
-void WINAPI SetReleaseGuard(std::uint8_t releaseGuard, std::uint8_t dragHold, std::uint32_t dragHoldTime) noexcept;
-std::uint32_t WINAPI DeliverPendingReleases(std::uint8_t everyNow) noexcept;
-void WINAPI ReturnLateReleaseCount(std::uint32_t* delivered, std::uint32_t* dropped) noexcept;
-void WINAPI SetProcessUnfiltered(std::uint8_t unfiltered) noexcept;
-void WINAPI SetButtonIntervalTime(std::uint8_t button, std::uint32_t upDown, std::uint32_t dbClick) noexcept;
-void WINAPI GetButtonIntervalTime(std::uint8_t button, std::uint32_t* upDown, std::uint32_t* dbClick) noexcept;
-std::uint8_t WINAPI SetExcludedPrograms(const wchar_t* list) noexcept;
-void WINAPI SetFilterPaused(std::uint8_t paused) noexcept;
-std::uint8_t WINAPI GetFilterPaused() noexcept;
+#define LATCHKIN_EXPORT(group, result, name, parameters) result WINAPI name parameters noexcept;
+#include "latchkin_exports.inc"
+#undef LATCHKIN_EXPORT
 }

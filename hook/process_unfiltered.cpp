@@ -4,8 +4,6 @@
 #include "latchkin_api.h"
 #include "library_state.h"
 
-[[maybe_unused]] constexpr SetProcessUnfilteredFn kSetProcessUnfilteredSignature = &SetProcessUnfiltered;
-
 // Per process, never shared: the request sits in this process's own exclusion state (ThisProcess),
 // so it ends with the process, and the hook decides it with the excluded programs and the pause:
 // once, and in the installing process for its own windows only (not for the other bitness's

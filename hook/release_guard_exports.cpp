@@ -7,12 +7,6 @@
 // A second shared section beside shared_d, so the fixed record keeps its layout and size.
 GuardSharedData GuardData __attribute__((section("shared_g"), shared)) = InitialGuardSharedData();
 
-namespace signatures {
-[[maybe_unused]] constexpr SetReleaseGuardFn kSetReleaseGuard = &SetReleaseGuard;
-[[maybe_unused]] constexpr DeliverPendingReleasesFn kDeliverPendingReleases = &DeliverPendingReleases;
-[[maybe_unused]] constexpr ReturnLateReleaseCountFn kReturnLateReleaseCount = &ReturnLateReleaseCount;
-}  // namespace signatures
-
 namespace {
 
 // Messages of a logical button come from the physical one on the other side while the buttons

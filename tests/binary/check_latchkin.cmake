@@ -4,12 +4,10 @@
 # A failed check ends with FATAL_ERROR naming what it found.
 cmake_minimum_required(VERSION 3.25)
 
-# The 14 tabled exports, the release guard's three, SetProcessUnfiltered and the filter
-# extension's five, sorted.
-set(kExpectedExports ClearBlockedCount ClearLogCahce DeliverPendingReleases GetButtonIntervalTime
-    GetFilterPaused GetHookType GetIntervalTime GetLogState InstallHook IsSelf MousePreProc QueryHookState
-    ReturnBlockedCount ReturnLateReleaseCount SetButtonIntervalTime SetExcludedPrograms SetFilterPaused
-    SetHookType SetIntervalTime SetLogState SetProcessUnfiltered SetReleaseGuard UninstallHook)
+# The exports: every row of the library's export table (the .def file is written from it).
+include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/LatchkinExports.cmake)
+latchkin_export_names(kExpectedExports ${CMAKE_CURRENT_LIST_DIR}/../../hook/latchkin_exports.inc)
+list(SORT kExpectedExports)
 set(kAllowedImports KERNEL32.dll USER32.dll)
 set(kMaxStrippedSize 32768)
 set(kSharedRecordSize 10320)

@@ -39,7 +39,6 @@ void LatchkinTest::SetUp() {
   ASSERT_TRUE(CopyInto(BinDirectory() + L"hook_peer.exe", folder_));
   ASSERT_TRUE(LoadHookLibraryFrom(hook_, folder_.c_str())) << "error " << GetLastError();
   module_ = hook_.Module.get();
-  hook_.MousePreProc = reinterpret_cast<MousePreProcFn>(reinterpret_cast<void*>(GetProcAddress(module_, "MousePreProc")));
   EXPECT_NE(hook_.MousePreProc, nullptr) << "MousePreProc";
 }
 

@@ -14,12 +14,8 @@
 #include "hook_library.h"
 #include "wine_test_support.h"
 
-using MousePreProcFn = LRESULT(CALLBACK*)(int code, WPARAM message, LPARAM data);
-
 // The 13 exports as the programs bind them (the programs' own loader), and the hook procedure.
 struct LatchkinExports : HookLibrary {
-  MousePreProcFn MousePreProc = nullptr;
-
   std::vector<std::uint32_t> Counts() const;
   std::vector<std::uint32_t> Intervals() const;
 };
