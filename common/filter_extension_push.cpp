@@ -1,8 +1,9 @@
-// The filter extension's settings into the library (see filter_extension_push.h).
+// The stored settings into the library (see filter_extension_push.h).
 #include "filter_extension_push.h"
 
 #include "configuration.h"
 #include "core/settings_rules.h"
+#include "release_delivery.h"
 
 bool PushExcludedPrograms(const HookLibrary& library) {
   if (!library.SetExcludedPrograms) return true;
@@ -17,4 +18,15 @@ bool PushFilterExtension(const HookLibrary& library, const Settings& settings) {
     library.SetButtonIntervalTime(b, settings.*kButtonIntervalSettings[b].UpDown,
                                   settings.*kButtonIntervalSettings[b].DbClick);
   return PushExcludedPrograms(library);
+}
+
+bool ApplySettingsToLibrary(const HookLibrary& library, const Settings& settings) {
+  library.SetHookType(settings.HookTypeBits);
+  library.SetIntervalTime(settings.UpDownIntervalTime, settings.DbClickIntervalTime, settings.RotReverseIntervalTime);
+  return PushFilterExtension(library, settings);
+}
+
+void StartInstalledHook(const HookLibrary& library, const Settings& settings, bool logToFile) {
+  StartReleaseDelivery(library, settings);
+  library.SetLogState(logToFile ? 1 : 0);
 }

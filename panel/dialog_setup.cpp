@@ -41,12 +41,10 @@ void PushSettingsIntoLibrary() {
   Settings& options = Panel.Options;
   Panel.HookActive = library.QueryHookState() != 0;
   if (Panel.HookActive) return;
-  library.SetHookType(options.HookTypeBits);
-  library.SetIntervalTime(options.UpDownIntervalTime, options.DbClickIntervalTime, options.RotReverseIntervalTime);
+  ApplySettingsToLibrary(library, options);
   library.SetLogState(LogWriter.LogToFile ? 1 : 0);
   library.GetHookType(&options.HookTypeBits);
   library.GetIntervalTime(&options.UpDownIntervalTime, &options.DbClickIntervalTime, &options.RotReverseIntervalTime);
-  PushFilterExtension(library, options);
 }
 
 void SetUpIntervalEdits() {

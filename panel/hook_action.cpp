@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "filter_extension_push.h"
 #include "language.h"
 #include "log_writer.h"
 #include "panel_state.h"
@@ -71,8 +72,6 @@ void ToggleHook() {
     ReportHookResult(L"TEXT_HOOKFAILED");
     return;
   }
-  StartReleaseDelivery(library, Panel.Options);
-  // Installing resets the library's log state.
-  library.SetLogState(LogWriter.LogToFile ? 1 : 0);
+  StartInstalledHook(library, Panel.Options, LogWriter.LogToFile);
   ReportHookResult(L"TEXT_HOOKSUCCESSFULLY");
 }

@@ -51,14 +51,9 @@ int RunHeadless() {
 
   const HookLibrary& library = Runner.Library;
   const Settings& options = Runner.Options;
-  library.SetHookType(options.HookTypeBits);
-  library.SetIntervalTime(options.UpDownIntervalTime, options.DbClickIntervalTime, options.RotReverseIntervalTime);
-  PushFilterExtension(library, options);
-  // The installing program delivers the releases the filter leaves pending.
-  StartReleaseDelivery(library, options);
-  // InstallHook has just turned the shared log state off; this is what turns logging on (and
-  // the last step of the start-up).
-  library.SetLogState(options.LogToFile ? 1 : 0);
+  ApplySettingsToLibrary(library, options);
+  // InstallHook has just turned the shared log state off; this is what turns logging on.
+  StartInstalledHook(library, options, options.LogToFile);
 
   LogWriter.SizeBound = options.LogFileMaxSize;
   LogWriter.Library = &Runner.Library;
