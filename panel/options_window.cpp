@@ -93,22 +93,6 @@ void ShowSwitches() {
 
 // --- the excluded programs: the list box holds the names as the user gave them -----------------
 
-std::vector<std::wstring> SplitNames(const wchar_t* text) {
-  std::vector<std::wstring> names;
-  std::wstring name;
-  for (const wchar_t* p = text;; ++p) {
-    if (*p == L';' || *p == 0) {
-      const std::size_t first = name.find_first_not_of(L" \t");
-      if (first != std::wstring::npos) names.push_back(name.substr(first, name.find_last_not_of(L" \t") - first + 1));
-      name.clear();
-      if (*p == 0) break;
-    } else {
-      name.push_back(*p);
-    }
-  }
-  return names;
-}
-
 std::wstring ListedNames() {
   std::wstring text;
   HWND list = Item(IDC_OPT_EXCLUDED_LIST);
@@ -137,8 +121,10 @@ void FillExcludedList() {
   ReadExcludedPrograms(stored, kExcludedProgramsTextCapacity);
   HWND list = Item(IDC_OPT_EXCLUDED_LIST);
   SendMessageW(list, LB_RESETCONTENT, 0, 0);
-  for (const std::wstring& name : SplitNames(stored))
-    SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+  ForEachExcludedName(AsUtf16(stored), kExcludedProgramsTextCapacity, [&](const char16_t* name, std::uint32_t length) {
+    const std::wstring shown(AsWide(name), length);
+    SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(shown.c_str()));
+  });
   ShowExcludedNote(stored);
   EnableWindow(Item(IDC_OPT_EXCLUDED_REMOVE), FALSE);
 }

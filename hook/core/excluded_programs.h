@@ -51,14 +51,12 @@ inline const char16_t* ExecutableFileName(const char16_t* path, std::uint32_t ca
   return name;
 }
 
-// Takes a stored list ("game.exe; C:\Tools\draw.exe;;mstsc.exe"): names separated by ';', blanks
-// around a name ignored, a name given with its folder reduced to its file name. Fills names
-// (empty slots after the last) and says what was kept. listCapacity bounds the read of list.
-inline ExcludedProgramsTaken TakeExcludedPrograms(const char16_t* list, std::uint32_t listCapacity,
-                                                  ExcludedProgramNames& names) noexcept {
+// Walks a stored list ("game.exe; C:\Tools\draw.exe;;mstsc.exe"): names separated by ';', blanks
+// around a name ignored, empty names skipped. Calls visit(name, length) for each name as given
+// (its folder included). listCapacity bounds the read of list.
+template <typename Visit>
+void ForEachExcludedName(const char16_t* list, std::uint32_t listCapacity, Visit&& visit) noexcept {
   using namespace excluded_programs_detail;
-  ExcludedProgramsTaken taken{0, false};
-  for (auto& slot : names.Names) slot[0] = 0;
   std::uint32_t i = 0;
   const auto end = [&](std::uint32_t at) { return at >= listCapacity || list == nullptr || list[at] == 0; };
   while (!end(i)) {
@@ -68,17 +66,30 @@ inline ExcludedProgramsTaken TakeExcludedPrograms(const char16_t* list, std::uin
     if (!end(i)) ++i;        // past the separator
     while (first < last && IsBlank(list[first])) ++first;
     while (last > first && IsBlank(list[last - 1])) --last;
-    for (std::uint32_t k = first; k < last; ++k)
-      if (IsPathSeparator(list[k])) first = k + 1;
-    if (first == last) continue;
-    if (last - first > kMaxExcludedNameLength || taken.Count == kMaxExcludedPrograms) {
+    if (first != last) visit(list + first, last - first);
+  }
+}
+
+// Takes a stored list as ForEachExcludedName walks it, a name given with its folder reduced to
+// its file name. Fills names (empty slots after the last) and says what was kept.
+inline ExcludedProgramsTaken TakeExcludedPrograms(const char16_t* list, std::uint32_t listCapacity,
+                                                  ExcludedProgramNames& names) noexcept {
+  using namespace excluded_programs_detail;
+  ExcludedProgramsTaken taken{0, false};
+  for (auto& slot : names.Names) slot[0] = 0;
+  ForEachExcludedName(list, listCapacity, [&](const char16_t* name, std::uint32_t length) {
+    std::uint32_t first = 0;
+    for (std::uint32_t k = 0; k < length; ++k)
+      if (IsPathSeparator(name[k])) first = k + 1;
+    if (first == length) return;
+    if (length - first > kMaxExcludedNameLength || taken.Count == kMaxExcludedPrograms) {
       taken.Cut = true;
-      continue;
+      return;
     }
     char16_t* slot = names.Names[taken.Count++];
-    for (std::uint32_t k = first; k < last; ++k) *slot++ = FoldCase(list[k]);
+    for (std::uint32_t k = first; k < length; ++k) *slot++ = FoldCase(name[k]);
     *slot = 0;
-  }
+  });
   return taken;
 }
 
