@@ -16,6 +16,7 @@
 #include "mouse_check.h"
 #include "panel_state.h"
 #include "resource.h"
+#include "source_boxes.h"
 #include "tray_icon.h"
 #include "utf16.h"
 
@@ -36,7 +37,43 @@ void FlipHookTypeBit(std::uint8_t sourceBit) {
   SyncHookTypeBoxes();
 }
 
+void ShowIntervalInBox(HWND edit, std::uint32_t value) {
+  wchar_t number[16];
+  TextBuilder(AsUtf16(number), 16).Decimal(value);
+  SetWindowTextW(edit, number);
+}
+
 }  // namespace
+
+// Only what the filter takes (a whole number from 1 to 9999) is applied and stored. Anything
+// else (an empty box, 0, 10000, letters) is refused at the box: nothing is stored, the box shows
+// the interval in force again, and a balloon says why; label, box and file never disagree.
+void SetSharedInterval(int slot, std::uint32_t value) {
+  const IntervalRow& row = kIntervalRows[slot];
+  HideIntervalRefusal();
+  HWND edit = Control(row.EditId);
+  if (!IsIntervalTimeAccepted(value)) {
+    if (Panel.LibraryReady) {
+      Settings& options = Panel.Options;
+      Panel.Library.GetIntervalTime(&(options.*kIntervalRows[0].Value), &(options.*kIntervalRows[1].Value),
+                                    &(options.*kIntervalRows[2].Value));
+    }
+    ShowIntervalInBox(edit, Panel.Options.*row.Value);
+    ShowIntervalRefusal(edit);
+    return;
+  }
+  // A value given by other means than typing shows in the box as Set would have left it.
+  wchar_t text[16] = {};
+  GetWindowTextW(edit, text, 16);
+  std::uint32_t shown = 0;
+  if (!ReadTypedNumber(AsUtf16(text), shown) || shown != value) ShowIntervalInBox(edit, value);
+  if (Panel.LibraryReady) {
+    std::uint32_t values[kIntervalCount] = {};  // 0 leaves the other two as they are
+    values[slot] = value;
+    Panel.Library.SetIntervalTime(values[0], values[1], values[2]);
+  }
+  WriteSetting(row.Value, static_cast<int>(value));
+}
 
 void SetHookTypeSource(std::uint8_t sourceBit, bool on) {
   if (((Panel.Options.HookTypeBits & sourceBit) != 0) != on) FlipHookTypeBit(sourceBit);
@@ -53,34 +90,13 @@ void ToggleLogToFile() {
   SyncLogToFileBox();
 }
 
-// Only what the filter takes (a whole number from 1 to 9999) is applied and stored. Anything
-// else (an empty box, 0, 10000, letters) is refused at the box: nothing is stored, the box shows
-// the interval in force again, and a balloon says why; label, box and file never disagree.
+// Set: the typed value, read strictly; what cannot be read is refused as 0 is.
 void ApplyInterval(int slot) {
-  const IntervalRow& row = kIntervalRows[slot];
-  HideIntervalRefusal();
-  HWND edit = Control(row.EditId);
   wchar_t text[16] = {};
-  GetWindowTextW(edit, text, 16);
+  GetWindowTextW(Control(kIntervalRows[slot].EditId), text, 16);
   std::uint32_t value = 0;
-  if (!ReadTypedNumber(AsUtf16(text), value) || !IsIntervalTimeAccepted(value)) {
-    if (Panel.LibraryReady) {
-      Settings& options = Panel.Options;
-      Panel.Library.GetIntervalTime(&(options.*kIntervalRows[0].Value), &(options.*kIntervalRows[1].Value),
-                                    &(options.*kIntervalRows[2].Value));
-    }
-    wchar_t number[16];
-    TextBuilder(AsUtf16(number), 16).Decimal(Panel.Options.*row.Value);
-    SetWindowTextW(edit, number);
-    ShowIntervalRefusal(edit);
-    return;
-  }
-  if (Panel.LibraryReady) {
-    std::uint32_t values[kIntervalCount] = {};  // 0 leaves the other two as they are
-    values[slot] = value;
-    Panel.Library.SetIntervalTime(values[0], values[1], values[2]);
-  }
-  WriteSetting(row.Value, static_cast<int>(value));
+  if (!ReadTypedNumber(AsUtf16(text), value)) value = 0;
+  SetSharedInterval(slot, value);
 }
 
 // The row whose Set button has this id, or -1.
@@ -93,14 +109,10 @@ int IntervalSlotOfSetButton(int id) {
 }  // namespace
 
 void SyncHookTypeBoxes() {
-  struct Box { std::uint8_t sourceBit; int boxId; };
-  static constexpr Box kBoxes[] = {{kSourceLeftButton, IDC_LBUTTON},
-                                   {kSourceRightButton, IDC_RBUTTON},
-                                   {kSourceWheel, IDC_WHEEL}};
-  for (const Box& box : kBoxes) {
-    const bool on = (Panel.Options.HookTypeBits & box.sourceBit) != 0;
-    WriteHookTypeSetting(box.sourceBit, on);
-    SendMessageW(Control(box.boxId), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+  for (const SourceBox& box : kSourceBoxes) {
+    const bool on = (Panel.Options.HookTypeBits & box.SourceBit) != 0;
+    WriteHookTypeSetting(box.SourceBit, on);
+    SendMessageW(Control(box.BoxId), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
   }
 }
 
@@ -114,10 +126,12 @@ bool RunCommand(int id) {
     ApplyInterval(intervalSlot);
     return true;
   }
+  for (const SourceBox& box : kSourceBoxes) {
+    if (box.BoxId != id) continue;
+    FlipHookTypeBit(box.SourceBit);
+    return true;
+  }
   switch (id) {
-    case IDC_LBUTTON: FlipHookTypeBit(kSourceLeftButton); return true;
-    case IDC_RBUTTON: FlipHookTypeBit(kSourceRightButton); return true;
-    case IDC_WHEEL: FlipHookTypeBit(kSourceWheel); return true;
     case IDC_AUTOTIPS:
     case IDM_AUTOREPORT:
       Panel.Options.AutoTips = !Panel.Options.AutoTips;

@@ -5,6 +5,9 @@
 // A command of the dialog's controls or of the tray menu; false for ids it does not know.
 bool RunCommand(int id);
 
+// Sets one shared interval (slot: its row in kIntervalRows) as Set does with a typed value; a
+// value the filter does not take is refused at the box, with a balloon.
+void SetSharedInterval(int slot, std::uint32_t value);
 // Switches one source bit of the hook type on or off (library and stored key); the main
 // dialog's boxes follow.
 void SetHookTypeSource(std::uint8_t sourceBit, bool on);

@@ -12,6 +12,7 @@
 #include "mouse_check.h"
 #include "panel_state.h"
 #include "resource.h"
+#include "source_boxes.h"
 #include "tray_icon.h"
 #include "utf16.h"
 
@@ -19,7 +20,7 @@ namespace {
 
 // The hook type and the intervals can be changed only while the hook is installed.
 void EnableParameterControls(BOOL enable) {
-  for (int id : {IDC_LBUTTON, IDC_RBUTTON, IDC_WHEEL}) EnableWindow(Control(id), enable);
+  for (const SourceBox& box : kSourceBoxes) EnableWindow(Control(box.BoxId), enable);
   for (const IntervalRow& row : kIntervalRows) {
     EnableWindow(Control(row.EditId), enable);
     EnableWindow(Control(row.SetId), enable);

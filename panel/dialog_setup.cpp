@@ -17,6 +17,7 @@
 #include "pause_hot_key.h"
 #include "product_version.h"
 #include "resource.h"
+#include "source_boxes.h"
 #include "tray_icon.h"
 #include "utf16.h"
 
@@ -96,12 +97,12 @@ void ApplyDialogTexts() {
   struct Caption { int id; const wchar_t* key; };
   static constexpr Caption kCaptions[] = {
       {IDC_HOOKTYPE_GROUP, L"TEXT_HOOKTYPE"}, {IDC_PARAM_GROUP, L"TEXT_PARAM"},   {IDC_MISC_GROUP, L"TEXT_MISC"},
-      {IDC_LBUTTON, L"TEXT_LBUTTON"},         {IDC_RBUTTON, L"TEXT_RBUTTON"},     {IDC_WHEEL, L"TEXT_WHEEL"},
       {IDC_AUTOTIPS, L"TEXT_AUTOTIPS"},       {IDC_AUTOHOOK, L"TEXT_AUTOHOOK"},   {IDC_LOGTOFILE, L"TEXT_LOGTOFILE"},
       {IDC_ACTION, L"TEXT_HOOK"},             {IDC_EXIT, L"TEXT_EXIT"},
   };
   SetLangWindowText(Panel.Dialog, L"TEXT_APPNAME");
   for (const Caption& caption : kCaptions) SetLangWindowText(Control(caption.id), caption.key);
+  for (const SourceBox& box : kSourceBoxes) SetLangWindowText(Control(box.BoxId), box.TextKey);
   for (const IntervalRow& row : kIntervalRows) SetLangWindowText(Control(row.SetId), L"TEXT_SET");
   SetLangWindowText(GetDlgItem(Panel.Dialog, IDC_MOUSECHECK_OPEN), L"TEXT_MOUSECHECK");
   SetLangWindowText(GetDlgItem(Panel.Dialog, IDC_OPTIONS_OPEN), L"TEXT_OPTIONS");

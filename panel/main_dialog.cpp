@@ -61,19 +61,6 @@ INT_PTR OnLeftButtonDown(HWND dialog, LPARAM lParam) {
   return TRUE;
 }
 
-// Moved to a monitor of another DPI: sent where the panel is per-monitor aware (Windows 10 1703
-// on), whose dialog manager rescales the dialog's font and controls itself once the procedure
-// lets the message through. The panel gives its icons for the new DPI and takes the size and
-// place Windows suggests.
-INT_PTR OnDpiChanged(HWND dialog, WPARAM wParam, LPARAM lParam) {
-  SetPanelWindowIcons(Panel.Instance, dialog, HIWORD(wParam));
-  if (const auto* suggested = reinterpret_cast<const RECT*>(lParam)) {
-    SetWindowPos(dialog, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-  }
-  return FALSE;
-}
-
 // The pause hot key: every process's filter pauses or resumes; the tray tip says which.
 INT_PTR OnHotKey(WPARAM id) {
   if (id != kPauseHotKeyId || !Panel.LibraryReady) return FALSE;
@@ -109,7 +96,7 @@ INT_PTR Dispatch(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN: return OnControlColor();
     case WM_LBUTTONDOWN: return OnLeftButtonDown(dialog, lParam);
-    case WM_DPICHANGED: return OnDpiChanged(dialog, wParam, lParam);
+    case WM_DPICHANGED: return OnDpiChanged(Panel.Instance, dialog, wParam, lParam);
     case WM_HOTKEY: return OnHotKey(wParam);
     case MSG_TRAY_NOTIFY: return OnTrayNotify(static_cast<UINT>(lParam)) ? TRUE : FALSE;
     default: return FALSE;

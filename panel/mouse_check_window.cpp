@@ -272,9 +272,8 @@ void StartAgain(MouseCheckState& check, bool guided) {
   Recompute(check);
 }
 
-// As if the user typed each suggested value into its box and pressed Set (the shared
-// intervals), or into the button's box of the Options window (an own interval): the library
-// and Quillon.cfg take it the same way. Intervals without data keep their value; a button's
+// Each suggested value as Set takes a typed one (the shared intervals), or as the button's box
+// of the Options window does (an own interval): the library and Quillon.cfg take it the same way. Intervals without data keep their value; a button's
 // own value is only ever replaced by its own suggestion.
 void UseSuggestion(MouseCheckState& check) {
   // In the order of the interval rows (the library's slot order).
@@ -282,10 +281,7 @@ void UseSuggestion(MouseCheckState& check) {
                                                            &check.Suggested.RotReverse};
   for (int slot = 0; slot < kIntervalCount; ++slot) {
     if (!suggestions[slot]->HasData()) continue;
-    wchar_t number[16];
-    TextBuilder(AsUtf16(number), 16).Decimal(suggestions[slot]->Value);
-    SetWindowTextW(Control(kIntervalRows[slot].EditId), number);
-    RunCommand(kIntervalRows[slot].SetId);
+    SetSharedInterval(slot, suggestions[slot]->Value);
   }
   for (int b = 0; b < kButtonCount; ++b) {
     const IntervalSuggestion& upDown = check.Suggested.OwnUpDown[b];
@@ -312,17 +308,12 @@ INT_PTR OnInitDialog(HWND window) {
   return TRUE;
 }
 
-// Moved to a monitor of another DPI (per-monitor aware, Windows 10 1703 on): the dialog manager
-// rescales the font and the controls once the message goes through; the test area, which
-// takes every size from that font, is drawn anew.
+// The dialog manager rescales the font and the controls; the test area, which takes every size
+// from that font, is drawn anew.
 INT_PTR OnDpiChanged(MouseCheckState& check, WPARAM wParam, LPARAM lParam) {
-  SetPanelWindowIcons(Panel.Instance, check.Window, HIWORD(wParam));
-  if (const auto* suggested = reinterpret_cast<const RECT*>(lParam)) {
-    SetWindowPos(check.Window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-  }
+  const INT_PTR result = ::OnDpiChanged(Panel.Instance, check.Window, wParam, lParam);
   InvalidateRect(check.View, nullptr, FALSE);
-  return FALSE;
+  return result;
 }
 
 INT_PTR OnCommand(HWND window, int id) {

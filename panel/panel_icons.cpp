@@ -80,3 +80,12 @@ HICON TrayStateIcon(HINSTANCE instance, bool filtering) {
   if (!off) off = LoadAtSize(instance, GetSystemMetrics(SM_CXSMICON), IDI_QUILLON_OFF);
   return off;
 }
+
+INT_PTR OnDpiChanged(HINSTANCE instance, HWND window, WPARAM wParam, LPARAM lParam) {
+  SetPanelWindowIcons(instance, window, HIWORD(wParam));
+  if (const auto* suggested = reinterpret_cast<const RECT*>(lParam)) {
+    SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  return FALSE;
+}
