@@ -53,11 +53,7 @@ void SetSharedInterval(int slot, std::uint32_t value) {
   HideIntervalRefusal();
   HWND edit = Control(row.EditId);
   if (!IsIntervalTimeAccepted(value)) {
-    if (Panel.LibraryReady) {
-      Settings& options = Panel.Options;
-      Panel.Library.GetIntervalTime(&(options.*kIntervalRows[0].Value), &(options.*kIntervalRows[1].Value),
-                                    &(options.*kIntervalRows[2].Value));
-    }
+    if (Panel.LibraryReady) ReadSharedIntervals(Panel.Library, Panel.Options);
     ShowIntervalInBox(edit, Panel.Options.*row.Value);
     ShowIntervalRefusal(edit);
     return;

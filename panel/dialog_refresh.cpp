@@ -63,7 +63,7 @@ void ShowLibraryState() {
   SyncHookTypeBoxes();
   SyncLogToFileBox();
 
-  library.GetIntervalTime(&options.UpDownIntervalTime, &options.DbClickIntervalTime, &options.RotReverseIntervalTime);
+  ReadSharedIntervals(library, options);
   wchar_t unit[kShortTextCapacity];
   GetLangText(unit, L"TEXT_MILLISECOND", kShortTextCapacity);
   for (int slot = 0; slot < kIntervalCount; ++slot) {

@@ -45,7 +45,7 @@ void PushSettingsIntoLibrary() {
   ApplySettingsToLibrary(library, options);
   library.SetLogState(LogWriter.LogToFile ? 1 : 0);
   library.GetHookType(&options.HookTypeBits);
-  library.GetIntervalTime(&options.UpDownIntervalTime, &options.DbClickIntervalTime, &options.RotReverseIntervalTime);
+  ReadSharedIntervals(library, options);
 }
 
 void SetUpIntervalEdits() {

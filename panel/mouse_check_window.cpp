@@ -59,7 +59,7 @@ FilterInForce CurrentFilter() {
   const Settings& options = Panel.Options;
   FilterInForce filter;
   filter.HookType = options.HookTypeBits;
-  filter.Shared = {options.UpDownIntervalTime, options.DbClickIntervalTime, options.RotReverseIntervalTime};
+  for (const IntervalRow& row : kIntervalRows) filter.Shared.*row.InForce = options.*row.Value;
   for (int b = 0; b < kButtonCount; ++b) {
     filter.OwnUpDown[b] = options.*kButtonIntervalSettings[b].UpDown;
     filter.OwnDbClick[b] = options.*kButtonIntervalSettings[b].DbClick;
@@ -67,7 +67,8 @@ FilterInForce CurrentFilter() {
   if (!Panel.LibraryReady) return filter;
   const HookLibrary& library = Panel.Library;
   library.GetHookType(&filter.HookType);
-  library.GetIntervalTime(&filter.Shared.UpDown, &filter.Shared.DbClick, &filter.Shared.RotReverse);
+  library.GetIntervalTime(&(filter.Shared.*kIntervalRows[0].InForce), &(filter.Shared.*kIntervalRows[1].InForce),
+                          &(filter.Shared.*kIntervalRows[2].InForce));
   for (std::uint8_t b = 0; b < kButtonCount; ++b) {
     filter.OwnUpDown[b] = filter.OwnDbClick[b] = kSharedButtonInterval;
     if (library.GetButtonIntervalTime) library.GetButtonIntervalTime(b, &filter.OwnUpDown[b], &filter.OwnDbClick[b]);
@@ -123,13 +124,9 @@ void ShowSuggestion(MouseCheckState& check) {
     all.Text(reason);
     anyData = anyData || suggestion.HasData();
   };
-  struct Shared { const IntervalSuggestion* suggestion; const wchar_t* fastest; };
-  const Shared shared[kIntervalCount] = {{&check.Suggested.UpDown, L"TEXT_MC_FASTESTCLICK"},
-                                         {&check.Suggested.DbClick, L"TEXT_MC_FASTESTDOUBLE"},
-                                         {&check.Suggested.RotReverse, L"TEXT_MC_FASTESTREVERSAL"}};
-  for (int slot = 0; slot < kIntervalCount; ++slot) {
-    GetLangText(label, kIntervalRows[slot].TextKey, kLongTextCapacity);
-    addLine(*shared[slot].suggestion, shared[slot].fastest);
+  for (const IntervalRow& row : kIntervalRows) {
+    GetLangText(label, row.TextKey, kLongTextCapacity);
+    addLine(check.Suggested.*row.Suggested, row.FastestKey);
   }
   for (int b = 0; b < kButtonCount; ++b) {
     const IntervalSuggestion* own[] = {&check.Suggested.OwnUpDown[b], &check.Suggested.OwnDbClick[b]};
@@ -139,7 +136,7 @@ void ShowSuggestion(MouseCheckState& check) {
       GetLangText(ownLabel, which == 0 ? L"TEXT_MC_OWNBOUNCE" : L"TEXT_MC_OWNDOUBLE", kLongTextCapacity);
       TextBuilder(AsUtf16(label), kLongTextCapacity)
           .Text(AsUtf16(check.Texts.Inputs[b])).Ascii(", ").Text(AsUtf16(ownLabel));
-      addLine(*own[which], which == 0 ? L"TEXT_MC_FASTESTCLICK" : L"TEXT_MC_FASTESTDOUBLE");
+      addLine(*own[which], kIntervalRows[which].FastestKey);  // bounce and double click: the first two rows
     }
   }
   HWND box = GetDlgItem(check.Window, IDC_MOUSECHECK_SUGGESTION);
@@ -276,12 +273,9 @@ void StartAgain(MouseCheckState& check, bool guided) {
 // of the Options window does (an own interval): the library and Quillon.cfg take it the same way. Intervals without data keep their value; a button's
 // own value is only ever replaced by its own suggestion.
 void UseSuggestion(MouseCheckState& check) {
-  // In the order of the interval rows (the library's slot order).
-  const IntervalSuggestion* suggestions[kIntervalCount] = {&check.Suggested.UpDown, &check.Suggested.DbClick,
-                                                           &check.Suggested.RotReverse};
   for (int slot = 0; slot < kIntervalCount; ++slot) {
-    if (!suggestions[slot]->HasData()) continue;
-    SetSharedInterval(slot, suggestions[slot]->Value);
+    const IntervalSuggestion& suggested = check.Suggested.*kIntervalRows[slot].Suggested;
+    if (suggested.HasData()) SetSharedInterval(slot, suggested.Value);
   }
   for (int b = 0; b < kButtonCount; ++b) {
     const IntervalSuggestion& upDown = check.Suggested.OwnUpDown[b];
