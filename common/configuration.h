@@ -11,9 +11,9 @@ extern wchar_t* LanguageSection;   // [Main] Language, at most 22 characters, de
 
 // Quillon: forms the paths, stamps the four identification keys into [Main], reads the language.
 void OpenConfiguration();
-// Quillon: reads the 20 [Options] keys into settings (which should start at its initial values).
+// Quillon: reads every [Options] key into settings (which should start at its initial values).
 void ReadSettings(Settings& settings);
-// Quillrun: forms the paths and reads the language (no stamp), then its 11 [Options] keys.
+// Quillrun: forms the paths and reads the language (no stamp), then its own [Options] keys.
 void ReadRunnerSettings(Settings& settings);
 // Writes value with "%d" under key in [Options] of ConfigFilePath. Failures are not detected.
 void WriteSetting(const wchar_t* key, int value);

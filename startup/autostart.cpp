@@ -9,8 +9,6 @@ constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Ru
 constexpr wchar_t kRunValueName[] = L"Quillrun";
 constexpr DWORD kModulePathCapacity = 512;
 
-HKEY RootKey(bool machineWide) noexcept { return machineWide ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
-
 // The program's own full path in a newly allocated owned wide string (WideStrFree releases it).
 bool GetModulePath(wchar_t*& path) {
   WideStrAlloc(path, kModulePathCapacity);
@@ -24,10 +22,10 @@ bool GetModulePath(wchar_t*& path) {
   return true;
 }
 
-bool SetRegistryString(bool machineWide, const wchar_t* subKey, const wchar_t* valueName, const wchar_t* text) {
+bool SetRegistryString(const wchar_t* subKey, const wchar_t* valueName, const wchar_t* text) {
   if (!text) return false;
   UniqueHkey key;
-  if (RegCreateKeyExW(RootKey(machineWide), subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
+  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
                       key.put(), nullptr) != ERROR_SUCCESS) {
     return false;
   }
@@ -36,9 +34,9 @@ bool SetRegistryString(bool machineWide, const wchar_t* subKey, const wchar_t* v
          ERROR_SUCCESS;
 }
 
-bool DeleteRegistryValue(bool machineWide, const wchar_t* subKey, const wchar_t* valueName) {
+bool DeleteRegistryValue(const wchar_t* subKey, const wchar_t* valueName) {
   UniqueHkey key;
-  if (RegOpenKeyExW(RootKey(machineWide), subKey, 0, KEY_ALL_ACCESS, key.put()) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, subKey, 0, KEY_ALL_ACCESS, key.put()) != ERROR_SUCCESS) return false;
   return RegDeleteValueW(key.get(), valueName) == ERROR_SUCCESS;
 }
 
@@ -60,9 +58,9 @@ void RegisterAutoStart() {
   // A failed allocation on the way leaves an unquoted or empty command: write nothing then.
   const int length = command ? lstrlenW(command) : 0;
   if (length > 2 && command[0] == L'"' && command[length - 1] == L'"')
-    SetRegistryString(true, kRunKey, kRunValueName, command);
+    SetRegistryString(kRunKey, kRunValueName, command);
   WideStrFree(command);
 }
 
 // Removes the value by its name, whatever it holds (quoted or, from an older install, unquoted).
-void UnregisterAutoStart() { DeleteRegistryValue(true, kRunKey, kRunValueName); }
+void UnregisterAutoStart() { DeleteRegistryValue(kRunKey, kRunValueName); }

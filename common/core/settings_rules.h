@@ -27,7 +27,8 @@ struct ConfigurationPaths {
   char16_t* LanguageSection = nullptr;   // [Main] Language, at most 22 characters
 };
 
-// Which program reads: the panel reads all 20 [Options] keys, the start-up program 11 of them.
+// Which program reads: the panel reads every [Options] key of the key table, the start-up
+// program the ones the table marks as its own (those its start and its filter depend on).
 enum class SettingsReader { Panel, Runner };
 
 // Forms WorkDirectory, ConfigFilePath and LanguageFilePath (releasing what they held first).
