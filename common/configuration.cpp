@@ -5,6 +5,7 @@
 #include "core/settings_rules.h"
 #include "product_version.h"
 #include "profile_platform.h"
+#include "unicode_file.h"
 #include "unique_handle.h"
 #include "utf16.h"
 
@@ -27,9 +28,7 @@ void StartUnicodeSettingsFile(const wchar_t* path) noexcept {
   if (!file) return;  // a read-only folder: the writes fail as well, nothing to start
   LARGE_INTEGER size = {};
   if (!GetFileSizeEx(file.get(), &size) || size.QuadPart != 0) return;
-  static const BYTE kByteOrderMark[2] = {0xFF, 0xFE};
-  DWORD written = 0;
-  WriteFile(file.get(), kByteOrderMark, sizeof kByteOrderMark, &written, nullptr);
+  WriteByteOrderMark(file.get());
 }
 
 ConfigurationPaths TakePaths() noexcept {

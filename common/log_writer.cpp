@@ -2,10 +2,9 @@
 // passes, the byte-order-mark preparation and the shutdown wait.
 #include "log_writer.h"
 
-#include <cstdio>
-
 #include "hook_library.h"
 #include "log_record.h"
+#include "unicode_file.h"
 #include "unique_handle.h"
 
 LogWriterState LogWriter;
@@ -23,7 +22,7 @@ std::uint32_t WriterSizeBound = 0;
 // Ends the writer's pauses early when StopLogWriter asks it to end. Manual reset: once set it
 // stays set until the next writer starts, so a stop request can never be missed. Created once
 // and kept for the life of the process.
-HANDLE WakeEvent = nullptr;
+UniqueHandle WakeEvent;
 
 // The handle of the last writer started. Only the thread that runs PollLogWriter and
 // StopLogWriter touches it, so it is never closed while StopLogWriter waits on it; the writer
@@ -32,7 +31,7 @@ UniqueHandle WriterHandle;
 
 void Pause(DWORD ms) {
   if (WakeEvent) {
-    WaitForSingleObject(WakeEvent, ms);
+    WaitForSingleObject(WakeEvent.get(), ms);
   } else {
     Sleep(ms);
   }
@@ -45,13 +44,7 @@ enum class PassEnd { Continue, HookLost };
 // were granted on it: in an install under Program Files an ordinary user may write the log (the
 // installer grants that) but may create no file in its folder, so a deleted log could never
 // come back. The mark goes in before the cut, so the file never lacks it.
-bool StartLogAnew(HANDLE file) {
-  static const unsigned char kByteOrderMark[2] = {0xFF, 0xFE};
-  DWORD written = 0;
-  return SetFilePointer(file, 0, nullptr, FILE_BEGIN) == 0 &&
-         WriteFile(file, kByteOrderMark, sizeof kByteOrderMark, &written, nullptr) &&
-         written == sizeof kByteOrderMark && SetEndOfFile(file);
-}
+bool StartLogAnew(HANDLE file) { return WriteByteOrderMark(file) && SetEndOfFile(file); }
 
 // Opens the log for one pass: prepared, size-checked and positioned at its end, or started anew
 // once past its bound. Returns false when the file is past its bound and could not be started
@@ -112,15 +105,14 @@ void PollLogWriter() {
 
   WriterDrain = library->ClearLogCahce;
   WriterSizeBound = LogWriter.SizeBound;
-  if (!WakeEvent) WakeEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  if (WakeEvent) ResetEvent(WakeEvent);
+  if (!WakeEvent) WakeEvent.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  if (WakeEvent) ResetEvent(WakeEvent.get());
 
-  // The previous writer has cleared its mark; its handle is no longer waited on.
-  WriterHandle.reset();
-  // Started suspended so the mark is in place before the writer can reach its end and clear it.
-  HANDLE thread = CreateThread(nullptr, 0, LogWriterProc, nullptr, CREATE_SUSPENDED, nullptr);
-  if (!thread) return;
-  WriterHandle.reset(thread);
+  // The previous writer has cleared its mark; its handle is no longer waited on. Started
+  // suspended so the mark is in place before the writer can reach its end and clear it.
+  WriterHandle.reset(CreateThread(nullptr, 0, LogWriterProc, nullptr, CREATE_SUSPENDED, nullptr));
+  if (!WriterHandle) return;
+  HANDLE thread = WriterHandle.get();
   LogWriter.LogWriterThread = thread;
   if (ResumeThread(thread) == static_cast<DWORD>(-1)) {
     // The thread never ran a line of the writer: it can be ended without harm.
@@ -148,22 +140,15 @@ DWORD WINAPI LogWriterProc(void*) {
 
 bool PrepareLogFile(const wchar_t* path) {
   if (!path) return false;
-  // "ab+" creates a missing file and never truncates an existing one.
-  FILE* stream = _wfopen(path, L"ab+");
-  if (!stream) return false;
-  fclose(stream);
-  stream = _wfopen(path, L"rb+");
-  if (!stream) return false;
-  const unsigned char byteOrderMark[2] = {0xFF, 0xFE};
-  const std::size_t written = fwrite(byteOrderMark, 1, sizeof byteOrderMark, stream);
-  // The bytes reach the file only when the stream is flushed at close.
-  const bool closed = fclose(stream) == 0;
-  return written == sizeof byteOrderMark && closed;
+  // Creates a missing file and never cuts an existing one; shared as the writer's own pass shares.
+  UniqueFile file(CreateFileW(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return file && WriteByteOrderMark(file.get());
 }
 
 bool StopLogWriter(DWORD timeoutMs) {
   LogWriter.LogToFile = false;
-  if (WakeEvent) SetEvent(WakeEvent);
+  if (WakeEvent) SetEvent(WakeEvent.get());
   if (!WriterHandle) return LogWriter.LogWriterThread.load() == nullptr;
   if (WaitForSingleObject(WriterHandle.get(), timeoutMs) != WAIT_OBJECT_0) return false;
   WriterHandle.reset();
