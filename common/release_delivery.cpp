@@ -42,15 +42,13 @@ DWORD WINAPI DeliveryThread(void*) {
 // Windows: hooked processes of every integrity level at or below ours must be able to set the
 // event, so it grants everyone the set right and carries a low mandatory label.
 UniqueHandle CreateWakeEvent() {
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  UniqueLocalMemory descriptor;  // a security descriptor, which the conversion allocates locally
   SECURITY_ATTRIBUTES attributes = {sizeof attributes, nullptr, FALSE};
   if (ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;0x100002;;;WD)(A;;0x1F0003;;;OW)S:(ML;;NW;;;LW)",
-                                                           SDDL_REVISION_1, &descriptor, nullptr)) {
-    attributes.lpSecurityDescriptor = descriptor;
+                                                           SDDL_REVISION_1, descriptor.put(), nullptr)) {
+    attributes.lpSecurityDescriptor = descriptor.get();
   }
-  UniqueHandle event(CreateEventW(descriptor ? &attributes : nullptr, FALSE, FALSE, kReleaseGuardEventName));
-  if (descriptor) LocalFree(descriptor);
-  return event;
+  return UniqueHandle(CreateEventW(descriptor ? &attributes : nullptr, FALSE, FALSE, kReleaseGuardEventName));
 }
 
 }  // namespace

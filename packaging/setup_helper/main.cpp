@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "pending_renames.h"
+#include "unique_handle.h"
 
 namespace {
 
@@ -35,37 +36,32 @@ std::wstring WithBackslash(std::wstring folder) {
 }
 
 struct Running {
-  HANDLE process;
+  UniqueHandle process;
   DWORD pid;
 };
 
 // Processes whose executable is one of the two programs in folder.
 std::vector<Running> ProgramsOf(const std::wstring& folder) {
   std::vector<Running> found;
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return found;
+  UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));  // INVALID_HANDLE_VALUE for none
+  if (!snapshot) return found;
   PROCESSENTRY32W entry = {};
   entry.dwSize = sizeof entry;
-  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
     if (entry.th32ProcessID == GetCurrentProcessId()) continue;
-    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
-                                 entry.th32ProcessID);
+    UniqueHandle process(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
+                                     entry.th32ProcessID));
     if (!process) continue;
     wchar_t image[MAX_PATH * 4] = {};
     DWORD length = MAX_PATH * 4;
     bool ours = false;
-    if (QueryFullProcessImageNameW(process, 0, image, &length)) {
+    if (QueryFullProcessImageNameW(process.get(), 0, image, &length)) {
       for (const wchar_t* name : kProgramNames) {
         ours = ours || lstrcmpiW(image, (folder + name).c_str()) == 0;
       }
     }
-    if (ours) {
-      found.push_back({process, entry.th32ProcessID});
-    } else {
-      CloseHandle(process);
-    }
+    if (ours) found.push_back({std::move(process), entry.th32ProcessID});
   }
-  CloseHandle(snapshot);
   return found;
 }
 
@@ -80,10 +76,10 @@ bool AllEnded(std::vector<Running>& programs, DWORD timeoutMs) {
   const DWORD start = GetTickCount();
   for (Running& program : programs) {
     const DWORD elapsed = GetTickCount() - start;
-    WaitForSingleObject(program.process, elapsed < timeoutMs ? timeoutMs - elapsed : 0);
+    WaitForSingleObject(program.process.get(), elapsed < timeoutMs ? timeoutMs - elapsed : 0);
   }
   bool ended = true;
-  for (Running& program : programs) ended = ended && WaitForSingleObject(program.process, 0) == WAIT_OBJECT_0;
+  for (Running& program : programs) ended = ended && WaitForSingleObject(program.process.get(), 0) == WAIT_OBJECT_0;
   return ended;
 }
 
@@ -94,22 +90,22 @@ int StopPrograms(const std::wstring& folder) {
   for (const Running& program : programs) EnumWindows(CloseWindowOf, static_cast<LPARAM>(program.pid));
   bool ended = AllEnded(programs, kCloseTimeoutMs);
   if (!ended) {
-    for (const Running& program : programs) TerminateProcess(program.process, 0);
+    for (const Running& program : programs) TerminateProcess(program.process.get(), 0);
     ended = AllEnded(programs, kTerminateTimeoutMs);
   }
-  for (const Running& program : programs) CloseHandle(program.process);
   return ended ? 0 : 1;
 }
 
 int KeepFiles(const std::vector<std::wstring>& files) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManagerKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+  UniqueHkey key;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManagerKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, key.put()) !=
+      ERROR_SUCCESS)
     return 1;
   int result = 0;
   DWORD type = 0, bytes = 0;
-  if (RegQueryValueExW(key, kPendingValue, nullptr, &type, nullptr, &bytes) == ERROR_SUCCESS && type == REG_MULTI_SZ) {
+  if (RegQueryValueExW(key.get(), kPendingValue, nullptr, &type, nullptr, &bytes) == ERROR_SUCCESS && type == REG_MULTI_SZ) {
     std::u16string value(bytes / sizeof(char16_t), u'\0');
-    if (RegQueryValueExW(key, kPendingValue, nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &bytes) ==
+    if (RegQueryValueExW(key.get(), kPendingValue, nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &bytes) ==
         ERROR_SUCCESS) {
       value.resize(bytes / sizeof(char16_t));
       std::vector<std::u16string> names;
@@ -118,15 +114,14 @@ int KeepFiles(const std::vector<std::wstring>& files) {
       const std::u16string kept = WithoutOperationsOn(value, names, removed);
       LSTATUS status = ERROR_SUCCESS;
       if (removed != 0 && kept.empty()) {
-        status = RegDeleteValueW(key, kPendingValue);
+        status = RegDeleteValueW(key.get(), kPendingValue);
       } else if (removed != 0) {
-        status = RegSetValueExW(key, kPendingValue, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(kept.data()),
+        status = RegSetValueExW(key.get(), kPendingValue, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(kept.data()),
                                 static_cast<DWORD>(kept.size() * sizeof(char16_t)));
       }
       if (status != ERROR_SUCCESS) result = 1;
     }
   }
-  RegCloseKey(key);
   return result;
 }
 
@@ -134,8 +129,8 @@ int Run() {
   int count = 0;
   LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
   if (!arguments) return 2;
-  std::vector<std::wstring> words(arguments + 1, arguments + count);
-  LocalFree(arguments);
+  const UniqueLocalMemory argumentsMemory(arguments);
+  const std::vector<std::wstring> words(arguments + 1, arguments + count);
   if (words.size() == 2 && lstrcmpiW(words[0].c_str(), L"/stop") == 0) return StopPrograms(words[1]);
   if (words.size() >= 2 && lstrcmpiW(words[0].c_str(), L"/keep") == 0) {
     return KeepFiles(std::vector<std::wstring>(words.begin() + 1, words.end()));
