@@ -16,7 +16,7 @@
 
 namespace {
 
-// Leaves the box time to appear before the user's next action reaches the dialog.
+// The longest the dialog holds the user's next action back while a result box appears.
 constexpr DWORD kResultBoxPauseMs = 300;
 
 struct ResultText {
@@ -32,13 +32,27 @@ DWORD WINAPI ShowResultBox(void* parameter) {
   return 0;
 }
 
+// Until the box has disabled its owner, the dialog (so the user's next action no longer reaches
+// it), or kResultBoxPauseMs: takes no input meanwhile, but answers what the box's thread sends
+// the dialog while it sets the box up, which a thread that merely slept would hold up.
+void AwaitResultBox() {
+  const DWORD start = GetTickCount();
+  while (IsWindowEnabled(Panel.Dialog)) {
+    const DWORD elapsed = GetTickCount() - start;  // unsigned: right across the tick wrap
+    if (elapsed >= kResultBoxPauseMs) return;
+    MsgWaitForMultipleObjectsEx(0, nullptr, kResultBoxPauseMs - elapsed, QS_SENDMESSAGE, 0);
+    MSG message;
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);  // runs the sent ones only
+  }
+}
+
 void StartResultBox(const wchar_t* key) {
   auto result = std::make_unique<ResultText>();
   GetLangText(result->Text, key, kLongTextCapacity);
   UniqueHandle thread(CreateThread(nullptr, 0, ShowResultBox, result.get(), 0, nullptr));
   if (!thread) return;
   result.release();  // the thread owns it now
-  Sleep(kResultBoxPauseMs);
+  AwaitResultBox();
 }
 
 }  // namespace

@@ -16,8 +16,6 @@
 
 namespace {
 
-// Lets the notification area's message fade in before the UI thread goes on.
-constexpr DWORD kMinimizedBalloonPauseMs = 400;
 constexpr UINT kBalloonTimeoutMs = 1000;  // read by Windows 2000 and XP only; later ones time it themselves
 
 // Windows: an elevated panel would never hear "TaskbarCreated" from the (unelevated) shell
@@ -104,8 +102,8 @@ void MinimizeToTray() {
   ShowWindow(Panel.Dialog, SW_HIDE);
   wchar_t notice[kShortTextCapacity];
   GetLangTipText(notice, L"TEXT_MINIMIZED", kShortTextCapacity);
+  // The shell fades the balloon in on its own: the dialog goes on at once.
   ShowBalloon(notice);
-  Sleep(kMinimizedBalloonPauseMs);
   WriteSetting(&Settings::WindowShown, false);
 }
 
