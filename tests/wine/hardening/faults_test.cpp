@@ -35,7 +35,7 @@ TEST(Faults, TheInstallerKilledWhileItsHookIsInstalled) {
   ASSERT_TRUE(panel.Prepare(L"hardening-installer-killed", files));
   const std::wstring folder = panel.Folder();
   ASSERT_TRUE(CopyInto(BinDirectory() + L"hook_peer.exe", folder));
-  HookLibrary library = LoadLibraryCopy(folder);
+  LibraryCopy library(folder);
   ASSERT_NE(library.QueryHookState, nullptr);
 
   MouseTarget target;
@@ -139,7 +139,7 @@ TEST(Faults, ThePanelKeepsAnsweringWhileAnotherProcessHoldsTheCacheLock) {
   ASSERT_TRUE(panel.Start(L"hardening-cache-lock-held", PanelFiles{}));
   const std::wstring folder = panel.Folder();
   ASSERT_TRUE(CopyInto(BinDirectory() + L"hook_peer.exe", folder));
-  FolderLibrary library(folder);
+  LibraryCopy library(folder);
   ASSERT_TRUE(library.Loaded());
 
   UniqueHandle held(CreateEventW(nullptr, TRUE, FALSE, EventName(L"LockHeld").c_str()));

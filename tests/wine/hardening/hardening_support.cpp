@@ -127,12 +127,6 @@ bool StartRealLogWriter(const HookLibrary& library, std::uint32_t sizeBound) {
   return LogWriter.LogWriterThread.load() != nullptr;
 }
 
-HookLibrary LoadLibraryCopy(const std::wstring& folder) {
-  HookLibrary library;
-  LoadHookLibraryFrom(library, folder.c_str());
-  return library;
-}
-
 LogContents ReadLog(const std::wstring& path) {
   LogContents log;
   log.exists = FileExists(path);

@@ -48,11 +48,6 @@ bool InstallLoggingHook(const HookLibrary& library, std::uint8_t filterOwnProces
 // this size bound and lets the writer start; true once its thread runs.
 bool StartRealLogWriter(const HookLibrary& library, std::uint32_t sizeBound);
 
-// Loads the Latchkin.dll of a folder (the panel's or a peer's own copy: the shared record belongs
-// to the file) with the programs' own loader; Module stays null when it did not load. Release it
-// with UnloadHookLibrary.
-HookLibrary LoadLibraryCopy(const std::wstring& folder);
-
 // One line of the log as the writer formats it.
 struct LogLine {
   std::wstring text;  // the whole line, CR LF included

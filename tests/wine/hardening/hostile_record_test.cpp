@@ -292,7 +292,7 @@ TEST_F(HostileRecord, TheWriterTurnsAHostileCacheIntoWholeLinesOnly) {
       {"546-byte records whose names never end",
        [](HookSharedData& d) {
          LyingRecords(d, 546, u'z');
-         d.CacheLength = 10240;
+         d.CacheLength = kBlockLogCacheSize;
        }},
       {"fields out of range, names with quotes and line breaks, a record past the end", &OddRecords},
       {"26-byte records up to an odd length",

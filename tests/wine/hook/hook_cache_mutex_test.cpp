@@ -47,7 +47,7 @@ class CacheMutex : public LatchkinTest {
     return hook_.MousePreProc(HC_ACTION, message, reinterpret_cast<LPARAM>(&data));
   }
   std::uint16_t Drain() {
-    std::uint8_t buffer[10240];
+    std::uint8_t buffer[kBlockLogCacheSize];
     return hook_.ClearLogCahce(buffer);
   }
   std::wstring Name(const wchar_t* what) const {

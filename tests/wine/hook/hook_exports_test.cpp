@@ -16,10 +16,10 @@ class Exports : public LatchkinTest {
     return hook_.MousePreProc(code, message, reinterpret_cast<LPARAM>(&data));
   }
   std::vector<DrainedRecord> Drain(std::uint16_t* count = nullptr) {
-    std::uint8_t buffer[10240];
+    std::uint8_t buffer[kBlockLogCacheSize];
     const std::uint16_t result = hook_.ClearLogCahce(buffer);
     if (count != nullptr) *count = result;
-    return result <= 10240 ? ParseRecords(buffer, result) : std::vector<DrainedRecord>{};
+    return result <= kBlockLogCacheSize ? ParseRecords(buffer, result) : std::vector<DrainedRecord>{};
   }
   // Installed by this process with its own messages filtered, every source on, long intervals:
   // everything that follows a message too closely is swallowed, whatever the machine's load.
@@ -212,7 +212,7 @@ TEST_F(Exports, ReleaseGuardLeavesALateReleasePendingAndLetsItsOwnThrough) {
 TEST_F(Exports, FullCacheDropsWholeRecordsUntilDrained) {
   InstallFilteringSelf();
   const std::size_t recordLength = 26 + 2 * OwnPath().size();
-  const std::size_t fitting = 10240 / recordLength;
+  const std::size_t fitting = kBlockLogCacheSize / recordLength;
   ASSERT_NE(Message(WM_LBUTTONDOWN), 1);
   for (std::size_t i = 0; i < fitting + 5; ++i) ASSERT_EQ(Message(WM_LBUTTONUP), 1) << "release " << i;
   EXPECT_EQ(hook_.Counts()[0], fitting + 5) << "dropped records are still counted";

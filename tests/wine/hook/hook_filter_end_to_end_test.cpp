@@ -64,9 +64,9 @@ TEST_F(FilterEndToEnd, ChatterNeverReachesTheTarget) {
   }
   EXPECT_EQ(hook_.Counts(), (std::vector<std::uint32_t>{2, 0, 1}));
 
-  std::uint8_t buffer[10240];
+  std::uint8_t buffer[kBlockLogCacheSize];
   const std::uint16_t count = hook_.ClearLogCahce(buffer);
-  ASSERT_LE(count, 10240);
+  ASSERT_LE(count, kBlockLogCacheSize);
   const std::vector<DrainedRecord> records = ParseRecords(buffer, count);
   ASSERT_EQ(records.size(), expectedCodes.size());
   for (std::size_t i = 0; i < records.size(); ++i) {
@@ -124,7 +124,7 @@ TEST_F(FilterEndToEnd, MiddleAndSideButtonChatterFollowsTheirSwitches) {
     if (row.code != 0) expectedCodes.push_back(row.code);
   }
   EXPECT_EQ(hook_.Counts(), (std::vector<std::uint32_t>{3, 0, 0}));
-  std::uint8_t buffer[10240];
+  std::uint8_t buffer[kBlockLogCacheSize];
   const std::vector<DrainedRecord> records = ParseRecords(buffer, hook_.ClearLogCahce(buffer));
   ASSERT_EQ(records.size(), expectedCodes.size());
   for (std::size_t i = 0; i < records.size(); ++i) EXPECT_EQ(records[i].eventCode, expectedCodes[i]) << i;

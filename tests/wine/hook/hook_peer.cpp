@@ -8,6 +8,7 @@
 #include <string>
 
 #include "hook_library.h"
+#include "latchkin_contract.h"
 
 namespace {
 
@@ -74,7 +75,7 @@ std::wstring Run(const std::wstring& verb, const std::wstring& argument) {
     return L"ok";
   }
   if (verb == L"drain") {
-    static std::uint8_t buffer[10240];
+    static std::uint8_t buffer[kBlockLogCacheSize];
     return std::to_wstring(library.ClearLogCahce(buffer));
   }
   if (verb == L"signal") return SetEvent(NamedEvent(argument)) ? L"ok" : L"failed";

@@ -33,7 +33,7 @@ TEST_F(SharedRecord, OnlyTheInstallerIsSelfAndMayDrain) {
   EXPECT_EQ(RunPeer({L"query", L"isself", L"install:0", L"drain", L"getlog"}),
             (Results{"1", "0", "0", "10241", "1"}));
   EXPECT_EQ(hook_.IsSelf(), 1) << "a refused install elsewhere changes nothing";
-  std::uint8_t buffer[10240];
+  std::uint8_t buffer[kBlockLogCacheSize];
   EXPECT_EQ(hook_.ClearLogCahce(buffer), 0);
 }
 
@@ -45,7 +45,7 @@ TEST_F(SharedRecord, AnotherProcessInstallsAndAnyProcessUninstalls) {
   EXPECT_EQ(hook_.QueryHookState(), 1);
   EXPECT_EQ(hook_.IsSelf(), 0);
   EXPECT_EQ(hook_.InstallHook(1), 0);
-  std::uint8_t buffer[10240];
+  std::uint8_t buffer[kBlockLogCacheSize];
   EXPECT_EQ(hook_.ClearLogCahce(buffer), 10241);
   EXPECT_EQ(hook_.UninstallHook(), 1) << "removed from a process that did not install it";
   EXPECT_EQ(hook_.QueryHookState(), 0);

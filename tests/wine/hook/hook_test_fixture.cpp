@@ -11,18 +11,6 @@ std::wstring ResultsFile(const std::wstring& folder, int peer) {
 
 }  // namespace
 
-std::vector<std::uint32_t> LatchkinExports::Counts() const {
-  std::uint32_t a = 0, b = 0, c = 0;
-  ReturnBlockedCount(&a, &b, &c);
-  return {a, b, c};
-}
-
-std::vector<std::uint32_t> LatchkinExports::Intervals() const {
-  std::uint32_t a = 0, b = 0, c = 0;
-  GetIntervalTime(&a, &b, &c);
-  return {a, b, c};
-}
-
 std::vector<DrainedRecord> ParseRecords(const std::uint8_t* batch, std::size_t count) {
   BlockLogStop stop = BlockLogStop::Walking;
   std::vector<DrainedRecord> records = ReadDrainedRecords(batch, count, stop);
@@ -37,7 +25,7 @@ void LatchkinTest::SetUp() {
   ASSERT_FALSE(folder_.empty());
   ASSERT_TRUE(CopyInto(BinDirectory() + L"Latchkin.dll", folder_));
   ASSERT_TRUE(CopyInto(BinDirectory() + L"hook_peer.exe", folder_));
-  ASSERT_TRUE(LoadHookLibraryFrom(hook_, folder_.c_str())) << "error " << GetLastError();
+  ASSERT_TRUE(hook_.Load(folder_)) << "error " << GetLastError();
   module_ = hook_.Module.get();
   EXPECT_NE(hook_.MousePreProc, nullptr) << "MousePreProc";
 }

@@ -11,14 +11,8 @@
 #include <vector>
 
 #include "block_records.h"
-#include "hook_library.h"
+#include "library_copy.h"
 #include "wine_test_support.h"
-
-// The 13 exports as the programs bind them (the programs' own loader), and the hook procedure.
-struct LatchkinExports : HookLibrary {
-  std::vector<std::uint32_t> Counts() const;
-  std::vector<std::uint32_t> Intervals() const;
-};
 
 // Walks a drained batch (block_records.h); a record that does not add up fails the test.
 std::vector<DrainedRecord> ParseRecords(const std::uint8_t* batch, std::size_t count);
@@ -40,7 +34,7 @@ class LatchkinTest : public ::testing::Test {
 
   std::wstring folder_;
   HMODULE module_ = nullptr;
-  LatchkinExports hook_;
+  LibraryCopy hook_;  // the exports as the programs bind them, the hook procedure included
 
  private:
   int peers_ = 0;

@@ -93,7 +93,7 @@ class FakeHook {
     std::lock_guard<std::mutex> lock(mutex_);
     ++calls_;
     // Bytes past the drained count are never records: garbage there must not show up as lines.
-    std::memset(buffer, 0x5A, 10240);
+    std::memset(buffer, 0x5A, kBlockLogCacheSize);
     if (script_.empty()) return 0;
     Drain drain = std::move(script_.front());
     script_.pop_front();

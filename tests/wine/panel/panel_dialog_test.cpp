@@ -47,7 +47,7 @@ TEST(PanelDialog, ExitAsksBeforeStoppingTheStartupProgramsFilter) {
     files.startupProgram = true;
     if (row.inTray) files.settings = OptionsSection({L"Minimized=1"});
     ASSERT_TRUE(panel.Prepare(L"dialog-exit-question", files));
-    FolderLibrary library(panel.Folder());
+    LibraryCopy library(panel.Folder());
     ChildProcess runner = ChildProcess::Start(panel.Folder() + L"Quillrun.exe", L"", panel.Folder());
     ASSERT_TRUE(WaitUntil([&] { return library.HookInstalled(); }, 5000)) << "the start-up program filters";
     ASSERT_TRUE(panel.Launch());
@@ -76,7 +76,7 @@ TEST(PanelDialog, ExitAsksBeforeStoppingTheStartupProgramsFilter) {
     if (!row.panelEnds) {
       EXPECT_TRUE(panel.ExitCleanly()) << "asked again, the default stops the filter";
     } else if (row.filterStays) {
-      EXPECT_TRUE(library.Uninstall());
+      EXPECT_EQ(library.UninstallHook(), 1);
     }
     EXPECT_TRUE(runner.WaitForExit(3000));
   }
@@ -103,7 +103,7 @@ TEST(PanelDialog, OwnWindowIsUnfilteredWhoeverInstalledTheHook) {
                                      std::wstring(L"DisableSelfHook=") + row.disableSelfHook,
                                      row.byStartupProgram ? L"AutoHook=0" : L"AutoHook=1"});
     ASSERT_TRUE(panel.Prepare(L"dialog-own-window", files));
-    FolderLibrary library(panel.Folder());
+    LibraryCopy library(panel.Folder());
     ChildProcess runner;
     if (row.byStartupProgram) {
       runner = ChildProcess::Start(panel.Folder() + L"Quillrun.exe", L"", panel.Folder());
@@ -111,8 +111,8 @@ TEST(PanelDialog, OwnWindowIsUnfilteredWhoeverInstalledTheHook) {
     }
     ASSERT_TRUE(panel.Launch());
     ASSERT_TRUE(panel.Eventually([&] { return library.HookInstalled() && panel.Text(IDC_ACTION) == L"TEXT_UNHOOK"; }));
-    std::uint32_t intervals[3];
-    library.Intervals(intervals);
+    std::vector<std::uint32_t> intervals(3);
+    intervals = library.Intervals();
     ASSERT_EQ(intervals[0], 300u);
 
     SetForegroundWindow(panel.Dialog());
@@ -123,13 +123,13 @@ TEST(PanelDialog, OwnWindowIsUnfilteredWhoeverInstalledTheHook) {
     const bool checkedBefore = panel.Checked(IDC_AUTOTIPS);
     SendClick(MouseButton::Left);
     SettleInput(500);
-    std::uint32_t counts[3];
+    std::vector<std::uint32_t> counts(3);
     if (row.filtered) {
-      EXPECT_TRUE(panel.Eventually([&] { library.BlockedCounts(counts); return counts[0] == 1; }));
+      EXPECT_TRUE(panel.Eventually([&] { counts = library.Counts(); return counts[0] == 1; }));
       EXPECT_EQ(panel.Checked(IDC_AUTOTIPS), checkedBefore) << "the bounce-like release was swallowed";
     } else {
       EXPECT_TRUE(panel.Eventually([&] { return panel.Checked(IDC_AUTOTIPS) != checkedBefore; }));
-      library.BlockedCounts(counts);
+      counts = library.Counts();
       EXPECT_EQ(counts[0], 0u);
     }
     EXPECT_TRUE(panel.ExitCleanly());
@@ -144,7 +144,7 @@ TEST(PanelDialog, ActionButtonInstallsAndRemovesTheHook) {
   PanelFiles files;
   files.settings = OptionsSection({L"LogToFile=1"});
   ASSERT_TRUE(panel.Start(L"dialog-action", files));
-  FolderLibrary library(panel.Folder());
+  LibraryCopy library(panel.Folder());
   ASSERT_TRUE(library.Loaded());
   // Until the first refresh tick the template's states stand.
   EXPECT_TRUE(panel.Eventually([&] { return ParametersEnabled(panel, false); }));
@@ -163,7 +163,7 @@ TEST(PanelDialog, ActionButtonInstallsAndRemovesTheHook) {
     EXPECT_TRUE(panel.Eventually([&] { return ParametersEnabled(panel, step.installed); }));
     EXPECT_TRUE(panel.Enabled(IDC_ACTION));
   }
-  EXPECT_TRUE(library.IsSelf() == false) << "the panel, not the test, installed it";
+  EXPECT_TRUE(library.IsSelf() == 0) << "the panel, not the test, installed it";
   EXPECT_TRUE(library.LogState()) << "logging is switched on after the install";
   EXPECT_TRUE(MessageBoxesOf(panel.Process().Pid(), panel.Dialog()).empty()) << "results are not forced";
   // The installing panel's writer starts its log within its first pass (3 s).
@@ -178,7 +178,7 @@ TEST(PanelDialog, ActionButtonInstallsAndRemovesTheHook) {
 TEST(PanelDialog, IntervalsApplyBySetButtonAndEnter) {
   PanelProcess panel;
   StartHooked(panel, L"dialog-intervals");
-  FolderLibrary library(panel.Folder());
+  LibraryCopy library(panel.Folder());
   ASSERT_TRUE(library.Loaded());
   DWORD_PTR limit = 0;
   SendMessageTimeoutW(panel.Item(IDC_UPDOWN_EDIT), EM_GETLIMITTEXT, 0, 0, SMTO_ABORTIFHUNG, 5000, &limit);
@@ -220,8 +220,8 @@ TEST(PanelDialog, IntervalsApplyBySetButtonAndEnter) {
     } else {
       panel.Click(row.edit + (IDC_UPDOWN_SET - IDC_UPDOWN_EDIT));
     }
-    std::uint32_t intervals[3];
-    library.Intervals(intervals);
+    std::vector<std::uint32_t> intervals(3);
+    intervals = library.Intervals();
     EXPECT_EQ(intervals[row.slot], row.inLibrary);
     EXPECT_EQ(panel.Setting(L"Options", row.key), row.stored);
     EXPECT_TRUE(panel.Eventually([&] { return panel.Text(row.label) == row.labelText; })) << panel.Text(row.label).c_str();
@@ -235,7 +235,7 @@ TEST(PanelDialog, IntervalsApplyBySetButtonAndEnter) {
   EXPECT_TRUE(panel.Eventually([&] { return VisibleTooltipTexts(panel.Process().Pid()).empty(); }, 10000));
 
   // Another process's change shows in the label; the edit box keeps what was typed.
-  library.SetIntervals(0, 0, 77);
+  library.SetIntervalTime(0, 0, 77);
   EXPECT_TRUE(panel.Eventually(
       [&] { return panel.Text(IDC_ROTREVERSE_LABEL) == L"TEXT_ROTREVERSEINTVTIME 77 TEXT_MILLISECOND"; }));
   EXPECT_EQ(panel.Text(IDC_ROTREVERSE_EDIT), L"40");
@@ -245,7 +245,7 @@ TEST(PanelDialog, IntervalsApplyBySetButtonAndEnter) {
 TEST(PanelDialog, HookTypeBoxesFollowTheLibrary) {
   PanelProcess panel;
   StartHooked(panel, L"dialog-hooktype");
-  FolderLibrary library(panel.Folder());
+  LibraryCopy library(panel.Folder());
   ASSERT_TRUE(library.Loaded());
   ASSERT_EQ(library.HookType(), 0x07);
 

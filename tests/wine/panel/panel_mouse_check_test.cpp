@@ -13,6 +13,7 @@
 
 #include "latchkin_contract.h"
 #include "panel_test_support.h"
+#include "text_helpers.h"
 #include "release_guard.h"
 #include "resource.h"
 
@@ -80,13 +81,6 @@ std::vector<CsvRow> ParseCsv(const std::string& text) {
     rows.push_back({input, event, static_cast<unsigned>(std::stoul(time))});
   }
   return rows;
-}
-
-// For failure messages: the text's ASCII as it stands.
-std::string Narrow(const std::wstring& text) {
-  std::string narrow;
-  for (wchar_t c : text) narrow += c < 0x80 ? static_cast<char>(c) : '?';
-  return narrow;
 }
 
 // The number after the arrow of a reason line: the suggested value.
@@ -167,7 +161,7 @@ class MouseCheck : public ::testing::Test {
 TEST_F(MouseCheck, SeesChatterWithTheFilterOffAndOnAndSuggestsBetween) {
   ASSERT_TRUE(Open(L"mouse_check_chatter", OptionsSection({})));
   CopyInto(BinDirectory() + L"Quillrun.exe", panel_.Folder());
-  FolderLibrary library(panel_.Folder());
+  LibraryCopy library(panel_.Folder());
   ASSERT_TRUE(library.Loaded());
   ChildProcess runner;
 
@@ -235,8 +229,8 @@ TEST_F(MouseCheck, SeesChatterWithTheFilterOffAndOnAndSuggestsBetween) {
   const int upDown = SuggestedValue(Suggestion().substr(0, Suggestion().find(L'\r')));
   ASSERT_GT(upDown, 0);
   Command(IDC_MOUSECHECK_USE);
-  std::uint32_t intervals[3] = {};
-  EXPECT_TRUE(WaitUntil([&] { library.Intervals(intervals); return intervals[0] == static_cast<std::uint32_t>(upDown); }, 5000))
+  std::vector<std::uint32_t> intervals(3);
+  EXPECT_TRUE(WaitUntil([&] { intervals = library.Intervals(); return intervals[0] == static_cast<std::uint32_t>(upDown); }, 5000))
       << intervals[0] << " for " << upDown;
   EXPECT_EQ(intervals[1], kDefaultDbClickIntervalTime) << "no double clicks recorded: kept";
   EXPECT_EQ(intervals[2], kDefaultRotReverseIntervalTime) << "no wheel recorded: kept";
@@ -276,7 +270,7 @@ TEST_F(MouseCheck, SeesChatterWithTheFilterOffAndOnAndSuggestsBetween) {
 // the middle button's own double-click interval from its own double clicks.
 TEST_F(MouseCheck, PredictsTheMiddleButtonWithItsOwnInterval) {
   ASSERT_TRUE(Open(L"mouse_check_middle", OptionsSection({L"AutoHook=1"})));
-  FolderLibrary library(panel_.Folder());
+  LibraryCopy library(panel_.Folder());
   ASSERT_TRUE(library.Loaded());
   ASSERT_TRUE(panel_.Eventually([&] { return library.HookInstalled(); }));
   ASSERT_TRUE(panel_.Click(IDC_OPTIONS_OPEN));
@@ -368,12 +362,12 @@ TEST_F(MouseCheck, PredictsTheMiddleButtonWithItsOwnInterval) {
   Command(IDC_MOUSECHECK_USE);
   std::uint32_t upDown = 0, dbClick = 0;
   EXPECT_TRUE(WaitUntil([&] {
-    library.Library().GetButtonIntervalTime(kButtonMiddle, &upDown, &dbClick);
+    library.GetButtonIntervalTime(kButtonMiddle, &upDown, &dbClick);
     return dbClick == static_cast<std::uint32_t>(ownDbClick);
   }, 5000)) << dbClick << " for " << ownDbClick;
   EXPECT_EQ(upDown, kSharedButtonInterval) << "the bounce stays shared";
-  std::uint32_t shared[3] = {};
-  library.Intervals(shared);
+  std::vector<std::uint32_t> shared(3);
+  shared = library.Intervals();
   EXPECT_EQ(shared[1], kDefaultDbClickIntervalTime);
   EXPECT_TRUE(panel_.Eventually([&] {
     return panel_.Setting(L"Options", L"MButtonDbClickIntervalTime") == std::to_wstring(ownDbClick);

@@ -24,19 +24,11 @@ LRESULT SendTo(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) 
   return static_cast<LRESULT>(result);
 }
 
-std::wstring TextOf(HWND window) {
-  wchar_t text[1024] = {};
-  SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, kAnswerMs, nullptr);
-  return text;
-}
-
 // Types into an edit as the user would: the text changes and the window hears EN_CHANGE.
 void Type(HWND options, int id, const wchar_t* text) {
   SendMessageTimeoutW(GetDlgItem(options, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
                       kAnswerMs, nullptr);
 }
-
-bool Checked(HWND options, int id) { return SendTo(GetDlgItem(options, id), BM_GETCHECK) == BST_CHECKED; }
 
 std::vector<std::wstring> ListedNames(HWND options) {
   HWND list = GetDlgItem(options, IDC_OPT_EXCLUDED_LIST);
@@ -95,12 +87,13 @@ std::wstring StoredSettings() {
 void ExpectShown(HWND options, bool changed, const std::vector<std::wstring>& names, const char* when) {
   for (const KeyRow& row : kIntervalRows) {
     const std::wstring value = changed ? row.typed : row.stored;
-    EXPECT_EQ(TextOf(GetDlgItem(options, row.editId)), value == L"0" ? L"" : value)
+    EXPECT_EQ(WindowText(GetDlgItem(options, row.editId)), value == L"0" ? L"" : value)
         << when << ": " << std::string(row.key, row.key + wcslen(row.key));
   }
   for (const SwitchRow& row : kSwitchRows)
-    EXPECT_EQ(Checked(options, row.id), changed ? !row.stored : row.stored) << when << ": switch " << row.id;
-  EXPECT_EQ(TextOf(GetDlgItem(options, IDC_OPT_DRAGHOLD_EDIT)), changed ? L"20" : L"45") << when;
+    EXPECT_EQ(BoxChecked(GetDlgItem(options, row.id)), changed ? !row.stored : row.stored)
+        << when << ": switch " << row.id;
+  EXPECT_EQ(WindowText(GetDlgItem(options, IDC_OPT_DRAGHOLD_EDIT)), changed ? L"20" : L"45") << when;
   EXPECT_EQ(ListedNames(options), names) << when;
   EXPECT_EQ(SendTo(GetDlgItem(options, IDC_OPT_HOTKEY), HKM_GETHOTKEY), changed ? kTypedHotKey : kStoredHotKey)
       << when;
@@ -112,7 +105,7 @@ TEST(PanelOptions, EveryControlStoresAndRestoresItsKey) {
   files.languageFile = true;
   files.settings = StoredSettings();
   ASSERT_TRUE(panel.Start(L"panel-options", files));
-  FolderLibrary library(panel.Folder());
+  LibraryCopy library(panel.Folder());
   ASSERT_TRUE(library.Loaded());
   ASSERT_TRUE(panel.Eventually([&] { return library.HookInstalled(); }));
 
@@ -121,15 +114,15 @@ TEST(PanelOptions, EveryControlStoresAndRestoresItsKey) {
   ASSERT_NE(options, nullptr);
   EXPECT_EQ(WindowText(options), ShippedText(L"NEUTRAL", L"TEXT_OPTIONS"));
   // The settings file in use, with its full path.
-  EXPECT_EQ(CompareStringOrdinal(TextOf(GetDlgItem(options, IDC_OPT_SETTINGSFILE)).c_str(), -1,
+  EXPECT_EQ(CompareStringOrdinal(WindowText(GetDlgItem(options, IDC_OPT_SETTINGSFILE)).c_str(), -1,
                                  (panel.Folder() + L"Quillon.cfg").c_str(), -1, TRUE),
             CSTR_EQUAL)
       << std::string(panel.Folder().begin(), panel.Folder().end());
   ExpectShown(options, false, {L"C:\\Tools\\Draw.exe", L"game.exe"}, "as stored");
   // The stored values reached the library when the panel started.
   std::uint32_t upDown = 0, dbClick = 0;
-  ASSERT_NE(library.Library().GetButtonIntervalTime, nullptr);
-  library.Library().GetButtonIntervalTime(kButtonMiddle, &upDown, &dbClick);
+  ASSERT_NE(library.GetButtonIntervalTime, nullptr);
+  library.GetButtonIntervalTime(kButtonMiddle, &upDown, &dbClick);
   EXPECT_EQ(upDown, 53u);
   EXPECT_EQ(dbClick, 253u);
   EXPECT_EQ(library.HookType() & 0x38, kSourceMiddleButton | kSourceXButton2);
@@ -156,7 +149,7 @@ TEST(PanelOptions, EveryControlStoresAndRestoresItsKey) {
   EXPECT_EQ(panel.Setting(L"Options", L"PauseHotKey"), std::to_wstring(kTypedHotKey));
   EXPECT_EQ(panel.Setting(L"Options", L"ExcludedPrograms"), L"C:\\Tools\\Draw.exe");
   // ...and in the library.
-  library.Library().GetButtonIntervalTime(kButtonX2, &upDown, &dbClick);
+  library.GetButtonIntervalTime(kButtonX2, &upDown, &dbClick);
   EXPECT_EQ(upDown, 0u);
   EXPECT_EQ(dbClick, 9999u);
   EXPECT_EQ(library.HookType() & 0x38, kSourceXButton1);

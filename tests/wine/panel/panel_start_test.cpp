@@ -153,12 +153,12 @@ TEST(PanelStart, KeepsAHookThatAnotherProcessInstalled) {
   PanelFiles files;
   files.settings = OptionsSection({L"AutoHook=1", L"LogToFile=1", L"UpDownIntervalTime=55"});
   ASSERT_TRUE(panel.Prepare(L"start-foreign-hook", files));
-  FolderLibrary library(panel.Folder());
+  LibraryCopy library(panel.Folder());
   ASSERT_TRUE(library.Loaded());
   library.SetHookType(kWheelOnly);
-  library.SetIntervals(11, 22, 33);
-  ASSERT_TRUE(library.Install());
-  library.SetLogState(true);
+  library.SetIntervalTime(11, 22, 33);
+  ASSERT_EQ(library.InstallHook(0), 1);
+  library.SetLogState(1);
   ASSERT_TRUE(panel.Launch());
 
   EXPECT_TRUE(panel.Eventually([&] { return panel.Text(IDC_ROTREVERSE_LABEL) == L"TEXT_ROTREVERSEINTVTIME 33 TEXT_MILLISECOND"; }));
@@ -172,8 +172,8 @@ TEST(PanelStart, KeepsAHookThatAnotherProcessInstalled) {
   EXPECT_EQ(panel.Text(IDC_ACTION), L"TEXT_UNHOOK");
 
   // Nothing was pushed and nothing reinstalled: the test process still owns the hook.
-  std::uint32_t intervals[3];
-  library.Intervals(intervals);
+  std::vector<std::uint32_t> intervals(3);
+  intervals = library.Intervals();
   EXPECT_EQ(library.HookType(), kWheelOnly);
   EXPECT_EQ(intervals[0], 11u);
   EXPECT_TRUE(library.IsSelf());
@@ -196,7 +196,7 @@ TEST(PanelStart, ReleaseGuardDeliversAndExitLeavesNoButtonDown) {
   files.settings = OptionsSection({L"Minimized=1", L"AutoHook=1", L"LogToFile=1", L"UpDownIntervalTime=300",
                                    L"HookMButton=1", L"HookXButton1=1"});
   ASSERT_TRUE(panel.Start(L"start-release-guard", files));
-  FolderLibrary library(panel.Folder());
+  LibraryCopy library(panel.Folder());
   ASSERT_TRUE(panel.Eventually([&] { return library.HookInstalled() && library.LogState(); }, 15000));
   MouseTarget target;
   ASSERT_TRUE(target.Start());
@@ -216,7 +216,7 @@ TEST(PanelStart, ReleaseGuardDeliversAndExitLeavesNoButtonDown) {
   // Due in ten seconds; the exit must not wait for them. The right and first side buttons,
   // whose histories are still clean: a left press now would be too soon after the left release
   // above.
-  library.SetIntervals(9999, 0, 0);
+  library.SetIntervalTime(9999, 0, 0);
   target.MoveToFreshPoint();
   target.ClearReceived();
   ASSERT_TRUE(target.Play({ButtonStep(MouseButton::Right, true, 600), ButtonStep(MouseButton::Right, false),

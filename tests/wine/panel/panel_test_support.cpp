@@ -76,6 +76,12 @@ std::wstring OptionsSection(const std::vector<std::wstring>& lines) {
   return text;
 }
 
+bool BoxChecked(HWND box) {
+  DWORD_PTR state = 0;
+  SendMessageTimeoutW(box, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &state);
+  return state == BST_CHECKED;
+}
+
 std::wstring WindowText(HWND window) {
   wchar_t text[1024] = {};
   DWORD_PTR length = 0;
@@ -89,52 +95,6 @@ std::wstring WindowText(HWND window) {
 std::vector<HWND> MessageBoxesOf(DWORD pid, HWND mainDialog) { return FindDialogs(pid, mainDialog, false); }
 
 std::wstring MessageBoxText(HWND box) { return WindowText(GetDlgItem(box, 0xFFFF)); }
-
-// ---- FolderLibrary ------------------------------------------------------------------------
-
-FolderLibrary::FolderLibrary(const std::wstring& folder) { LoadHookLibraryFrom(library_, folder.c_str()); }
-
-FolderLibrary::~FolderLibrary() { UnloadHookLibrary(library_); }
-
-bool FolderLibrary::HookInstalled() const {
-  return library_.QueryHookState && library_.QueryHookState() != 0;
-}
-
-bool FolderLibrary::Install() { return library_.InstallHook && library_.InstallHook(0) != 0; }
-
-bool FolderLibrary::Uninstall() { return library_.UninstallHook && library_.UninstallHook() != 0; }
-
-std::uint8_t FolderLibrary::HookType() const {
-  std::uint8_t hookType = 0xFF;
-  if (library_.GetHookType) library_.GetHookType(&hookType);
-  return hookType;
-}
-
-void FolderLibrary::SetHookType(std::uint8_t hookType) {
-  if (library_.SetHookType) library_.SetHookType(hookType);
-}
-
-void FolderLibrary::Intervals(std::uint32_t out[3]) const {
-  out[0] = out[1] = out[2] = 0;
-  if (library_.GetIntervalTime) library_.GetIntervalTime(&out[0], &out[1], &out[2]);
-}
-
-void FolderLibrary::SetIntervals(std::uint32_t upDown, std::uint32_t dbClick, std::uint32_t rotReverse) {
-  if (library_.SetIntervalTime) library_.SetIntervalTime(upDown, dbClick, rotReverse);
-}
-
-bool FolderLibrary::LogState() const { return library_.GetLogState && library_.GetLogState() != 0; }
-
-void FolderLibrary::SetLogState(bool on) {
-  if (library_.SetLogState) library_.SetLogState(on ? 1 : 0);
-}
-
-void FolderLibrary::BlockedCounts(std::uint32_t out[3]) const {
-  out[0] = out[1] = out[2] = 0;
-  if (library_.ReturnBlockedCount) library_.ReturnBlockedCount(&out[0], &out[1], &out[2]);
-}
-
-bool FolderLibrary::IsSelf() const { return library_.IsSelf && library_.IsSelf() != 0; }
 
 // ---- Shipped texts and the notification area -----------------------------------------------
 
@@ -286,11 +246,7 @@ std::wstring PanelProcess::Text(int id) const { return WindowText(Item(id)); }
 
 std::wstring PanelProcess::Caption() const { return WindowText(dialog_); }
 
-bool PanelProcess::Checked(int id) const {
-  DWORD_PTR state = 0;
-  SendMessageTimeoutW(Item(id), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &state);
-  return state == BST_CHECKED;
-}
+bool PanelProcess::Checked(int id) const { return BoxChecked(Item(id)); }
 
 bool PanelProcess::Click(int id) {
   DWORD_PTR result = 0;

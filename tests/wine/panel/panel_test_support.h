@@ -1,6 +1,6 @@
 // What the panel's Wine tests share: a scratch folder holding a copy of Quillon.exe (with or
 // without the library, the language file and a settings file), the running panel driven by
-// window messages, and that folder's own copy of Latchkin.dll loaded into the test.
+// window messages; that folder's own copy of Latchkin.dll is bound in the test as LibraryCopy.
 #pragma once
 #include <windows.h>
 
@@ -9,7 +9,7 @@
 #include <functional>
 #include <vector>
 
-#include "hook_library.h"
+#include "library_copy.h"
 #include "wine_test_support.h"
 
 // What goes into the scratch folder beside Quillon.exe.
@@ -23,35 +23,6 @@ struct PanelFiles {
 
 // The lines of a settings file: "[Options]\r\nAutoHook=1\r\n..." from {"AutoHook=1", ...}.
 std::wstring OptionsSection(const std::vector<std::wstring>& lines);
-
-// A scratch folder's copy of Latchkin.dll loaded into the test: the shared record is per file,
-// so this is the record the panel of that folder works on.
-class FolderLibrary {
- public:
-  explicit FolderLibrary(const std::wstring& folder);
-  ~FolderLibrary();
-  FolderLibrary(const FolderLibrary&) = delete;
-  FolderLibrary& operator=(const FolderLibrary&) = delete;
-
-  bool Loaded() const { return static_cast<bool>(library_.Module); }
-  bool HookInstalled() const;
-  bool Install();     // from the test process, as another program would
-  bool Uninstall();
-  std::uint8_t HookType() const;
-  void SetHookType(std::uint8_t hookType);
-  void Intervals(std::uint32_t out[3]) const;
-  void SetIntervals(std::uint32_t upDown, std::uint32_t dbClick, std::uint32_t rotReverse);
-  bool LogState() const;
-  void SetLogState(bool on);
-  // Blocked up/down, double-click and wheel-reversal counts.
-  void BlockedCounts(std::uint32_t out[3]) const;
-  bool IsSelf() const;
-  // The whole binding, for the exports beyond the 13 (null where the library lacks them).
-  const HookLibrary& Library() const { return library_; }
-
- private:
-  HookLibrary library_;
-};
 
 class PanelProcess {
  public:
@@ -109,6 +80,8 @@ std::vector<HWND> MessageBoxesOf(DWORD pid, HWND mainDialog);
 // The text of a message box (its static control 0xFFFF).
 std::wstring MessageBoxText(HWND box);
 std::wstring WindowText(HWND window);
+// Whether a check box (of any window of the panel) is checked.
+bool BoxChecked(HWND box);
 
 // The line of a language text as the shipped Language.cfg (beside the test) gives it.
 std::wstring ShippedText(const wchar_t* section, const wchar_t* key);

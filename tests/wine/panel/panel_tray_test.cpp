@@ -56,7 +56,7 @@ TEST(PanelTray, TooltipFollowsTheFilterAndItsCounts) {
   files.languageFile = true;
   files.settings = OptionsSection({L"Minimized=1"});
   ASSERT_TRUE(panel.Start(L"tray-tooltip", files));
-  FolderLibrary library(panel.Folder());
+  LibraryCopy library(panel.Folder());
   ASSERT_TRUE(library.Loaded());
   const auto shipped = [](const wchar_t* key) { return ShippedText(L"NEUTRAL", key); };
   const std::wstring title = shipped(L"TEXT_TIPSTITLE") + L" \u2014 ";
@@ -69,8 +69,8 @@ TEST(PanelTray, TooltipFollowsTheFilterAndItsCounts) {
 
   // Another program switches the filter on; a bouncing click in a window is swallowed.
   library.SetHookType(0x07);
-  library.SetIntervals(300, 300, 300);
-  ASSERT_TRUE(library.Install());
+  library.SetIntervalTime(300, 300, 300);
+  ASSERT_EQ(library.InstallHook(0), 1);
   EXPECT_TRUE(panel.Eventually([&] { return HasTooltip(filtering(0)); }));
   MouseTarget target;
   ASSERT_TRUE(target.Start());
@@ -78,7 +78,7 @@ TEST(PanelTray, TooltipFollowsTheFilterAndItsCounts) {
   ASSERT_TRUE(target.Play({ButtonStep(MouseButton::Left, true), ButtonStep(MouseButton::Left, false)}));
   EXPECT_TRUE(panel.Eventually([&] { return HasTooltip(filtering(1)); }));
 
-  ASSERT_TRUE(library.Uninstall());
+  ASSERT_EQ(library.UninstallHook(), 1);
   EXPECT_TRUE(panel.Eventually([&] { return HasTooltip(off); }));
   target.Stop();
   EXPECT_TRUE(panel.ExitCleanly());
@@ -232,7 +232,7 @@ TEST(PanelTray, CountBalloonsClearTheCounts) {
     options.insert(options.end(), row.options.begin(), row.options.end());
     files.settings = OptionsSection(options);
     ASSERT_TRUE(panel.Start(folder.c_str(), files));
-    FolderLibrary library(panel.Folder());
+    LibraryCopy library(panel.Folder());
     ASSERT_TRUE(panel.Eventually([&] { return library.HookInstalled(); }));
 
     MouseTarget target;
@@ -243,20 +243,20 @@ TEST(PanelTray, CountBalloonsClearTheCounts) {
     // already have cleared the count again).
     ASSERT_EQ(target.Received(), (std::vector<ReceivedMessage>{{WM_LBUTTONDOWN, 0}, {WM_LBUTTONUP, 0}}));
     target.Stop();
-    std::uint32_t counts[3];
+    std::vector<std::uint32_t> counts(3);
     if (row.click) {
-      library.BlockedCounts(counts);
+      counts = library.Counts();
       ASSERT_EQ(counts[0], 1u);
     }
 
     if (row.click) panel.Send(MSG_TRAY_NOTIFY, TRAY_ICON_ID, WM_LBUTTONDOWN);
     if (row.clearedAfter) {
       EXPECT_TRUE(panel.Eventually([&] {
-        library.BlockedCounts(counts);
+        counts = library.Counts();
         return counts[0] == 0;
       }));
     } else {
-      library.BlockedCounts(counts);
+      counts = library.Counts();
       EXPECT_GE(counts[0], 1u);
     }
     EXPECT_TRUE(panel.ExitCleanly());

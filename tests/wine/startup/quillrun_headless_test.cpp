@@ -18,8 +18,9 @@ namespace {
 
 // True once the library reports exactly these settings: SetLogState is the last step of the
 // start-up, so the log state tells that the others are done.
-bool HasSettings(const LibraryCopy& library, std::uint8_t hookType, const char* intervals, std::uint8_t logState) {
-  return library->QueryHookState() == 1 && library->GetLogState() == logState && library.HookType() == hookType &&
+bool HasSettings(const LibraryCopy& library, std::uint8_t hookType, const std::vector<std::uint32_t>& intervals,
+                 std::uint8_t logState) {
+  return library.QueryHookState() == 1 && library.GetLogState() == logState && library.HookType() == hookType &&
          library.Intervals() == intervals;
 }
 
@@ -39,16 +40,16 @@ TEST(QuillrunHeadless, FiltersWithTheStoredSettingsLogsAndEndsWhenUnhooked) {
 
   LibraryCopy library;
   ASSERT_TRUE(library.Load(folder));
-  ASSERT_EQ(library->QueryHookState(), 0);
+  ASSERT_EQ(library.QueryHookState(), 0);
   MouseTarget target;
   ASSERT_TRUE(target.Start());
 
   ChildProcess first = ChildProcess::Start(QuillrunIn(folder), L"", elsewhere);
   ASSERT_TRUE(first.Started());
-  ASSERT_TRUE(WaitUntil([&] { return HasSettings(library, 0x03, "1000, 300, 90", 1); }, 15000))
-      << "hook type " << int(library.HookType()) << ", intervals " << library.Intervals() << ", log state "
-      << int(library->GetLogState()) << ", installed " << int(library->QueryHookState());
-  EXPECT_EQ(library->IsSelf(), 0) << "the hook belongs to Quillrun";
+  ASSERT_TRUE(WaitUntil([&] { return HasSettings(library, 0x03, {1000, 300, 90}, 1); }, 15000))
+      << "hook type " << int(library.HookType()) << ", intervals " << ::testing::PrintToString(library.Intervals()) << ", log state "
+      << int(library.GetLogState()) << ", installed " << int(library.QueryHookState());
+  EXPECT_EQ(library.IsSelf(), 0) << "the hook belongs to Quillrun";
 
   // Chatter: a release right after the press is swallowed, the genuine one 1600 ms later passes.
   target.MoveToFreshPoint();
@@ -57,7 +58,7 @@ TEST(QuillrunHeadless, FiltersWithTheStoredSettingsLogsAndEndsWhenUnhooked) {
   EXPECT_EQ(target.Received(), (std::vector<ReceivedMessage>{{WM_LBUTTONDOWN, 0}, {WM_LBUTTONUP, 0}}))
       << Describe(target.Received());
   std::uint32_t upDown = 0;
-  library->ReturnBlockedCount(&upDown, nullptr, nullptr);
+  library.ReturnBlockedCount(&upDown, nullptr, nullptr);
   EXPECT_EQ(upDown, 1u);
 
   // Quillrun's writer drains the cache into the log beside the program.
@@ -80,11 +81,11 @@ TEST(QuillrunHeadless, FiltersWithTheStoredSettingsLogsAndEndsWhenUnhooked) {
   ASSERT_TRUE(second.Started());
   EXPECT_TRUE(second.WaitForExit(10000));
   EXPECT_EQ(second.ExitCode(), 0u);
-  EXPECT_TRUE(HasSettings(library, 0x03, "1000, 300, 90", 1));
+  EXPECT_TRUE(HasSettings(library, 0x03, {1000, 300, 90}, 1));
   EXPECT_TRUE(first.Running());
 
   // Removing the hook from this process ends the first within its 500 ms poll (margin included).
-  ASSERT_EQ(library->UninstallHook(), 1);
+  ASSERT_EQ(library.UninstallHook(), 1);
   EXPECT_TRUE(first.WaitForExit(3000)) << "still supervising";
   EXPECT_EQ(first.ExitCode(), 0u);
 }
@@ -92,7 +93,7 @@ TEST(QuillrunHeadless, FiltersWithTheStoredSettingsLogsAndEndsWhenUnhooked) {
 // The release guard's settings in a library copy: the start of its shared_g section.
 GuardSharedData GuardSettingsOf(const LibraryCopy& library) {
   GuardSharedData guard{};
-  const auto* base = reinterpret_cast<const std::uint8_t*>(library->Module.get());
+  const auto* base = reinterpret_cast<const std::uint8_t*>(library.Module.get());
   const auto* headers =
       reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
   const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(headers);
@@ -126,23 +127,23 @@ TEST(QuillrunHeadless, EndsWhenTheHookIsNoLongerItsOwn) {
     ASSERT_TRUE(library.WaitForHookWithLogging()) << row.name;
     EXPECT_EQ(GuardSettingsOf(library).DragHold, 1) << row.name << ": Quillrun's guard settings";
 
-    ASSERT_EQ(library->UninstallHook(), 1) << row.name;
+    ASSERT_EQ(library.UninstallHook(), 1) << row.name;
     if (row.installAnew) {
       // As the other program does: install, then its own guard settings.
-      ASSERT_EQ(library->InstallHook(0), 1) << row.name;
-      library->SetReleaseGuard(1, 0, 77);
+      ASSERT_EQ(library.InstallHook(0), 1) << row.name;
+      library.SetReleaseGuard(1, 0, 77);
     }
     // The poll's 500 ms with a margin for a loaded machine.
     EXPECT_TRUE(runner.WaitForExit(3000)) << row.name << ": still supervising";
     EXPECT_EQ(runner.ExitCode(), 0u) << row.name;
-    EXPECT_EQ(library->QueryHookState(), row.installAnew ? 1 : 0) << row.name;
-    EXPECT_EQ(library->IsSelf(), row.installAnew ? 1 : 0) << row.name;
+    EXPECT_EQ(library.QueryHookState(), row.installAnew ? 1 : 0) << row.name;
+    EXPECT_EQ(library.IsSelf(), row.installAnew ? 1 : 0) << row.name;
     const GuardSharedData guard = GuardSettingsOf(library);
     if (row.installAnew) {
       EXPECT_EQ(guard.ReleaseGuard, 1) << row.name << ": Quillrun switched the other program's guard off";
       EXPECT_EQ(guard.DragHold, 0) << row.name;
       EXPECT_EQ(guard.DragHoldTime, 77) << row.name;
-      EXPECT_EQ(library->UninstallHook(), 1) << row.name;
+      EXPECT_EQ(library.UninstallHook(), 1) << row.name;
     } else {
       EXPECT_EQ(guard.ReleaseGuard, 0) << row.name << ": Quillrun left its guard on";
     }
@@ -199,7 +200,7 @@ TEST(QuillrunHeadless, KeepsLoggingPastTheBoundWhereNoFileMayBeCreated) {
   EXPECT_EQ(FileIndex(log), identity) << "not the same file";
   EXPECT_FALSE(CanCreateFileIn(folder));
 
-  ASSERT_EQ(library->UninstallHook(), 1);
+  ASSERT_EQ(library.UninstallHook(), 1);
   EXPECT_TRUE(runner.WaitForExit(5000));
 }
 
@@ -226,18 +227,18 @@ TEST(QuillrunHeadless, RecordsDrainedBeforeTheHookIsRemovedStillReachTheLog) {
   const std::wstring log = folder + L"Quillon.log";
   const ULONGLONG before = LastWriteTime(log);
   ASSERT_TRUE(WaitUntil([&] { return LastWriteTime(log) != before; }, 10000, 5)) << "no pass touched the log";
-  const std::uint32_t records = 10240 / (26 + 2 * static_cast<std::uint32_t>(target.ExePath().size())) - 2;
+  const std::uint32_t records = kBlockLogCacheSize / (26 + 2 * static_cast<std::uint32_t>(target.ExePath().size())) - 2;
   PumpMessagesFor(300);  // the pass drains just after it touches the file; the next comes 3 s later
   for (std::uint32_t i = 0; i < records; ++i) SendButton(MouseButton::Left, false);
   ASSERT_TRUE(target.WaitUntilIdle());
   std::uint32_t upDown = 0;
-  library->ReturnBlockedCount(&upDown, nullptr, nullptr);
+  library.ReturnBlockedCount(&upDown, nullptr, nullptr);
   ASSERT_EQ(upDown, records) << "releases that were not swallowed";
 
   // Remove the hook as soon as the writer has begun the batch.
   auto linesWritten = [&] { return CountOf(Utf16Text(ReadFileBytes(log)), L"CODE=<0x0101>"); };
   ASSERT_TRUE(WaitUntil([&] { return linesWritten() > 0; }, 10000, 5));
-  ASSERT_EQ(library->UninstallHook(), 1);
+  ASSERT_EQ(library.UninstallHook(), 1);
   EXPECT_TRUE(runner.WaitForExit(5000));
   EXPECT_EQ(runner.ExitCode(), 0u);
   EXPECT_EQ(linesWritten(), records);
@@ -248,14 +249,14 @@ TEST(QuillrunHeadless, RejectedIntervalsGiveTheDefaultAndZeroKeepsTheLibraryValu
   struct Row {
     const char* name;
     const wchar_t* stored;  // up/down, double click, wheel reversal lines
-    const char* expected;
+    std::vector<std::uint32_t> expected;
   };
   const Row rows[] = {
       {"10000 is rejected: 40; 0 keeps the library's; -1 is rejected: 40",
-       L"UpDownIntervalTime=10000\r\nDbClickIntervalTime=0\r\nRotReverseIntervalTime=-1\r\n", "40, 88, 40"},
+       L"UpDownIntervalTime=10000\r\nDbClickIntervalTime=0\r\nRotReverseIntervalTime=-1\r\n", {40, 88, 40}},
       {"0 keeps the library's; 9999 and 1 are taken",
-       L"UpDownIntervalTime=0\r\nDbClickIntervalTime=9999\r\nRotReverseIntervalTime=1\r\n", "77, 9999, 1"},
-      {"missing keys give the defaults", L"", "40, 170, 40"},
+       L"UpDownIntervalTime=0\r\nDbClickIntervalTime=9999\r\nRotReverseIntervalTime=1\r\n", {77, 9999, 1}},
+      {"missing keys give the defaults", L"", {40, 170, 40}},
   };
   for (const Row& row : rows) {
     const std::wstring folder = PrepareQuillrunFolder(L"quillrun-intervals");
@@ -263,7 +264,7 @@ TEST(QuillrunHeadless, RejectedIntervalsGiveTheDefaultAndZeroKeepsTheLibraryValu
     ASSERT_TRUE(WriteProfile(folder + L"Quillon.cfg", std::wstring(L"[Options]\r\nLogToFile=1\r\n") + row.stored));
     LibraryCopy library;
     ASSERT_TRUE(library.Load(folder)) << row.name;
-    library->SetIntervalTime(77, 88, 99);
+    library.SetIntervalTime(77, 88, 99);
 
     ChildProcess runner = ChildProcess::Start(QuillrunIn(folder), L"", folder);
     ASSERT_TRUE(runner.Started()) << row.name;
@@ -271,7 +272,7 @@ TEST(QuillrunHeadless, RejectedIntervalsGiveTheDefaultAndZeroKeepsTheLibraryValu
     EXPECT_EQ(library.Intervals(), row.expected) << row.name;
     EXPECT_EQ(library.HookType(), 0x07) << row.name << ": missing hook keys filter all three";
 
-    EXPECT_EQ(library->UninstallHook(), 1) << row.name;
+    EXPECT_EQ(library.UninstallHook(), 1) << row.name;
     EXPECT_TRUE(runner.WaitForExit(3000)) << row.name;
     EXPECT_EQ(runner.ExitCode(), 0u) << row.name;
   }
@@ -290,7 +291,7 @@ TEST(QuillrunHeadless, ExtraButtonsIntervalsAndThePauseHotKey) {
                                std::to_wstring(hotKey) + L"\r\n"));
   LibraryCopy library;
   ASSERT_TRUE(library.Load(folder));
-  ASSERT_NE(library->GetFilterPaused, nullptr);
+  ASSERT_NE(library.GetFilterPaused, nullptr);
   ChildProcess runner = ChildProcess::Start(QuillrunIn(folder), L"", folder);
   ASSERT_TRUE(runner.Started());
   ASSERT_TRUE(library.WaitForHookWithLogging());
@@ -300,7 +301,7 @@ TEST(QuillrunHeadless, ExtraButtonsIntervalsAndThePauseHotKey) {
   const Row rows[] = {{kButtonLeft, 0, 0}, {kButtonMiddle, 60, 0}, {kButtonX1, 0, 250}};
   for (const Row& row : rows) {
     std::uint32_t upDown = 1, dbClick = 1;
-    library->GetButtonIntervalTime(row.button, &upDown, &dbClick);
+    library.GetButtonIntervalTime(row.button, &upDown, &dbClick);
     EXPECT_EQ(upDown, row.upDown) << int(row.button);
     EXPECT_EQ(dbClick, row.dbClick) << int(row.button);
   }
@@ -317,13 +318,13 @@ TEST(QuillrunHeadless, ExtraButtonsIntervalsAndThePauseHotKey) {
     SendInput(6, keys, sizeof(INPUT));
   };
   PumpMessagesFor(1000);
-  EXPECT_EQ(library->GetFilterPaused(), 0);
+  EXPECT_EQ(library.GetFilterPaused(), 0);
   press();
-  EXPECT_TRUE(WaitUntil([&] { return library->GetFilterPaused() == 1; }, 3000)) << "the hot key did not pause";
+  EXPECT_TRUE(WaitUntil([&] { return library.GetFilterPaused() == 1; }, 3000)) << "the hot key did not pause";
   press();
-  EXPECT_TRUE(WaitUntil([&] { return library->GetFilterPaused() == 0; }, 3000)) << "the hot key did not resume";
+  EXPECT_TRUE(WaitUntil([&] { return library.GetFilterPaused() == 0; }, 3000)) << "the hot key did not resume";
 
-  ASSERT_EQ(library->UninstallHook(), 1);
+  ASSERT_EQ(library.UninstallHook(), 1);
   EXPECT_TRUE(runner.WaitForExit(5000));
 }
 

@@ -72,17 +72,17 @@ TEST(QuillrunLibrary, EndsAtOnceWhenAnotherProcessHoldsTheHook) {
   LibraryCopy library;
   ASSERT_TRUE(library.Load(folder));
   // This process stands for the panel with its filter on.
-  library->SetHookType(0x04);
-  library->SetIntervalTime(25, 250, 35);
-  ASSERT_EQ(library->InstallHook(1), 1);
+  library.SetHookType(0x04);
+  library.SetIntervalTime(25, 250, 35);
+  ASSERT_EQ(library.InstallHook(1), 1);
 
   EXPECT_EQ(RunQuillrun(folder, L"", folder, 10000), 0u);
-  EXPECT_EQ(library->QueryHookState(), 1);
-  EXPECT_EQ(library->IsSelf(), 1) << "the hook changed hands";
+  EXPECT_EQ(library.QueryHookState(), 1);
+  EXPECT_EQ(library.IsSelf(), 1) << "the hook changed hands";
   EXPECT_EQ(library.HookType(), 0x04);
-  EXPECT_EQ(library.Intervals(), "25, 250, 35");
-  EXPECT_EQ(library->GetLogState(), 0);
-  EXPECT_EQ(library->UninstallHook(), 1);
+  EXPECT_EQ(library.Intervals(), (std::vector<std::uint32_t>{25, 250, 35}));
+  EXPECT_EQ(library.GetLogState(), 0);
+  EXPECT_EQ(library.UninstallHook(), 1);
 }
 
 }  // namespace

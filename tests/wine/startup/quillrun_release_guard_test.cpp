@@ -37,19 +37,15 @@ class QuillrunGuard {
     if (!library_.Load(folder_)) return ::testing::AssertionFailure() << "library copy not bound";
     runner_ = ChildProcess::Start(QuillrunIn(folder_), L"", folder_);
     if (!runner_.Started()) return ::testing::AssertionFailure() << "Quillrun did not start";
-    if (!WaitUntil([&] { return library_->QueryHookState() == 1 && library_->GetLogState() == 1; }, 15000))
+    if (!library_.WaitForHookWithLogging())
       return ::testing::AssertionFailure() << "Quillrun did not install the hook";
     return ::testing::AssertionSuccess();
   }
   // Removes the hook as another process would; Quillrun then ends.
-  bool Stop() { return library_->UninstallHook() == 1 && runner_.WaitForExit(5000); }
+  bool Stop() { return library_.UninstallHook() == 1 && runner_.WaitForExit(5000); }
 
   const LibraryCopy& Library() const { return library_; }
-  std::uint32_t BlockedUpDown() const {
-    std::uint32_t upDown = 0;
-    library_->ReturnBlockedCount(&upDown, nullptr, nullptr);
-    return upDown;
-  }
+  std::uint32_t BlockedUpDown() const { return library_.Counts()[0]; }
 
  private:
   std::wstring folder_;

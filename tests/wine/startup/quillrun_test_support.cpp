@@ -3,7 +3,6 @@
 
 #include "wine_test_support.h"
 
-#include <cstdio>
 
 namespace {
 
@@ -35,41 +34,6 @@ DWORD RunQuillrun(const std::wstring& folder, const std::wstring& arguments, con
     return STILL_ACTIVE;
   }
   return child.ExitCode();
-}
-
-LibraryCopy::~LibraryCopy() { UnloadHookLibrary(library_); }
-
-bool LibraryCopy::Load(const std::wstring& folder) { return LoadHookLibraryFrom(library_, folder.c_str()); }
-
-std::uint32_t LibraryCopy::LateReleases() const {
-  std::uint32_t delivered = 0;
-  if (library_.ReturnLateReleaseCount) library_.ReturnLateReleaseCount(&delivered, nullptr);
-  return delivered;
-}
-
-std::uint32_t LibraryCopy::DroppedReleases() const {
-  std::uint32_t dropped = 0;
-  if (library_.ReturnLateReleaseCount) library_.ReturnLateReleaseCount(nullptr, &dropped);
-  return dropped;
-}
-
-bool LibraryCopy::WaitForHookWithLogging() const {
-  return WaitUntil([&] { return library_.QueryHookState() == 1 && library_.GetLogState() == 1; }, 15000);
-}
-
-std::uint8_t LibraryCopy::HookType() const {
-  std::uint8_t type = 0xEE;
-  library_.GetHookType(&type);
-  return type;
-}
-
-std::string LibraryCopy::Intervals() const {
-  std::uint32_t upDown = 0, dbClick = 0, rotReverse = 0;
-  library_.GetIntervalTime(&upDown, &dbClick, &rotReverse);
-  char text[48];
-  std::snprintf(text, sizeof text, "%u, %u, %u", static_cast<unsigned>(upDown), static_cast<unsigned>(dbClick),
-                static_cast<unsigned>(rotReverse));
-  return text;
 }
 
 RunValue ReadRunValue() {

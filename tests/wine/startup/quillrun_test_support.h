@@ -1,11 +1,11 @@
-// What the Quillrun tests share: a scratch folder holding copies of the program and the library,
-// the test's own binding of that library copy, and the machine-wide Run-key value.
+// What the Quillrun tests share: a scratch folder holding copies of the program and the library
+// (bound in the test as LibraryCopy), and the machine-wide Run-key value.
 #pragma once
 #include <windows.h>
 
 #include <string>
 
-#include "hook_library.h"
+#include "library_copy.h"
 
 // A fresh scratch folder holding Quillrun.exe and, when withLibrary, Latchkin.dll from bin.
 // Quillrun reads its settings beside itself and loads the library beside itself, so every test
@@ -21,33 +21,6 @@ bool WriteProfile(const std::wstring& path, const std::wstring& text);
 // STILL_ACTIVE when it did not end within timeoutMs (it is killed then).
 DWORD RunQuillrun(const std::wstring& folder, const std::wstring& arguments, const std::wstring& workingDirectory,
                   DWORD timeoutMs = 15000);
-
-// The library copy in a folder, loaded into this process. The shared section belongs to the
-// library file, so this copy sees what a Quillrun started from that folder installed.
-class LibraryCopy {
- public:
-  LibraryCopy() = default;
-  ~LibraryCopy();
-  LibraryCopy(const LibraryCopy&) = delete;
-  LibraryCopy& operator=(const LibraryCopy&) = delete;
-
-  // True when the copy loaded and all 13 exports were found.
-  bool Load(const std::wstring& folder);
-  const HookLibrary* operator->() const { return &library_; }
-
-  // Waits until a hook is installed with logging on, as a Quillrun told to log leaves it once
-  // started; false when that did not happen within 15 s.
-  bool WaitForHookWithLogging() const;
-  std::uint8_t HookType() const;
-  // The release guard's counts: late releases delivered, and pending ones given up.
-  std::uint32_t LateReleases() const;
-  std::uint32_t DroppedReleases() const;
-  // "up/down, double click, wheel reversal", for readable comparisons.
-  std::string Intervals() const;
-
- private:
-  HookLibrary library_;
-};
 
 // The value "Quillrun" under HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Run.
 struct RunValue {
