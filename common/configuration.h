@@ -7,7 +7,7 @@
 extern wchar_t* WorkDirectory;     // current directory at start-up, ending in a backslash
 extern wchar_t* ConfigFilePath;    // WorkDirectory + "Quillon.cfg"
 extern wchar_t* LanguageFilePath;  // WorkDirectory + "Language.cfg"
-extern wchar_t* LanguageSection;   // [Main] Language, at most 22 characters, default "NEUTRAL"
+extern wchar_t* LanguageSection;   // [Main] Language, at most 22 characters, else the display language's
 
 // Quillon: forms the paths, stamps the four identification keys into [Main], reads the language.
 void OpenConfiguration();
@@ -15,6 +15,12 @@ void OpenConfiguration();
 void ReadSettings(Settings& settings);
 // Quillrun: forms the paths and reads the language (no stamp), then its 11 [Options] keys.
 void ReadRunnerSettings(Settings& settings);
+// The panel's choice of language: section stored as [Main] Language (null: the key removed, the
+// Windows display language decides), then LanguageSection read anew. Only the UI thread calls
+// it; a lookup another thread is making keeps reading the section it started with.
+void ChooseLanguage(const wchar_t* section);
+// True when LanguageSection came from the Windows display language, not from a stored key.
+bool LanguageFollowsDisplay();
 // Writes value with "%d" under key in [Options] of ConfigFilePath. Failures are not detected.
 void WriteSetting(const wchar_t* key, int value);
 // The same for one setting, under the stored key the key table gives it (settings_rules.h).
