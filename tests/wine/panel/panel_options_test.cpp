@@ -246,7 +246,9 @@ TEST(PanelOptions, LanguageFollowsTheDisplayLanguageUntilChosen) {
   PanelFiles files;
   files.languageFile = true;
   files.settings = OptionsSection({L"AutoHook=1"});
-  ASSERT_TRUE(panel.Start(L"panel-options-language", files));
+  // A folder per display language: a previous run's library may still be mapped by hooked
+  // processes, so its folder cannot always be emptied yet.
+  ASSERT_TRUE(panel.Start((L"panel-options-language-" + display).c_str(), files));
   const auto speaks = [&](const std::wstring& section) {
     return [&panel, section] { return panel.Caption() == ShippedText(section.c_str(), L"TEXT_APPNAME"); };
   };
