@@ -263,43 +263,36 @@ TEST(SettingsRules, LanguageNameIsStoredOrTheDisplayLanguage) {
   }
 }
 
+// A choice is stored; none (null or empty) removes the key, so the display language decides again.
 TEST(SettingsRules, LanguageChoiceStoresOrRemovesTheKey) {
-  struct Row { const char16_t* chosen; const char16_t* written; };
-  const Row rows[] = {{u"KOREAN", u"KOREAN"}, {nullptr, nullptr}, {u"", nullptr}};
-  for (const Row& row : rows) {
+  for (const char16_t* chosen : {u"KOREAN", static_cast<const char16_t*>(nullptr), u""}) {
+    const bool stores = chosen && *chosen;
     FakeProfile profile;
     profile.Set(u"Main", u"Language", u"GERMAN");
-    WriteLanguageChoice(profile.Access(), kConfigFile, row.chosen);
+    WriteLanguageChoice(profile.Access(), kConfigFile, chosen);
     ASSERT_EQ(profile.Writes().size(), 1u);
-    EXPECT_EQ(profile.Writes()[0].Section, u"Main");
-    EXPECT_EQ(profile.Writes()[0].Key, u"Language");
-    EXPECT_EQ(profile.Writes()[0].Removes, row.written == nullptr);
+    EXPECT_EQ(profile.Writes()[0].Removes, !stores);
     char16_t* section = nullptr;
-    EXPECT_EQ(ReadLanguageSection(profile.Access(), kConfigFile, 0x0411, section), row.written != nullptr);
-    EXPECT_EQ(std::u16string(section), row.written ? row.written : u"JAPANESE");
+    EXPECT_EQ(ReadLanguageSection(profile.Access(), kConfigFile, 0x0411, section), stores);
+    EXPECT_EQ(std::u16string(section), stores ? chosen : u"JAPANESE");
     WideStrFree(section);
   }
-  FakeProfile profile;
-  WriteLanguageChoice(profile.Access(), nullptr, u"GERMAN");
-  EXPECT_TRUE(profile.Writes().empty()) << "a null file would reach a system-wide file";
 }
 
 // Windows language identifiers (LANGID: sub-language << 10 | primary language).
 TEST(DisplayLanguage, SectionOfEachLanguageIdentifier) {
   struct Row { std::uint16_t id; const char16_t* section; };
   const Row rows[] = {
-      {0x0409, u"NEUTRAL"},           {0x0809, u"NEUTRAL"},           {0x0000, u"NEUTRAL"},
-      {0x0407, u"GERMAN"},            {0x0C07, u"GERMAN"},            {0x040C, u"FRENCH"},
-      {0x0C0C, u"FRENCH"},            {0x0C0A, u"SPANISH"},           {0x080A, u"SPANISH"},
+      {0x0409, u"NEUTRAL"}, {0x0809, u"NEUTRAL"}, {0x0000, u"NEUTRAL"}, {0x041B, u"NEUTRAL"} /* Slovak */,
+      {0x0407, u"GERMAN"}, {0x0C07, u"GERMAN"}, {0x040C, u"FRENCH"}, {0x0C0A, u"SPANISH"}, {0x080A, u"SPANISH"},
+      {0x0411, u"JAPANESE"}, {0x0410, u"ITALIAN"}, {0x0419, u"RUSSIAN"}, {0x0415, u"POLISH"}, {0x0412, u"KOREAN"},
+      {0x041F, u"TURKISH"}, {0x0413, u"DUTCH"}, {0x0813, u"DUTCH"}, {0x0405, u"CZECH"}, {0x0422, u"UKRAINIAN"},
+      // Chinese by script: PRC, Singapore, zh-Hans, zh; Taiwan, Hong Kong, Macao, zh-Hant.
       {0x0804, u"SIMPLIFIED_CHINESE"}, {0x1004, u"SIMPLIFIED_CHINESE"}, {0x0004, u"SIMPLIFIED_CHINESE"},
       {0x7804, u"SIMPLIFIED_CHINESE"}, {0x0404, u"TRADITIONAL_CHINESE"}, {0x0C04, u"TRADITIONAL_CHINESE"},
-      {0x1404, u"TRADITIONAL_CHINESE"}, {0x7C04, u"TRADITIONAL_CHINESE"}, {0x0411, u"JAPANESE"},
-      {0x0410, u"ITALIAN"},           {0x0810, u"ITALIAN"},           {0x0416, u"PORTUGUESE_BRAZIL"},
-      {0x0816, u"NEUTRAL"},  // Portugal's Portuguese has no section of its own
-      {0x0419, u"RUSSIAN"},           {0x0415, u"POLISH"},            {0x0412, u"KOREAN"},
-      {0x041F, u"TURKISH"},           {0x0413, u"DUTCH"},             {0x0813, u"DUTCH"},
-      {0x0405, u"CZECH"},             {0x0422, u"UKRAINIAN"},         {0x041B, u"NEUTRAL"},  // Slovak
-      {0x0423, u"NEUTRAL"},           {0x0416 | 0xF000, u"NEUTRAL"},  // Belarusian; an unknown sub-language
+      {0x1404, u"TRADITIONAL_CHINESE"}, {0x7C04, u"TRADITIONAL_CHINESE"},
+      // Portuguese by country: Brazil's is shipped, Portugal's is not; an unknown sub-language.
+      {0x0416, u"PORTUGUESE_BRAZIL"}, {0x0816, u"NEUTRAL"}, {0xF416, u"NEUTRAL"},
   };
   for (const Row& row : rows) {
     EXPECT_EQ(std::u16string(DisplayLanguageSection(row.id)), row.section) << std::hex << row.id;
