@@ -101,7 +101,8 @@ void ChooseLanguage(const wchar_t* section) {
     WideStrFree(chosen);
     return;
   }
-  LanguageSection = AsWide(chosen);
+  // Published whole: a message-box thread's lookup reads the old section or the new one.
+  __atomic_store_n(&LanguageSection, AsWide(chosen), __ATOMIC_RELEASE);
   FollowsDisplay = followsDisplay;
 }
 

@@ -3,7 +3,8 @@
 #pragma once
 #include "core/settings.h"
 
-// Owned wide strings (wide_string.h), set once at start-up before any window or thread exists.
+// Owned wide strings (wide_string.h), set once at start-up before any window or thread exists;
+// only the panel's choice of language (ChooseLanguage) replaces LanguageSection later.
 extern wchar_t* WorkDirectory;     // current directory at start-up, ending in a backslash
 extern wchar_t* ConfigFilePath;    // WorkDirectory + "Quillon.cfg"
 extern wchar_t* LanguageFilePath;  // WorkDirectory + "Language.cfg"
@@ -16,8 +17,8 @@ void ReadSettings(Settings& settings);
 // Quillrun: forms the paths and reads the language (no stamp), then its 11 [Options] keys.
 void ReadRunnerSettings(Settings& settings);
 // The panel's choice of language: section stored as [Main] Language (null: the key removed, the
-// Windows display language decides), then LanguageSection read anew. Only the UI thread calls
-// it; a lookup another thread is making keeps reading the section it started with.
+// Windows display language decides), and LanguageSection replaced by it. Only the UI thread
+// calls it; a lookup another thread is making keeps reading the section it started with.
 void ChooseLanguage(const wchar_t* section);
 // True when LanguageSection came from the Windows display language, not from a stored key.
 bool LanguageFollowsDisplay();
