@@ -2,6 +2,10 @@
 // live in core/settings_rules.
 #include "configuration.h"
 
+#include <vector>
+
+#include "core/display_language.h"
+#include "core/owned_string.h"
 #include "core/settings_rules.h"
 #include "product_version.h"
 #include "profile_platform.h"
@@ -15,6 +19,14 @@ wchar_t* LanguageFilePath = nullptr;
 wchar_t* LanguageSection = nullptr;
 
 namespace {
+
+bool FollowsDisplay = false;
+// Sections replaced by a choice while the panel runs: another thread may still be reading one,
+// so each is freed only with the paths at exit (a few a session, 48 bytes each).
+std::vector<char16_t*> RetiredSections;
+
+// The language Windows shows its own texts in for this user.
+std::uint16_t DisplayLanguage() noexcept { return GetUserDefaultUILanguage(); }
 
 // Windows: the profile functions write a file they create in the ANSI code page, and keep a file
 // in the encoding it has; only a file that starts with the UTF-16LE byte-order mark is read and
@@ -56,7 +68,8 @@ void FormPathsAndLanguage(bool stamp) noexcept {
                                     AsUtf16(QUILLON_SIGNATURE_TEXT), AsUtf16(QUILLON_VERSION_TEXT)};
     StampMainSection(PlatformProfile(), paths.ConfigFilePath, identification);
   }
-  ReadLanguageSection(PlatformProfile(), paths.ConfigFilePath, paths.LanguageSection);
+  FollowsDisplay = !ReadLanguageSection(PlatformProfile(), paths.ConfigFilePath, DisplayLanguage(),
+                                        paths.LanguageSection);
   KeepPaths(paths);
 }
 
@@ -72,6 +85,27 @@ void ReadRunnerSettings(Settings& settings) {
   FormPathsAndLanguage(false);
   ReadOptions(PlatformProfile(), AsUtf16(ConfigFilePath), SettingsReader::Runner, settings);
 }
+
+void ChooseLanguage(const wchar_t* section) {
+  const bool followsDisplay = !section || !*section;
+  WriteLanguageChoice(PlatformProfile(), AsUtf16(ConfigFilePath), AsUtf16(section));
+  // Taken as chosen, not read back: a settings file that cannot be written (read-only) keeps
+  // its key, and the choice still holds until the panel ends.
+  char16_t* chosen = nullptr;
+  WideStrAppend(chosen, followsDisplay ? DisplayLanguageSection(DisplayLanguage()) : AsUtf16(section));
+  if (!chosen) return;
+  try {
+    RetiredSections.push_back(AsUtf16(LanguageSection));
+  } catch (...) {
+    WideStrFree(chosen);
+    return;
+  }
+  // Published whole: a message-box thread's lookup reads the old section or the new one.
+  __atomic_store_n(&LanguageSection, AsWide(chosen), __ATOMIC_RELEASE);
+  FollowsDisplay = followsDisplay;
+}
+
+bool LanguageFollowsDisplay() { return FollowsDisplay; }
 
 void WriteSetting(const wchar_t* key, int value) {
   WriteOption(PlatformProfile(), AsUtf16(ConfigFilePath), AsUtf16(key), value);
@@ -101,4 +135,6 @@ void ReleaseConfiguration() {
   ConfigurationPaths paths = TakePaths();
   ReleaseConfigurationPaths(paths);
   KeepPaths(paths);
+  for (char16_t*& retired : RetiredSections) WideStrFree(retired);
+  RetiredSections.clear();
 }

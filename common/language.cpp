@@ -15,16 +15,19 @@ namespace {
 
 std::uint32_t Capacity(int capacity) noexcept { return capacity > 0 ? static_cast<std::uint32_t>(capacity) : 0; }
 
+// The panel's choice of language replaces the section while message-box threads may look up.
+const char16_t* Section() noexcept { return AsUtf16(__atomic_load_n(&LanguageSection, __ATOMIC_ACQUIRE)); }
+
 }  // namespace
 
 int GetLangText(wchar_t* buffer, const wchar_t* key, int capacity) {
-  return static_cast<int>(ReadLanguageText(PlatformProfile(), AsUtf16(LanguageFilePath), AsUtf16(LanguageSection),
+  return static_cast<int>(ReadLanguageText(PlatformProfile(), AsUtf16(LanguageFilePath), Section(),
                                            AsUtf16(key), AsUtf16(buffer), Capacity(capacity)));
 }
 
 int GetLangTipText(wchar_t* buffer, const wchar_t* key, int capacity) {
   return static_cast<int>(ReadLanguageTipText(PlatformProfile(), AsUtf16(LanguageFilePath),
-                                              AsUtf16(LanguageSection), AsUtf16(key), AsUtf16(buffer),
+                                              Section(), AsUtf16(key), AsUtf16(buffer),
                                               Capacity(capacity)));
 }
 

@@ -8,6 +8,8 @@
 void OpenMouseCheck();
 // The open window, or null; the message loop gives it its keyboard navigation.
 HWND MouseCheckWindow() noexcept;
+// The language changed: the open window's captions, hint and drawn texts anew.
+void RetextMouseCheck();
 // At the refresh tick: draws and counts anew when a switch or an interval changed (in the main
 // dialog, the Options window or another program) while the window is open.
 void RefreshMouseCheck();

@@ -384,6 +384,14 @@ void OpenMouseCheck() {
 
 HWND MouseCheckWindow() noexcept { return Check ? Check->Window : nullptr; }
 
+void RetextMouseCheck() {
+  if (!Check || !Check->Window) return;
+  ReadTexts(Check->Texts);
+  ApplyTexts(Check->Window);
+  ShowStatus(*Check);
+  Recompute(*Check);
+}
+
 void RefreshMouseCheck() {
   if (!Check || !Check->Window) return;
   if (CurrentFilter() != Check->Filter) Recompute(*Check);

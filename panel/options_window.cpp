@@ -15,6 +15,7 @@
 #include "dialog_commands.h"
 #include "filter_extension_push.h"
 #include "language.h"
+#include "language_choice.h"
 #include "panel_state.h"
 #include "pause_hot_key.h"
 #include "release_delivery.h"
@@ -77,11 +78,12 @@ void ApplyTexts() {
       {IDC_OPT_EXCLUDED_ADD, L"TEXT_ADD"},              {IDC_OPT_EXCLUDED_REMOVE, L"TEXT_REMOVE"},
       {IDC_OPT_EXCLUDED_NOTE, L"TEXT_EXCLUDEDCUT"},     {IDC_OPT_HOTKEY_LABEL, L"TEXT_PAUSEHOTKEY"},
       {IDC_OPT_HOTKEY_NOTE, L"TEXT_HOTKEYINUSE"},       {IDC_OPT_SETTINGSFILE_LABEL, L"TEXT_SETTINGSFILE"},
-      {IDC_OPT_CLOSE, L"TEXT_CLOSE"},
+      {IDC_OPT_CLOSE, L"TEXT_CLOSE"},                   {IDC_OPT_LANGUAGE_LABEL, L"TEXT_LANGUAGE"},
   };
   SetLangWindowText(Window, L"TEXT_OPTIONS");
   for (const Caption& caption : kCaptions) SetLangWindowText(Item(caption.id), caption.key);
   for (const ButtonRow& row : kButtonRows) SetLangWindowText(Item(row.NameId), row.TextKey);
+  ShowLanguageList(Item(IDC_OPT_LANGUAGE));
 }
 
 void ShowSwitches() {
@@ -263,6 +265,10 @@ bool OnCommand(int id, int notification) {
     Filling = false;
     return true;
   }
+  if (id == IDC_OPT_LANGUAGE) {
+    if (notification == CBN_SELCHANGE) OnLanguageListChoice(Item(id));
+    return true;
+  }
   if (id == IDC_OPT_EXCLUDED_LIST) {
     if (notification == LBN_SELCHANGE)
       EnableWindow(Item(IDC_OPT_EXCLUDED_REMOVE),
@@ -339,6 +345,10 @@ void SetOwnButtonInterval(int button, bool dbClick, std::uint32_t value) {
   Filling = true;
   ShowNumber(dbClick ? DbClickEditId(button) : UpDownEditId(button), value, true);
   Filling = false;
+}
+
+void RetextOptionsWindow() {
+  if (Window) ApplyTexts();
 }
 
 bool IsOptionsWindowMessage(MSG& message) { return Window != nullptr && IsDialogMessageW(Window, &message); }

@@ -84,6 +84,8 @@
 #define IDC_OPT_SETTINGSFILE_LABEL 1334
 #define IDC_OPT_SETTINGSFILE 1335
 #define IDC_OPT_CLOSE 1336
+#define IDC_OPT_LANGUAGE_LABEL 1360
+#define IDC_OPT_LANGUAGE 1361          // drop-down list of the languages
 #define IDC_OPTIONS_OPEN 1340          // button on dialog 103
 #define IDM_OPTIONS 1341               // item of the popup "TrayMenu"
 

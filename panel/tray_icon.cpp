@@ -165,6 +165,15 @@ void RefreshTrayIcon() {
   Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 
+void RetextTrayIcon() {
+  NOTIFYICONDATAW& data = Panel.TrayIconData;
+  wchar_t title[kLongTextCapacity];
+  GetLangText(title, L"TEXT_TIPSTITLE", kLongTextCapacity);
+  CopyToField(AsUtf16(data.szInfoTitle), sizeof data.szInfoTitle / sizeof data.szInfoTitle[0], AsUtf16(title));
+  data.szTip[0] = L'\0';  // so that the tooltip counts as changed
+  RefreshTrayIcon();
+}
+
 void OnTaskbarCreated() {
   if (!Panel.Options.WindowShown) AddIconWithoutBalloon();
 }

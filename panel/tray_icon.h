@@ -13,6 +13,8 @@ void ShowTrayMenu();
 // Each refresh tick while the panel lives in the notification area: the icon and its tooltip
 // follow the filter's state and counts (the icon is modified only when either changed).
 void RefreshTrayIcon();
+// The language changed: the balloon title, and the tooltip while the icon is shown.
+void RetextTrayIcon();
 // MSG_TRAY_NOTIFY: the icon's mouse message; true when handled.
 bool OnTrayNotify(UINT mouseMessage);
 // The shell restarted and lost every icon: add ours again while the panel lives there.

@@ -11,8 +11,8 @@ struct ProfileAccess {
   // characters copied.
   std::uint32_t (*Read)(void* context, const char16_t* section, const char16_t* key, const char16_t* defaultText,
                         char16_t* buffer, std::uint32_t size, const char16_t* file) = nullptr;
-  // Replaces or adds key in section of file, leaving every other line alone. May be null for a
-  // reader that never writes.
+  // Replaces or adds key in section of file, leaving every other line alone; a null value removes
+  // the key. May be null for a reader that never writes.
   void (*Write)(void* context, const char16_t* section, const char16_t* key, const char16_t* value,
                 const char16_t* file) = nullptr;
   void* Context = nullptr;

@@ -3,6 +3,7 @@
 #include "settings_rules.h"
 
 #include "decimal.h"
+#include "display_language.h"
 #include "owned_string.h"
 #include "text_builder.h"
 
@@ -171,12 +172,21 @@ void StampMainSection(const ProfileAccess& profile, const char16_t* configFile,
   }
 }
 
-void ReadLanguageSection(const ProfileAccess& profile, const char16_t* configFile, char16_t*& section) noexcept {
+bool ReadLanguageSection(const ProfileAccess& profile, const char16_t* configFile, std::uint16_t displayLanguage,
+                         char16_t*& section) noexcept {
   char16_t buffer[kSettingBufferCapacity] = {};
-  ReadProfileText(profile, kMainSection, u"Language", kDefaultLanguage, buffer, kSettingBufferCapacity - 1,
-                  configFile);
+  ReadProfileText(profile, kMainSection, kLanguageKey, u"", buffer, kSettingBufferCapacity - 1, configFile);
+  const bool stored = buffer[0] != u'\0';
   WideStrFree(section);
-  WideStrAppend(section, buffer);
+  WideStrAppend(section, stored ? buffer : DisplayLanguageSection(displayLanguage));
+  return stored;
+}
+
+void WriteLanguageChoice(const ProfileAccess& profile, const char16_t* configFile, const char16_t* section) noexcept {
+  // A null file would send the platform's write to a system-wide file instead; a null value
+  // makes the platform remove the key.
+  if (!profile.Write || !configFile) return;
+  profile.Write(profile.Context, kMainSection, kLanguageKey, section && *section ? section : nullptr, configFile);
 }
 
 void ReadOptions(const ProfileAccess& profile, const char16_t* configFile, SettingsReader reader,

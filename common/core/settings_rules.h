@@ -17,6 +17,7 @@ inline constexpr std::uint32_t kDirectoryBufferCapacity = 512;
 
 inline constexpr char16_t kMainSection[] = u"Main";
 inline constexpr char16_t kOptionsSection[] = u"Options";
+inline constexpr char16_t kLanguageKey[] = u"Language";  // in [Main]
 inline constexpr char16_t kDefaultLanguage[] = u"NEUTRAL";
 
 // Owned strings (owned_string.h) formed at start-up; null members hold nothing.
@@ -24,7 +25,7 @@ struct ConfigurationPaths {
   char16_t* WorkDirectory = nullptr;     // ends in a backslash unless empty
   char16_t* ConfigFilePath = nullptr;    // WorkDirectory + "Quillon.cfg"
   char16_t* LanguageFilePath = nullptr;  // WorkDirectory + "Language.cfg"
-  char16_t* LanguageSection = nullptr;   // [Main] Language, at most 22 characters
+  char16_t* LanguageSection = nullptr;   // [Main] Language, at most 22 characters, or the display language's
 };
 
 // Which program reads: the panel reads every [Options] key of the key table, the start-up
@@ -44,8 +45,14 @@ struct MainStamp {
 };
 // Writes Provider, Product, Signature and Version into [Main], in that order.
 void StampMainSection(const ProfileAccess& profile, const char16_t* configFile, const MainStamp& stamp) noexcept;
-// Reads [Main] Language (default "NEUTRAL", at most 22 characters) into section.
-void ReadLanguageSection(const ProfileAccess& profile, const char16_t* configFile, char16_t*& section) noexcept;
+// Reads [Main] Language (at most 22 characters) into section. A key that is absent or empty
+// gives the section of the Windows display language displayLanguage (a LANGID, see
+// display_language.h). True when the stored key named the section.
+bool ReadLanguageSection(const ProfileAccess& profile, const char16_t* configFile, std::uint16_t displayLanguage,
+                         char16_t*& section) noexcept;
+// The user's choice of language: section under [Main] Language, or, for a null or empty
+// section, the key removed, so that the display language decides again.
+void WriteLanguageChoice(const ProfileAccess& profile, const char16_t* configFile, const char16_t* section) noexcept;
 // Reads the reader's [Options] keys in their fixed order into settings, which should hold its
 // initial values: each rule only ever moves a setting away from its initial value.
 void ReadOptions(const ProfileAccess& profile, const char16_t* configFile, SettingsReader reader,

@@ -172,7 +172,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   world.configFileKnown = true;
 
   StampMainSection(profile, paths.ConfigFilePath, MainStamp{u"Maker", u"Product", u"Signature", u"1.0"});
-  ReadLanguageSection(profile, paths.ConfigFilePath, paths.LanguageSection);
+  ReadLanguageSection(profile, paths.ConfigFilePath, static_cast<std::uint16_t>(size * 0x0401), paths.LanguageSection);
   if (Held(paths.LanguageSection).size() > kSettingBufferCapacity - 2) __builtin_trap();
 
   for (SettingsReader reader : {SettingsReader::Panel, SettingsReader::Runner}) {

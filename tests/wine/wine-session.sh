@@ -46,9 +46,10 @@ ENV
   source "$state/env"
   "$WINE" wineboot -i </dev/null >"$state/wineboot.log" 2>&1
   # Wine finds the Debian fonts through fontconfig, but its dialog font (Tahoma) falls back for
-  # Chinese and Japanese only to the Windows fonts its font links name, none of which is here.
+  # Chinese, Japanese and Korean only to the Windows fonts its font links name, none of which is here.
   # Windows links its UI fonts to its own CJK fonts; the bench links them to WenQuanYi Micro Hei
-  # (fonts-wqy-microhei), so those languages are drawn and measured with real glyphs.
+  # (fonts-wqy-microhei, which also draws Hangul), so those languages are drawn and measured with
+  # real glyphs. Cyrillic and the Latin letters of every shipped language are in Tahoma itself.
   for face in "Tahoma" "MS Shell Dlg" "Microsoft Sans Serif"; do
     "$WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
         /v "$face" /t REG_MULTI_SZ /d "wqy-microhei.ttc,WenQuanYi Micro Hei" /f \

@@ -15,6 +15,7 @@ class FakeProfile {
     std::u16string Section, Key, Text;  // Text: the default of a read, the value of a write
     std::uint32_t Size = 0;             // reads only
     std::u16string File;
+    bool Removes = false;  // a write of a null value, which removes the key
   };
 
   void Set(const std::u16string& section, const std::u16string& key, const std::u16string& value) {
@@ -56,8 +57,13 @@ class FakeProfile {
   static void Write(void* context, const char16_t* section, const char16_t* key, const char16_t* value,
                     const char16_t* file) {
     auto& self = *static_cast<FakeProfile*>(context);
-    self.writes_.push_back({section, key, value, 0, file});
-    if (file == self.file_) self.Set(section, key, value);
+    self.writes_.push_back({section, key, value ? value : u"", 0, file, value == nullptr});
+    if (file != self.file_) return;
+    if (value) {
+      self.Set(section, key, value);
+    } else {
+      self.sections_[Fold(section)].erase(Fold(key));
+    }
   }
 
   std::map<std::u16string, std::map<std::u16string, std::u16string>> sections_;

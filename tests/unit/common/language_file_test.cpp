@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "display_language.h"
 #include "language_text.h"
 #include "panel_texts.h"
 
@@ -47,8 +48,8 @@ const KeyRule kKeys[] = {
     {"TEXT_UNHOOKSUCCESSFULLY", kLong, 0}, {"TEXT_UNHOOKFAILED", kLong, 0},
     {"TEXT_RESULT", kShort, 0},           {"TEXT_QLNNAME", kLong, 0},
     {"TEXT_PROVIDER", kShort, 0},         {"TEXT_VERSION", kShort, 0},
-    {"TEXT_RELEASEDATE", kShort, 0},      {"TEXT_LANGUAGE", kShort, 0},
-    {"LANG_NAME", kShort, 0},             {"LANG_PROVIDER", kShort, 0},
+    {"TEXT_RELEASEDATE", kShort, 0},      {"TEXT_LANGUAGE", kShort, 56},
+    {"LANG_NAME", kShort, 150 - 18},             {"LANG_PROVIDER", kShort, 0},
     {"TEXT_CMDLINEUSAGE", kLong, 0},      {"TEXT_FORMAT", kShort, 0},
     {"TEXT_SAMPLE", kShort, 0},           {"TEXT_RUN", kLong, 0},
     {"TEXT_ADDSTARTUP", kLong, 0},        {"TEXT_REMOVESTARTUP", kLong, 0},
@@ -92,6 +93,8 @@ const KeyRule kKeys[] = {
     {"TEXT_HOTKEYINUSE", kLong, 83},      {"TEXT_SETTINGSFILE", kLong, 286},
     {"TEXT_CLOSE", kLong, 70 - 8},        {"TEXT_BROWSE", kShort, 0},
     {"TEXT_PROGRAMFILES", kShort, 0},     {"TEXT_PAUSED", kShort, 0},
+    // The Options window's list of languages (its drop-down arrow takes 18 units).
+    {"TEXT_DISPLAYLANGUAGE", kLong, 150 - 18},
 };
 
 using Section = std::map<std::string, std::u16string>;
@@ -232,8 +235,8 @@ TEST(LanguageFile, EverySectionIsCompleteAndWithinCapacity) {
   std::set<std::string> known;
   for (const KeyRule& rule : kKeys) known.insert(rule.key);
   // The tabled keys, the mouse check's, the exit question's, the tray tooltip's, Set's refusal,
-  // the Options window's (with the tooltip's "paused").
-  ASSERT_EQ(known.size(), 48u + 39u + 4u + 3u + 2u + 24u);
+  // the Options window's (with the tooltip's "paused"), the language list's.
+  ASSERT_EQ(known.size(), 48u + 39u + 4u + 3u + 2u + 24u + 1u);
   std::set<std::u16string> languageNames;
   for (const auto& [name, section] : Shipped().sections) {
     for (const KeyRule& rule : kKeys) {
@@ -283,6 +286,15 @@ TEST(LanguageFile, CaptionsFitTheirControls) {
       EXPECT_LE(section.at("TEXT_TIPSTITLE").size(), 63u) << "[" << name << "] TEXT_TIPSTITLE";
     }
   }
+}
+
+// Each shipped language is the one some Windows display language starts in, and each section a
+// display language can choose is shipped (so no start shows bare keys).
+TEST(LanguageFile, DisplayLanguagesReachEverySection) {
+  std::set<std::string> reached;
+  for (std::uint32_t id = 0; id <= 0xFFFF; ++id) reached.insert(Ascii(DisplayLanguageSection(static_cast<std::uint16_t>(id))));
+  const std::set<std::string> shipped(Shipped().sectionOrder.begin(), Shipped().sectionOrder.end());
+  EXPECT_EQ(reached, shipped);
 }
 
 // Every count balloon in every language reaches the notification area whole: at the largest

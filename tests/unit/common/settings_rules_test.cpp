@@ -9,6 +9,7 @@
 #include <string>
 
 #include "decimal.h"
+#include "display_language.h"
 #include "fake_profile.h"
 #include "owned_string.h"
 #include "text_helpers.h"
@@ -233,26 +234,67 @@ TEST(SettingsRules, ExcludedProgramsAreReadWholeAndCutAtAName) {
   EXPECT_EQ(profile.Writes()[0].Text, u"a.exe;b.exe");
 }
 
-TEST(SettingsRules, LanguageNameIsReadThroughTwentyTwoCharacters) {
-  struct Row { const char16_t* stored; const char16_t* expected; };
+// A stored name is obeyed as it stands (NEUTRAL and unknown names included); absent or empty
+// (the profile functions trim blanks), the display language decides.
+TEST(SettingsRules, LanguageNameIsStoredOrTheDisplayLanguage) {
+  struct Row { const char16_t* stored; std::uint16_t display; const char16_t* expected; bool fromKey; };
   const Row rows[] = {
-      {kMissing, u"NEUTRAL"},
-      {u"GERMAN", u"GERMAN"},
-      {u"", u""},  // present but empty names no section; still a string, not null
-      {u"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123", u"ABCDEFGHIJKLMNOPQRSTUV"},
+      {kMissing, 0x0409, u"NEUTRAL", false},
+      {kMissing, 0x0407, u"GERMAN", false},
+      {u"", 0x0412, u"KOREAN", false},
+      {u"GERMAN", 0x0412, u"GERMAN", true},
+      {u"NEUTRAL", 0x0407, u"NEUTRAL", true},
+      {u"KLINGON", 0x0407, u"KLINGON", true},
+      {u"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123", 0x0409, u"ABCDEFGHIJKLMNOPQRSTUV", true},
   };
   for (const Row& row : rows) {
+    SCOPED_TRACE(row.stored ? Narrow(row.stored) : "(missing)");
     FakeProfile profile;
     if (row.stored) profile.Set(u"MAIN", u"language", row.stored);
     char16_t* section = nullptr;
     WideStrAppend(section, u"stale value from before");
-    ReadLanguageSection(profile.Access(), kConfigFile, section);
-    ASSERT_NE(section, nullptr) << (row.stored ? Narrow(row.stored) : "(missing)");
+    EXPECT_EQ(ReadLanguageSection(profile.Access(), kConfigFile, row.display, section), row.fromKey);
+    ASSERT_NE(section, nullptr);
     EXPECT_EQ(std::u16string(section), row.expected);
     ASSERT_EQ(profile.Reads().size(), 1u);
     EXPECT_EQ(profile.Reads()[0].Size, 23u);
-    EXPECT_EQ(profile.Reads()[0].Text, u"NEUTRAL");
     WideStrFree(section);
+  }
+}
+
+// A choice is stored; none (null or empty) removes the key, so the display language decides again.
+TEST(SettingsRules, LanguageChoiceStoresOrRemovesTheKey) {
+  for (const char16_t* chosen : {u"KOREAN", static_cast<const char16_t*>(nullptr), u""}) {
+    const bool stores = chosen && *chosen;
+    FakeProfile profile;
+    profile.Set(u"Main", u"Language", u"GERMAN");
+    WriteLanguageChoice(profile.Access(), kConfigFile, chosen);
+    ASSERT_EQ(profile.Writes().size(), 1u);
+    EXPECT_EQ(profile.Writes()[0].Removes, !stores);
+    char16_t* section = nullptr;
+    EXPECT_EQ(ReadLanguageSection(profile.Access(), kConfigFile, 0x0411, section), stores);
+    EXPECT_EQ(std::u16string(section), stores ? chosen : u"JAPANESE");
+    WideStrFree(section);
+  }
+}
+
+// Windows language identifiers (LANGID: sub-language << 10 | primary language).
+TEST(DisplayLanguage, SectionOfEachLanguageIdentifier) {
+  struct Row { std::uint16_t id; const char16_t* section; };
+  const Row rows[] = {
+      {0x0409, u"NEUTRAL"}, {0x0809, u"NEUTRAL"}, {0x0000, u"NEUTRAL"}, {0x041B, u"NEUTRAL"} /* Slovak */,
+      {0x0407, u"GERMAN"}, {0x0C07, u"GERMAN"}, {0x040C, u"FRENCH"}, {0x0C0A, u"SPANISH"}, {0x080A, u"SPANISH"},
+      {0x0411, u"JAPANESE"}, {0x0410, u"ITALIAN"}, {0x0419, u"RUSSIAN"}, {0x0415, u"POLISH"}, {0x0412, u"KOREAN"},
+      {0x041F, u"TURKISH"}, {0x0413, u"DUTCH"}, {0x0813, u"DUTCH"}, {0x0405, u"CZECH"}, {0x0422, u"UKRAINIAN"},
+      // Chinese by script: PRC, Singapore, zh-Hans, zh; Taiwan, Hong Kong, Macao, zh-Hant.
+      {0x0804, u"SIMPLIFIED_CHINESE"}, {0x1004, u"SIMPLIFIED_CHINESE"}, {0x0004, u"SIMPLIFIED_CHINESE"},
+      {0x7804, u"SIMPLIFIED_CHINESE"}, {0x0404, u"TRADITIONAL_CHINESE"}, {0x0C04, u"TRADITIONAL_CHINESE"},
+      {0x1404, u"TRADITIONAL_CHINESE"}, {0x7C04, u"TRADITIONAL_CHINESE"},
+      // Portuguese by country: Brazil's is shipped, Portugal's is not; an unknown sub-language.
+      {0x0416, u"PORTUGUESE_BRAZIL"}, {0x0816, u"NEUTRAL"}, {0xF416, u"NEUTRAL"},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(std::u16string(DisplayLanguageSection(row.id)), row.section) << std::hex << row.id;
   }
 }
 

@@ -37,7 +37,7 @@ TEST_F(LanguageTest, MissingFileSectionOrKeyGivesTheKey) {
   const Row rows[] = {
       {"no file", "NEUTRAL", false, L"TEXT_EXIT", L"TEXT_EXIT"},
       {"no section", "KLINGON", true, L"TEXT_EXIT", L"TEXT_EXIT"},
-      {"empty language", "", true, L"TEXT_EXIT", L"TEXT_EXIT"},
+      {"empty language: the display language's (English here)", "", true, L"TEXT_EXIT", L"Exit"},
       {"no key", "NEUTRAL", true, L"TEXT_SET", L"TEXT_SET"},
       {"key cut to 22", "NEUTRAL", true, L"TEXT_UNHOOKSUCCESSFULLY", L"TEXT_UNHOOKSUCCESSFULL"},
       {"found", "NEUTRAL", true, L"TEXT_EXIT", L"Exit"},

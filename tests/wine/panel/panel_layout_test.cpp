@@ -1,13 +1,17 @@
-// The dialog in every language of the shipped language file at 100 %, 150 % and 200 % scaling
+// The dialog, the Options window and the mouse check in every language of the shipped language
+// file (its sections, as the panel's language list reads them) at 100 %, 150 % and 200 % scaling
 // (96, 144 and 192 DPI, which Wine takes from HKCU\Control Panel\Desktop\LogPixels when a
 // program starts): the panel draws at that DPI, its controls keep the template's layout, each
 // caption fits its control (measured inside the panel's process with the control's own font),
 // and its icons are loaded at the sizes the DPI asks for. A picture of the dialog is saved per
-// language and DPI (BMP beside the test's pictures folder; the build turns them into PNG).
+// language and DPI, and of each window (BMP beside the test's pictures folder; the build turns
+// them into PNG).
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
+#include <iterator>
 #include <map>
 #include <string>
 
@@ -47,7 +51,12 @@ const int kOptionsCaptioned[] = {
     IDC_OPT_BUTTONS_GROUP, IDC_OPT_HEAD_BUTTON,   IDC_OPT_HEAD_UPDOWN,    IDC_OPT_HEAD_DBCLICK,  IDC_OPT_NAME_LEFT,
     IDC_OPT_NAME_RIGHT,    IDC_OPT_SWITCH_MIDDLE, IDC_OPT_SWITCH_X1,      IDC_OPT_SWITCH_X2,     IDC_OPT_SHARED_HINT,
     IDC_OPT_ENGINE_GROUP,  IDC_OPT_RELEASEGUARD,  IDC_OPT_DRAGHOLD,       IDC_OPT_DRAGHOLD_LABEL, IDC_OPT_EXCLUDED_GROUP,
-    IDC_OPT_EXCLUDED_ADD,  IDC_OPT_EXCLUDED_REMOVE, IDC_OPT_HOTKEY_LABEL, IDC_OPT_SETTINGSFILE_LABEL, IDC_OPT_CLOSE};
+    IDC_OPT_EXCLUDED_ADD,  IDC_OPT_EXCLUDED_REMOVE, IDC_OPT_HOTKEY_LABEL, IDC_OPT_SETTINGSFILE_LABEL, IDC_OPT_CLOSE,
+    IDC_OPT_LANGUAGE_LABEL};
+// The mouse check's captions: its hint, the suggestion's label and its buttons.
+const int kMouseCheckCaptioned[] = {IDC_MOUSECHECK_STATUS, IDC_MOUSECHECK_SUGGESTED, IDC_MOUSECHECK_GUIDED,
+                                    IDC_MOUSECHECK_CLEAR,  IDC_MOUSECHECK_USE,       IDC_MOUSECHECK_SAVE,
+                                    IDC_MOUSECHECK_CLOSE};
 
 // Room a caption has inside its control at the dialog's DPI: check boxes give part of their
 // width to the box, push buttons and group boxes to their frame.
@@ -66,7 +75,8 @@ int CaptionRoom(const DialogProbeControl& control, const DialogProbeResult& dial
     case IDC_UPDOWN_LABEL: case IDC_DBCLICK_LABEL: case IDC_ROTREVERSE_LABEL:
     case IDC_OPT_HEAD_BUTTON: case IDC_OPT_HEAD_UPDOWN: case IDC_OPT_HEAD_DBCLICK: case IDC_OPT_NAME_LEFT:
     case IDC_OPT_NAME_RIGHT: case IDC_OPT_SHARED_HINT: case IDC_OPT_DRAGHOLD_LABEL: case IDC_OPT_HOTKEY_LABEL:
-    case IDC_OPT_SETTINGSFILE_LABEL:
+    case IDC_OPT_SETTINGSFILE_LABEL: case IDC_OPT_LANGUAGE_LABEL:
+    case IDC_MOUSECHECK_STATUS: case IDC_MOUSECHECK_SUGGESTED:
       return width;
     default: return width - MulDiv(8, dpi, 96);
   }
@@ -162,25 +172,35 @@ TEST(PanelLayout, EveryLanguageFitsAndKeepsItsLayoutAtEveryScaling) {
         EXPECT_TRUE(SaveWindowPicture(panel.Dialog(), pictures + L"panel-" + name + scaling.pictureSuffix + L".bmp"));
       }
 
-      // The Options window: every caption whole at this language and DPI, and its picture.
-      ASSERT_TRUE(panel.Click(IDC_OPTIONS_OPEN));
-      HWND options = FindOptionsWindow(panel.Process().Pid());
-      ASSERT_NE(options, nullptr);
-      DialogProbeResult optionsDialog = {};
-      ASSERT_TRUE(ReadDialog(options, optionsDialog)) << "the probe did not answer for the Options window";
-      for (int id : kOptionsCaptioned) {
-        const DialogProbeControl* control = FindControl(optionsDialog, id);
-        ASSERT_NE(control, nullptr) << "control " << id;
-        EXPECT_GT(control->textExtent.cx, 0) << "control " << id << " shows no text";
-        EXPECT_LE(control->textExtent.cx, CaptionRoom(*control, optionsDialog)) << "control " << id << " cuts its caption";
+      // The Options window and the mouse check: every caption whole at this language and DPI, and
+      // a picture of each.
+      struct Window { int openId; int closeId; const int* captioned; std::size_t count; const wchar_t* picture; };
+      const Window windows[] = {
+          {IDC_OPTIONS_OPEN, IDC_OPT_CLOSE, kOptionsCaptioned, std::size(kOptionsCaptioned), L"panel-options-"},
+          {IDC_MOUSECHECK_OPEN, IDC_MOUSECHECK_CLOSE, kMouseCheckCaptioned, std::size(kMouseCheckCaptioned),
+           L"panel-mouse-check-layout-"}};
+      for (const Window& window : windows) {
+        SCOPED_TRACE(std::string(window.picture, window.picture + wcslen(window.picture)));
+        ASSERT_TRUE(panel.Click(window.openId));
+        HWND shown = FindWindowWithItem(panel.Process().Pid(), window.closeId);
+        ASSERT_NE(shown, nullptr);
+        DialogProbeResult probed = {};
+        ASSERT_TRUE(ReadDialog(shown, probed)) << "the probe did not answer";
+        for (std::size_t i = 0; i < window.count; ++i) {
+          const int id = window.captioned[i];
+          const DialogProbeControl* control = FindControl(probed, id);
+          ASSERT_NE(control, nullptr) << "control " << id;
+          EXPECT_GT(control->textExtent.cx, 0) << "control " << id << " shows no text";
+          EXPECT_LE(control->textExtent.cx, CaptionRoom(*control, probed)) << "control " << id << " cuts its caption";
+        }
+        if (!pictures.empty()) {
+          // Drawn whole before the screen is copied: a new window paints its controls one by one.
+          RedrawWindow(shown, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+          PumpMessagesFor(300);
+          EXPECT_TRUE(SaveWindowPicture(shown, pictures + window.picture + name + scaling.pictureSuffix + L".bmp"));
+        }
+        SendMessageTimeoutW(GetDlgItem(shown, window.closeId), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
       }
-      if (!pictures.empty()) {
-        // Drawn whole before the screen is copied: a new window paints its controls one by one.
-        RedrawWindow(options, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-        PumpMessagesFor(300);
-        EXPECT_TRUE(SaveWindowPicture(options, pictures + L"panel-options-" + name + scaling.pictureSuffix + L".bmp"));
-      }
-      SendMessageTimeoutW(GetDlgItem(options, IDC_OPT_CLOSE), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
       EXPECT_TRUE(panel.ExitCleanly());
     }
   }

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -223,6 +224,70 @@ TEST(PanelOptions, ACutListIsShownAsCut) {
   SendTo(options, WM_COMMAND, MAKEWPARAM(IDC_OPT_EXCLUDED_LIST, LBN_SELCHANGE), reinterpret_cast<LPARAM>(listBox));
   SendTo(GetDlgItem(options, IDC_OPT_EXCLUDED_REMOVE), BM_CLICK);
   EXPECT_FALSE(IsWindowVisible(note)) << "32 names fit";
+  EXPECT_TRUE(panel.ExitCleanly());
+}
+
+// No Language key: the panel speaks the display language the run names (QUILLON_DISPLAY_SECTION,
+// set beside LC_ALL, from which Wine takes it; English otherwise). The Options list stores a
+// choice and the dialog, the Options window and the mouse check speak it at once; "Windows
+// display language" removes the key and brings the display language back.
+TEST(PanelOptions, LanguageFollowsTheDisplayLanguageUntilChosen) {
+  wchar_t named[32] = L"NEUTRAL";
+  GetEnvironmentVariableW(L"QUILLON_DISPLAY_SECTION", named, 32);
+  const std::wstring display = named, chosen = display == L"FRENCH" ? L"GERMAN" : L"FRENCH";
+  PanelProcess panel;
+  PanelFiles files;
+  files.languageFile = true;
+  files.settings = OptionsSection({L"AutoHook=1"});
+  // A folder per display language: a previous run's library may still be mapped by hooked
+  // processes, so its folder cannot always be emptied yet.
+  ASSERT_TRUE(panel.Start((L"panel-options-language-" + display).c_str(), files));
+  const auto speaks = [&](const std::wstring& section) {
+    return [&panel, section] { return panel.Caption() == ShippedText(section.c_str(), L"TEXT_APPNAME"); };
+  };
+  EXPECT_TRUE(panel.Eventually(speaks(display))) << "the display language is not spoken";
+  ASSERT_TRUE(panel.Click(IDC_MOUSECHECK_OPEN));
+  HWND check = FindWindowWithItem(panel.Process().Pid(), IDC_MOUSECHECK_CLOSE);
+  ASSERT_TRUE(panel.Click(IDC_OPTIONS_OPEN));
+  HWND options = FindOptionsWindow(panel.Process().Pid());
+  ASSERT_TRUE(options && check);
+
+  // "Windows display language" first (chosen), then every section by its own name.
+  HWND list = GetDlgItem(options, IDC_OPT_LANGUAGE);
+  const auto itemText = [&](LRESULT item) {
+    wchar_t text[256] = {};
+    if (SendTo(list, CB_GETLBTEXTLEN, item) < 255) SendTo(list, CB_GETLBTEXT, item, reinterpret_cast<LPARAM>(text));
+    return std::wstring(text);
+  };
+  EXPECT_EQ(SendTo(list, CB_GETCURSEL), 0);
+  LRESULT chosenItem = -1;
+  for (LRESULT i = 1; i < SendTo(list, CB_GETCOUNT); ++i)
+    if (itemText(i) == ShippedText(chosen.c_str(), L"LANG_NAME")) chosenItem = i;
+  ASSERT_GT(chosenItem, 0) << "no item names the language itself";
+
+  const auto chooseAndExpect = [&](LRESULT item, const std::wstring& section) {
+    SCOPED_TRACE(std::string(section.begin(), section.end()));
+    SendTo(list, CB_SETCURSEL, static_cast<WPARAM>(item));
+    SendTo(options, WM_COMMAND, MAKEWPARAM(IDC_OPT_LANGUAGE, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    const auto text = [&](const wchar_t* key) { return ShippedText(section.c_str(), key); };
+    EXPECT_EQ(panel.Caption(), text(L"TEXT_APPNAME"));
+    EXPECT_EQ(panel.Text(IDC_ACTION), text(L"TEXT_UNHOOK"));
+    EXPECT_EQ(WindowText(options), text(L"TEXT_OPTIONS"));
+    EXPECT_EQ(itemText(0), text(L"TEXT_DISPLAYLANGUAGE"));
+    EXPECT_EQ(WindowText(GetDlgItem(check, IDC_MOUSECHECK_CLOSE)), text(L"TEXT_MC_CLOSE"));
+    EXPECT_EQ(SendTo(list, CB_GETCURSEL), item);
+  };
+  chooseAndExpect(chosenItem, chosen);
+  EXPECT_EQ(panel.Setting(L"Main", L"Language"), chosen);
+  chooseAndExpect(0, display);
+  const std::vector<std::wstring> mainKeys = panel.SettingKeys(L"Main");
+  EXPECT_EQ(std::find(mainKeys.begin(), mainKeys.end(), L"Language"), mainKeys.end()) << "the key stays";
+
+  // Stored at once: the next start speaks the choice.
+  chooseAndExpect(chosenItem, chosen);
+  ASSERT_TRUE(panel.ExitCleanly());
+  ASSERT_TRUE(panel.Launch());
+  EXPECT_TRUE(panel.Eventually(speaks(chosen)));
   EXPECT_TRUE(panel.ExitCleanly());
 }
 

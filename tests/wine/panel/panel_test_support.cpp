@@ -473,11 +473,14 @@ DisplayDpi::~DisplayDpi() {
   RegCloseKey(key_);
 }
 
-HWND FindOptionsWindow(DWORD pid, DWORD timeoutMs) {
+HWND FindOptionsWindow(DWORD pid, DWORD timeoutMs) { return FindWindowWithItem(pid, IDC_OPT_CLOSE, timeoutMs); }
+
+HWND FindWindowWithItem(DWORD pid, int itemId, DWORD timeoutMs) {
   struct Search {
     DWORD pid;
+    int itemId;
     HWND found;
-  } search = {pid, nullptr};
+  } search = {pid, itemId, nullptr};
   WaitUntil(
       [&] {
         EnumWindows(
@@ -485,7 +488,7 @@ HWND FindOptionsWindow(DWORD pid, DWORD timeoutMs) {
               auto& s = *reinterpret_cast<Search*>(context);
               DWORD owner = 0;
               GetWindowThreadProcessId(window, &owner);
-              if (owner != s.pid || !IsWindowVisible(window) || !GetDlgItem(window, IDC_OPT_CLOSE)) return TRUE;
+              if (owner != s.pid || !IsWindowVisible(window) || !GetDlgItem(window, s.itemId)) return TRUE;
               s.found = window;
               return FALSE;
             },

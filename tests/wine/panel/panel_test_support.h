@@ -73,6 +73,9 @@ class PanelProcess {
 // The panel's Options window (the top-level window holding its Close button), waiting up to
 // timeoutMs for it; null when none shows.
 HWND FindOptionsWindow(DWORD pid, DWORD timeoutMs = 5000);
+// The same for any top-level window of the process that holds a control of this id (the mouse
+// check by IDC_MOUSECHECK_CLOSE).
+HWND FindWindowWithItem(DWORD pid, int itemId, DWORD timeoutMs = 5000);
 
 // Top-level dialog windows (#32770) of a process other than the panel's main dialog: the
 // message boxes it shows.
