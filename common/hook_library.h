@@ -24,8 +24,9 @@ struct HookLibrary {
   SetReleaseGuardFn SetReleaseGuard = nullptr;
   DeliverPendingReleasesFn DeliverPendingReleases = nullptr;
   ReturnLateReleaseCountFn ReturnLateReleaseCount = nullptr;
-  // Beside the 13, optional: bound when the library has it, the binding succeeds without it.
+  // Beside the 13, optional: bound when the library has them, the binding succeeds without.
   SetProcessUnfilteredFn SetProcessUnfiltered = nullptr;
+  QueryHookHolderFn QueryHookHolder = nullptr;
   // The filter extension's exports, bound on their own after the 13: all null in a library
   // without them (which then filters three sources with the shared intervals, everywhere).
   SetButtonIntervalTimeFn SetButtonIntervalTime = nullptr;

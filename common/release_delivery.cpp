@@ -48,7 +48,9 @@ UniqueHandle CreateWakeEvent() {
                                                            SDDL_REVISION_1, &descriptor, nullptr)) {
     attributes.lpSecurityDescriptor = descriptor;
   }
-  UniqueHandle event(CreateEventW(descriptor ? &attributes : nullptr, FALSE, FALSE, kReleaseGuardEventName));
+  wchar_t name[kReleaseGuardEventNameCapacity];
+  FormatReleaseGuardEventName(name, GetCurrentProcessId());
+  UniqueHandle event(CreateEventW(descriptor ? &attributes : nullptr, FALSE, FALSE, name));
   if (descriptor) LocalFree(descriptor);
   return event;
 }
@@ -58,6 +60,9 @@ UniqueHandle CreateWakeEvent() {
 bool StartReleaseDelivery(const HookLibrary& library, const Settings& settings) {
   StopReleaseDelivery();
   if (!library.SetReleaseGuard || !library.DeliverPendingReleases) return false;
+  // Only the program whose own install succeeded delivers: a second deliverer would serve the
+  // installer's releases beside it, and its stop would switch the guard off under it.
+  if (library.IsSelf() == 0) return false;
   if (!settings.ReleaseGuard && !settings.DragHold) {
     library.SetReleaseGuard(0, 0, settings.DragHoldTime);  // today's filter, and no thread
     return false;

@@ -6,7 +6,8 @@
 
 // After this process's InstallHook succeeded: stores the guard settings in the library and
 // starts the thread. False (and the guard left off) when both features are off, the library
-// lacks the guard's exports or the thread cannot start.
+// lacks the guard's exports, the hook installed is not this process's own or the thread cannot
+// start.
 bool StartReleaseDelivery(const HookLibrary& library, const Settings& settings);
 // Turns the guard off, delivers every release still pending at once and ends the thread. Call
 // it after UninstallHook and before the library is freed; harmless when nothing runs. False

@@ -20,6 +20,8 @@ using ReturnBlockedCountFn = void(WINAPI*)(std::uint32_t* upDown, std::uint32_t*
 using ClearBlockedCountFn  = void(WINAPI*)();
 // buffer: at least kBlockLogCacheSize (10240) bytes, owned by the caller.
 using ClearLogCahceFn      = std::uint16_t(WINAPI*)(std::uint8_t* buffer);
+// Beside the 13, optional: kHookHolder* (latchkin_contract.h), who holds this library's filter.
+using QueryHookHolderFn    = std::uint8_t(WINAPI*)();
 
 // The release guard (bound on their own: a library without them filters as before).
 // SetReleaseGuard: flags 1/0; a hold time outside 5..100 ms leaves the stored one.
@@ -37,8 +39,20 @@ using SetProcessUnfilteredFn = void(WINAPI*)(std::uint8_t unfiltered);
 }
 
 // The auto-reset event the installing program creates and waits on; the hook sets it when it
-// leaves a release pending, and UninstallHook when it removes the hook with one pending.
+// leaves a release pending, and UninstallHook when it removes the hook with one pending. Named
+// per installing process (this prefix, '-' and its id in eight hex digits, which the hook reads
+// from the record): two copies of the library filter with their own records and deliverers, and
+// one copy's wake-up must never be taken by the other's deliverer.
 inline constexpr wchar_t kReleaseGuardEventName[] = L"Local\\LatchkinReleaseGuard";
+inline constexpr unsigned kReleaseGuardEventNameCapacity = sizeof kReleaseGuardEventName / sizeof(wchar_t) + 9;
+inline void FormatReleaseGuardEventName(wchar_t (&name)[kReleaseGuardEventNameCapacity],
+                                        std::uint32_t installerProcessId) noexcept {
+  unsigned at = 0;
+  for (; kReleaseGuardEventName[at] != 0; ++at) name[at] = kReleaseGuardEventName[at];
+  name[at++] = L'-';
+  for (int shift = 28; shift >= 0; shift -= 4) name[at++] = L"0123456789ABCDEF"[(installerProcessId >> shift) & 15];
+  name[at] = 0;
+}
 // The filter extension (bound on their own: a library without them filters the three sources
 // with the shared intervals, everywhere).
 extern "C" {

@@ -8,12 +8,15 @@
 #include "core/block_log.h"
 #include "core/filter_extension.h"
 #include "core/guard_shared_data.h"
+#include "core/hook_control.h"
 #include "core/hook_shared_data.h"
 
 // One copy for every process that maps this library file (two shared sections).
 extern HookSharedData SharedData;
 extern GuardSharedData GuardData;
 extern CacheResetMark SharedCacheResetMark;  // behind the record in shared_d: see block_log.h
+
+extern InstallerSession SharedInstaller;    // behind the record in shared_d: see hook_control.h
 
 // One copy per process, set when the library is mapped.
 inline constexpr DWORD kApplicationPathCapacity = 520;
@@ -33,17 +36,43 @@ inline HHOOK HookHandleFromBits(std::uint32_t bits) noexcept {
   return reinterpret_cast<HHOOK>(static_cast<LONG_PTR>(static_cast<LONG>(bits)));
 }
 
+// The calling process's session plus one (0 when the platform does not say), and who holds the
+// filter for it. A program of another session changes nothing of the filter: its setters return
+// as if called with values they do not accept.
+inline std::uint32_t ThisSessionTag() noexcept {
+  DWORD session = 0;
+  return ProcessIdToSessionId(GetCurrentProcessId(), &session) ? session + 1 : 0;
+}
+inline std::uint8_t ThisHookHolder() noexcept {
+  return HookHolder(SharedData, SharedInstaller, CurrentProcessId, ThisSessionTag());
+}
+inline bool FilterHeldByAnotherSession() noexcept { return ThisHookHolder() == kHookHolderOtherSession; }
+
+// A program waiting for another's change of the excluded list or the pause: a change takes
+// microseconds, so a writer that still holds it after a second is taken for dead half-way.
+struct WriterWait {
+  DWORD Start = GetTickCount();
+  bool operator()(std::uint32_t attempt) const noexcept {
+    Sleep(attempt < 8 ? 0 : 1);
+    return GetTickCount() - Start < 1000;
+  }
+};
+
 // Called by the hook procedure for a swallowed message, naming the process it was meant for.
 void AppendToBlockLog(std::uint16_t eventCode, std::uint32_t processId, const wchar_t* path) noexcept;
 // Sets the installing program's event, if it made one; and whether a release waits for it.
 void WakeReleaseDeliverer() noexcept;
 bool AnyReleasePending() noexcept;
+// Guard off, nothing pending, the replay slot free: what a new installer starts from, and what
+// is left of an ended installer whose record another program takes over.
+void ResetReleaseGuard() noexcept;
 
 extern "C" {
 LRESULT CALLBACK MousePreProc(int code, WPARAM message, LPARAM data) noexcept;
 std::uint8_t WINAPI InstallHook(std::uint8_t filterOwnProcess) noexcept;
 std::uint8_t WINAPI UninstallHook() noexcept;
 std::uint8_t WINAPI QueryHookState() noexcept;
+std::uint8_t WINAPI QueryHookHolder() noexcept;
 std::uint8_t WINAPI IsSelf() noexcept;
 void WINAPI SetHookType(std::uint8_t hookType) noexcept;
 void WINAPI GetHookType(std::uint8_t* hookType) noexcept;

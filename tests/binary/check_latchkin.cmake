@@ -4,10 +4,10 @@
 # A failed check ends with FATAL_ERROR naming what it found.
 cmake_minimum_required(VERSION 3.25)
 
-# The 14 tabled exports, the release guard's three, SetProcessUnfiltered and the filter
+# The 14 tabled exports, QueryHookHolder, the release guard's three, SetProcessUnfiltered and the filter
 # extension's five, sorted.
 set(kExpectedExports ClearBlockedCount ClearLogCahce DeliverPendingReleases GetButtonIntervalTime
-    GetFilterPaused GetHookType GetIntervalTime GetLogState InstallHook IsSelf MousePreProc QueryHookState
+    GetFilterPaused GetHookType GetIntervalTime GetLogState InstallHook IsSelf MousePreProc QueryHookHolder QueryHookState
     ReturnBlockedCount ReturnLateReleaseCount SetButtonIntervalTime SetExcludedPrograms SetFilterPaused
     SetHookType SetIntervalTime SetLogState SetProcessUnfiltered SetReleaseGuard UninstallHook)
 set(kAllowedImports KERNEL32.dll USER32.dll)
