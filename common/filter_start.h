@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "hook_library.h"
+#include "latchkin_contract.h"
 
 // What became of a program's request to start the filter.
 enum class FilterStart {

@@ -42,6 +42,20 @@ bool ProcessEnded(std::uint32_t processId) noexcept {
 
 }  // namespace
 
+std::uint32_t ThisSessionTag() noexcept {
+  DWORD session = 0;
+  return ProcessIdToSessionId(GetCurrentProcessId(), &session) ? session + 1 : 0;
+}
+std::uint8_t ThisHookHolder() noexcept {
+  return HookHolder(SharedData, SharedInstaller, CurrentProcessId, ThisSessionTag());
+}
+bool FilterHeldByAnotherSession() noexcept { return ThisHookHolder() == kHookHolderOtherSession; }
+
+bool WriterWait::WaitForWriter(DWORD start, std::uint32_t attempt) noexcept {
+  Sleep(attempt < 8 ? 0 : 1);
+  return GetTickCount() - start < 1000;
+}
+
 std::uint8_t WINAPI InstallHook(std::uint8_t filterOwnProcess) noexcept {
   const std::uint8_t installed = InstallSharedHook(SharedData, CurrentProcessId, filterOwnProcess, [] {
     // Claimed, and no hook of this library runs: nothing left by an earlier installer (a release

@@ -39,23 +39,16 @@ inline HHOOK HookHandleFromBits(std::uint32_t bits) noexcept {
 // The calling process's session plus one (0 when the platform does not say), and who holds the
 // filter for it. A program of another session changes nothing of the filter: its setters return
 // as if called with values they do not accept.
-inline std::uint32_t ThisSessionTag() noexcept {
-  DWORD session = 0;
-  return ProcessIdToSessionId(GetCurrentProcessId(), &session) ? session + 1 : 0;
-}
-inline std::uint8_t ThisHookHolder() noexcept {
-  return HookHolder(SharedData, SharedInstaller, CurrentProcessId, ThisSessionTag());
-}
-inline bool FilterHeldByAnotherSession() noexcept { return ThisHookHolder() == kHookHolderOtherSession; }
+std::uint32_t ThisSessionTag() noexcept;
+std::uint8_t ThisHookHolder() noexcept;
+bool FilterHeldByAnotherSession() noexcept;
 
 // A program waiting for another's change of the excluded list or the pause: a change takes
 // microseconds, so a writer that still holds it after a second is taken for dead half-way.
 struct WriterWait {
   DWORD Start = GetTickCount();
-  bool operator()(std::uint32_t attempt) const noexcept {
-    Sleep(attempt < 8 ? 0 : 1);
-    return GetTickCount() - Start < 1000;
-  }
+  bool operator()(std::uint32_t attempt) const noexcept { return WaitForWriter(Start, attempt); }
+  static bool WaitForWriter(DWORD start, std::uint32_t attempt) noexcept;
 };
 
 // Called by the hook procedure for a swallowed message, naming the process it was meant for.
