@@ -18,6 +18,7 @@ struct Delivery {
   UniqueHandle Thread;
   SetReleaseGuardFn SetReleaseGuard = nullptr;
   DeliverPendingReleasesFn DeliverPendingReleases = nullptr;
+  const HookLibrary* Library = nullptr;  // the program's own binding, which outlives the thread
 };
 Delivery Running;
 // Set by LeaveReleaseDelivery before it stops the thread: the thread then ends without its last
@@ -69,6 +70,7 @@ bool StartReleaseDelivery(const HookLibrary& library, const Settings& settings) 
   }
   Running.SetReleaseGuard = library.SetReleaseGuard;
   Running.DeliverPendingReleases = library.DeliverPendingReleases;
+  Running.Library = &library;
   Running.Wake = CreateWakeEvent();
   Running.Stop.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   if (!Running.Wake || !Running.Stop) {
@@ -107,6 +109,11 @@ bool EndDelivery(bool handOver) {
 
 }  // namespace
 
-bool StopReleaseDelivery() { return EndDelivery(false); }
+// A hook that another program removed and installed anew is that program's: its guard and its
+// pending releases are left to it, whoever asks to stop.
+bool StopReleaseDelivery() {
+  const HookLibrary* library = Running.Library;
+  return EndDelivery(library && library->QueryHookState() != 0 && library->IsSelf() == 0);
+}
 
 bool LeaveReleaseDelivery() { return EndDelivery(true); }
