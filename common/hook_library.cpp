@@ -61,7 +61,7 @@ bool LoadHookLibraryFrom(HookLibrary& library, const wchar_t* folder) {
     return false;
   }
   for (ExportGroup group : {ExportGroup::Hook, ExportGroup::ReleaseGuard, ExportGroup::ProcessUnfiltered,
-                            ExportGroup::FilterExtension})
+                            ExportGroup::HookHolder, ExportGroup::FilterExtension})
     BindGroup(m, library, group);
   return true;
 }

@@ -18,6 +18,7 @@ struct Delivery {
   UniqueHandle Thread;
   SetReleaseGuardFn SetReleaseGuard = nullptr;
   DeliverPendingReleasesFn DeliverPendingReleases = nullptr;
+  const HookLibrary* Library = nullptr;  // the program's own binding, which outlives the thread
 };
 Delivery Running;
 // Set by LeaveReleaseDelivery before it stops the thread: the thread then ends without its last
@@ -48,7 +49,9 @@ UniqueHandle CreateWakeEvent() {
                                                            SDDL_REVISION_1, descriptor.put(), nullptr)) {
     attributes.lpSecurityDescriptor = descriptor.get();
   }
-  return UniqueHandle(CreateEventW(descriptor ? &attributes : nullptr, FALSE, FALSE, kReleaseGuardEventName));
+  wchar_t name[kReleaseGuardEventNameCapacity];
+  FormatReleaseGuardEventName(name, GetCurrentProcessId());
+  return UniqueHandle(CreateEventW(descriptor ? &attributes : nullptr, FALSE, FALSE, name));
 }
 
 }  // namespace
@@ -56,12 +59,16 @@ UniqueHandle CreateWakeEvent() {
 bool StartReleaseDelivery(const HookLibrary& library, const Settings& settings) {
   StopReleaseDelivery();
   if (!library.SetReleaseGuard || !library.DeliverPendingReleases) return false;
+  // Only the program whose own install succeeded delivers: a second deliverer would serve the
+  // installer's releases beside it, and its stop would switch the guard off under it.
+  if (library.IsSelf() == 0) return false;
   if (!settings.ReleaseGuard && !settings.DragHold) {
     library.SetReleaseGuard(0, 0, settings.DragHoldTime);  // today's filter, and no thread
     return false;
   }
   Running.SetReleaseGuard = library.SetReleaseGuard;
   Running.DeliverPendingReleases = library.DeliverPendingReleases;
+  Running.Library = &library;
   Running.Wake = CreateWakeEvent();
   Running.Stop.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   if (!Running.Wake || !Running.Stop) {
@@ -100,6 +107,11 @@ bool EndDelivery(bool handOver) {
 
 }  // namespace
 
-bool StopReleaseDelivery() { return EndDelivery(false); }
+// A hook that another program removed and installed anew is that program's: its guard and its
+// pending releases are left to it, whoever asks to stop.
+bool StopReleaseDelivery() {
+  const HookLibrary* library = Running.Library;
+  return EndDelivery(library && library->QueryHookState() != 0 && library->IsSelf() == 0);
+}
 
 bool LeaveReleaseDelivery() { return EndDelivery(true); }

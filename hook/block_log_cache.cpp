@@ -55,6 +55,7 @@ std::uint16_t WINAPI ClearLogCahce(std::uint8_t* buffer) noexcept {
 
 // Called on the programs' window threads: never waits for a frozen holder for long.
 void WINAPI SetLogState(std::uint8_t state) noexcept {
+  if (FilterHeldByAnotherSession()) return;
   CacheMutex mutex(kLogStateLockWaitMs);
   SetBlockLogState(SharedData, SharedCacheResetMark, state, mutex);
 }

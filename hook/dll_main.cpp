@@ -6,6 +6,7 @@
 HookSharedData SharedData __attribute__((section("shared_d"), shared)) = InitialHookSharedData();
 // Behind the record, never inside it: the record's layout is fixed.
 CacheResetMark SharedCacheResetMark __attribute__((section("shared_d"), shared)) = {0};
+InstallerSession SharedInstaller __attribute__((section("shared_d"), shared)) = {0};
 
 HINSTANCE ModuleInstance = nullptr;
 std::uint32_t CurrentProcessId = 0;

@@ -23,6 +23,7 @@ __asm__(".section shared_n,\"bws\"\n"
 static_assert(sizeof(ExcludedProgramNames) == 4160, "the assembly above reserves exactly one table");
 
 void WINAPI SetButtonIntervalTime(std::uint8_t button, std::uint32_t upDown, std::uint32_t dbClick) noexcept {
+  if (FilterHeldByAnotherSession()) return;
   SetButtonIntervals(SharedData, GuardData.Extension, button, upDown, dbClick);
 }
 
@@ -33,11 +34,14 @@ void WINAPI GetButtonIntervalTime(std::uint8_t button, std::uint32_t* upDown, st
 }
 
 std::uint8_t WINAPI SetExcludedPrograms(const wchar_t* list) noexcept {
-  const ExcludedProgramsTaken taken =
-      SetExcludedProgramList(GuardData.Extension, ExcludedNames, reinterpret_cast<const char16_t*>(list), kExcludedProgramsReadLimit);
+  if (FilterHeldByAnotherSession()) return 0;
+  const ExcludedProgramsTaken taken = SetExcludedProgramList(
+      GuardData.Extension, ExcludedNames, reinterpret_cast<const char16_t*>(list), kExcludedProgramsReadLimit, WriterWait{});
   return taken.Cut ? 0 : 1;
 }
 
-void WINAPI SetFilterPaused(std::uint8_t paused) noexcept { SetFilterPause(GuardData.Extension, paused); }
+void WINAPI SetFilterPaused(std::uint8_t paused) noexcept {
+  if (!FilterHeldByAnotherSession()) SetFilterPause(GuardData.Extension, paused, WriterWait{});
+}
 
 std::uint8_t WINAPI GetFilterPaused() noexcept { return SharedLoad(GuardData.Extension.Paused); }

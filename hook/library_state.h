@@ -8,12 +8,15 @@
 #include "core/block_log.h"
 #include "core/filter_extension.h"
 #include "core/guard_shared_data.h"
+#include "core/hook_control.h"
 #include "core/hook_shared_data.h"
 
 // One copy for every process that maps this library file (two shared sections).
 extern HookSharedData SharedData;
 extern GuardSharedData GuardData;
 extern CacheResetMark SharedCacheResetMark;  // behind the record in shared_d: see block_log.h
+
+extern InstallerSession SharedInstaller;    // behind the record in shared_d: see hook_control.h
 
 // One copy per process, set when the library is mapped.
 inline constexpr DWORD kApplicationPathCapacity = 520;
@@ -33,11 +36,29 @@ inline HHOOK HookHandleFromBits(std::uint32_t bits) noexcept {
   return reinterpret_cast<HHOOK>(static_cast<LONG_PTR>(static_cast<LONG>(bits)));
 }
 
+// The calling process's session plus one (0 when the platform does not say), and who holds the
+// filter for it. A program of another session changes nothing of the filter: its setters return
+// as if called with values they do not accept.
+std::uint32_t ThisSessionTag() noexcept;
+std::uint8_t ThisHookHolder() noexcept;
+bool FilterHeldByAnotherSession() noexcept;
+
+// A program waiting for another's change of the excluded list or the pause: a change takes
+// microseconds, so a writer that still holds it after a second is taken for dead half-way.
+struct WriterWait {
+  DWORD Start = GetTickCount();
+  bool operator()(std::uint32_t attempt) const noexcept { return WaitForWriter(Start, attempt); }
+  static bool WaitForWriter(DWORD start, std::uint32_t attempt) noexcept;
+};
+
 // Called by the hook procedure for a swallowed message, naming the process it was meant for.
 void AppendToBlockLog(std::uint16_t eventCode, std::uint32_t processId, const wchar_t* path) noexcept;
 // Sets the installing program's event, if it made one; and whether a release waits for it.
 void WakeReleaseDeliverer() noexcept;
 bool AnyReleasePending() noexcept;
+// Guard off, nothing pending, the replay slot free: what a new installer starts from, and what
+// is left of an ended installer whose record another program takes over.
+void ResetReleaseGuard() noexcept;
 
 // Every export as the programs bind it (latchkin_exports.inc): a definition that drifts from its
 // row fails to compile.

@@ -90,14 +90,30 @@ struct PlatformDeliverer {
 
 void WakeReleaseDeliverer() noexcept {
   // Opened per wake-up and closed at once: the library keeps no handle in any process.
-  if (HANDLE event = OpenEventW(EVENT_MODIFY_STATE, FALSE, kReleaseGuardEventName)) {
+  wchar_t name[kReleaseGuardEventNameCapacity];
+  FormatReleaseGuardEventName(name, SharedLoad(SharedData.InstallerProcessId));
+  if (HANDLE event = OpenEventW(EVENT_MODIFY_STATE, FALSE, name)) {
     SetEvent(event);
     CloseHandle(event);
   }
 }
 
+// The guard is the installing program's: only it delivers what the guard leaves pending. Another
+// program (the panel while Quillrun filters, or the other way round) neither switches it on, so
+// that nothing would wait for a deliverer that is not there, nor off under its owner.
 void WINAPI SetReleaseGuard(std::uint8_t releaseGuard, std::uint8_t dragHold, std::uint32_t dragHoldTime) noexcept {
-  SetGuardSettings(GuardData, releaseGuard, dragHold, dragHoldTime);
+  const std::uint8_t holder = ThisHookHolder();
+  if (holder == kHookHolderThisProcess || holder == kHookHolderNone)
+    SetGuardSettings(GuardData, releaseGuard, dragHold, dragHoldTime);
+}
+
+void ResetReleaseGuard() noexcept {
+  SharedStore(GuardData.ReleaseGuard, std::uint8_t{0});
+  SharedStore(GuardData.DragHold, std::uint8_t{0});
+  for (std::uint8_t button = 0; button < kButtonCount; ++button)
+    SharedStore(PendingReleaseOf(GuardData, button).State, kPendingNone);
+  SharedStore(GuardData.ReplayMessage, std::uint32_t{0});
+  SharedStore(GuardData.ReplayWheelDelta, std::int32_t{0});
 }
 
 std::uint32_t WINAPI DeliverPendingReleases(std::uint8_t everyNow) noexcept {

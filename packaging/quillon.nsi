@@ -42,7 +42,10 @@ VIAddVersionKey "LegalCopyright" "Velmora Workshop"
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_COMPONENTSPAGE_NODESC
-!define MUI_FINISHPAGE_RUN "$INSTDIR\Quillon.exe"
+; The setup runs elevated: the panel is started by the signed-in user's shell, with that user's
+; normal rights, never by the setup itself (see StartPanelAsUser).
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_FUNCTION StartPanelAsUser
 !define MUI_FINISHPAGE_RUN_TEXT "Open the Quillon control panel"
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_DIRECTORY
@@ -63,6 +66,16 @@ Function .onInit
   ${EndIf}
   SetRegView 64
 !endif
+FunctionEnd
+
+; The helper asks the shell's own process to start the panel; when there is no shell to ask,
+; nothing is started (the panel is in the Start menu), rather than an elevated panel.
+Function StartPanelAsUser
+  InitPluginsDir
+  ${IfNot} ${FileExists} "$PLUGINSDIR\QuillonSetupHelper.exe"
+    File "/oname=$PLUGINSDIR\QuillonSetupHelper.exe" "${HELPER}"
+  ${EndIf}
+  ExecWait '"$PLUGINSDIR\QuillonSetupHelper.exe" /user "$INSTDIR\Quillon.exe"'
 FunctionEnd
 
 Function un.onInit

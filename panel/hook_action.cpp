@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "filter_extension_push.h"
+#include "filter_start.h"
 #include "language.h"
 #include "log_writer.h"
 #include "panel_state.h"
@@ -73,17 +74,25 @@ void ToggleHook() {
     return;
   }
   const HookLibrary& library = Panel.Library;
+  // Another user's filter is not this session's to stop, nor to start beside.
+  if (FilterHolder(library) == kHookHolderOtherSession) {
+    ReportHookResult(FilterStartTextKey(FilterStart::HeldByOtherUser));
+    return;
+  }
   if (Panel.HookActive) {
     library.UninstallHook();
     StopReleaseDelivery();  // delivers a release still pending
     Panel.HookActive = library.QueryHookState() != 0;
+    if (!Panel.HookActive) ReleaseFilterClaim();
     ReportHookResult(Panel.HookActive ? L"TEXT_UNHOOKFAILED" : L"TEXT_UNHOOKSUCCESSFULLY");
     return;
   }
-  library.InstallHook(Panel.Options.SelfHookEnabled ? 1 : 0);
+  const FilterStart start = StartOwnFilter(library, Panel.Options.SelfHookEnabled ? 1 : 0);
   Panel.HookActive = library.QueryHookState() != 0;
-  if (!Panel.HookActive) {
-    ReportHookResult(L"TEXT_HOOKFAILED");
+  // Only its own install makes the panel deliver and set the log state: another program's
+  // filter keeps its own settings and deliverer.
+  if (start != FilterStart::Installed) {
+    ReportHookResult(FilterStartTextKey(start));
     return;
   }
   StartInstalledHook(library, Panel.Options, LogWriter.LogToFile);

@@ -2,6 +2,8 @@
 // on, and stay while the hook installed is this process's own.
 #include "runner.h"
 #include "filter_extension_push.h"
+#include "filter_start.h"
+#include "language.h"
 #include "log_writer.h"
 #include "pause_hot_key.h"
 #include "release_delivery.h"
@@ -37,11 +39,22 @@ void WaitDispatchingMessages(DWORD periodMs) noexcept {
 }
 
 // Loads the library from the program's folder, binds the 13 exports and installs the hook
-// without filtering this process. False when any step fails or the hook was already installed.
+// without filtering this process. False when any step fails or the hook was already installed:
+// silently when this copy's filter already runs in this session (the panel's, or an earlier
+// Quillrun's), with a box when another user's or another copy's holds it, as then this session
+// has no filter of this copy at all.
 bool LoadAndInstallHook() {
   // A library that lacks an export stays loaded; the process ends soon anyway.
   if (!LoadHookLibrary(Runner.Library)) return false;
-  return Runner.Library.InstallHook(0) != 0;
+  const FilterStart start = StartOwnFilter(Runner.Library, 0);
+  if (start == FilterStart::HeldByOtherUser || start == FilterStart::HeldByOtherCopy) {
+    wchar_t appName[kLongTextCapacity];
+    wchar_t text[kLongTextCapacity];
+    GetLangText(appName, L"TEXT_APPNAME", kLongTextCapacity);
+    GetLangText(text, FilterStartTextKey(start), kLongTextCapacity);
+    MessageBoxW(nullptr, text, appName, MB_OK | MB_ICONWARNING);
+  }
+  return start == FilterStart::Installed;
 }
 
 }  // namespace
@@ -76,6 +89,7 @@ int RunHeadless() {
   } else {
     StopReleaseDelivery();
   }
+  ReleaseFilterClaim();
   // A writer in the middle of a pass holds records it has already taken out of the cache; they
   // exist nowhere else, so it gets a moment to write them before the process ends.
   StopLogWriter(kWriterFinishMs);

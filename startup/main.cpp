@@ -42,7 +42,8 @@ int Run() {
 
 }  // namespace
 
-// Every outcome is silent apart from the usage box, a failure included: exit code 0 on every path.
+// Every outcome is silent apart from the usage box and the box that says another user's or
+// another copy's filter holds the session, a failure included: exit code 0 on every path.
 // The library is never unloaded here: the hook is gone or was never ours, and the process's end
 // releases it.
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {

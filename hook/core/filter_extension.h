@@ -45,39 +45,69 @@ inline void SetButtonIntervals(const HookSharedData& data, FilterExtensionData& 
 
 namespace filter_extension_detail {
 
-// A writer makes the generation odd, writes, and moves it on to the next even value (never 0,
-// which stands for "not filtered" in a process's own state). A writer that died half-way left it
-// odd: the next writer simply finishes from there.
-inline std::uint32_t BeginChange(FilterExtensionData& extension) noexcept {
-  const std::uint32_t generation = SharedLoad(extension.ExclusionGeneration);
-  if ((generation & 1) == 0) SharedStore(extension.ExclusionGeneration, generation + 1);
-  return generation | 1;
+// A writer that waits for another's change spins this often before it judges the other dead.
+inline constexpr std::uint32_t kSpinWaits = 1u << 16;
+struct SpinWait {
+  bool operator()(std::uint32_t attempt) const noexcept {
+#if defined(__i386__) || defined(__x86_64__)
+    __builtin_ia32_pause();
+#endif
+    return attempt < kSpinWaits;
+  }
+};
+
+// A writer claims the list by moving the generation from even to odd in one compare-exchange,
+// so two programs changing it at once (the panel and Quillrun at log-on) take turns instead of
+// both writing under one odd value, the first one's end then opening a half-written list to
+// every reader. While another writer holds it, wait(attempt) pauses and says whether to go on
+// waiting; once it says no, that writer is taken for dead half-way and its odd value is taken
+// over (moved on by two, so only one waiter takes it). Acquire: nothing written after the claim
+// is seen before it.
+template <typename Wait>
+inline std::uint32_t BeginChange(FilterExtensionData& extension, Wait&& wait) noexcept {
+  for (std::uint32_t attempt = 0;; ++attempt) {
+    std::uint32_t generation = __atomic_load_n(&extension.ExclusionGeneration, __ATOMIC_ACQUIRE);
+    const bool held = (generation & 1) != 0;
+    if (held && wait(attempt)) continue;
+    // Even: claim it; odd and waited out: take it over.
+    const std::uint32_t claimed = held ? generation + 2 : generation + 1;
+    if (__atomic_compare_exchange_n(&extension.ExclusionGeneration, &generation, claimed, false, __ATOMIC_ACQ_REL,
+                                    __ATOMIC_ACQUIRE))
+      return claimed;
+  }
 }
+// The next even value (never 0, which stands for "not filtered" in a process's own state), as a
+// release: a reader that sees it sees the whole list. A writer whose claim was taken over as dead
+// leaves the generation to the one that took it.
 inline void EndChange(FilterExtensionData& extension, std::uint32_t odd) noexcept {
   std::uint32_t next = odd + 1;
   if (next == 0) next = 2;
-  SharedStore(extension.ExclusionGeneration, next);
+  __atomic_compare_exchange_n(&extension.ExclusionGeneration, &odd, next, false, __ATOMIC_RELEASE, __ATOMIC_RELAXED);
 }
 
 }  // namespace filter_extension_detail
 
 // SetExcludedPrograms: takes the list (excluded_programs.h) and lets every process decide again.
+template <typename Wait = filter_extension_detail::SpinWait>
 inline ExcludedProgramsTaken SetExcludedProgramList(FilterExtensionData& extension, ExcludedProgramNames& names,
-                                                    const char16_t* list, std::uint32_t listCapacity) noexcept {
-  const std::uint32_t odd = filter_extension_detail::BeginChange(extension);
+                                                    const char16_t* list, std::uint32_t listCapacity,
+                                                    Wait&& wait = Wait{}) noexcept {
+  const std::uint32_t odd = filter_extension_detail::BeginChange(extension, wait);
   const ExcludedProgramsTaken taken = TakeExcludedPrograms(list, listCapacity, names);
   filter_extension_detail::EndChange(extension, odd);
   return taken;
 }
 
 // Every process decides again at its next message: the installing process changed.
-inline void RenewProcessDecisions(FilterExtensionData& extension) noexcept {
-  filter_extension_detail::EndChange(extension, filter_extension_detail::BeginChange(extension));
+template <typename Wait = filter_extension_detail::SpinWait>
+inline void RenewProcessDecisions(FilterExtensionData& extension, Wait&& wait = Wait{}) noexcept {
+  filter_extension_detail::EndChange(extension, filter_extension_detail::BeginChange(extension, wait));
 }
 
 // SetFilterPaused: while paused every process passes its input as if it were excluded.
-inline void SetFilterPause(FilterExtensionData& extension, std::uint8_t paused) noexcept {
-  const std::uint32_t odd = filter_extension_detail::BeginChange(extension);
+template <typename Wait = filter_extension_detail::SpinWait>
+inline void SetFilterPause(FilterExtensionData& extension, std::uint8_t paused, Wait&& wait = Wait{}) noexcept {
+  const std::uint32_t odd = filter_extension_detail::BeginChange(extension, wait);
   SharedStore(extension.Paused, static_cast<std::uint8_t>(paused != 0 ? 1 : 0));
   filter_extension_detail::EndChange(extension, odd);
 }

@@ -5,6 +5,21 @@
 
 #include "hook_shared_data.h"
 
+// Behind the fixed record: the session of the process that installed the hook, plus one (0: not
+// known, as after an installing program of a library without it).
+struct InstallerSession {
+  std::uint32_t SessionTag;
+};
+
+// Who holds the filter, for the calling process of session sessionTag (its session plus one).
+inline std::uint8_t HookHolder(const HookSharedData& data, const InstallerSession& installer,
+                               std::uint32_t processId, std::uint32_t sessionTag) noexcept {
+  if (SharedLoad(data.HookInstalled) == 0) return kHookHolderNone;
+  if (SharedLoad(data.InstallerProcessId) == processId) return kHookHolderThisProcess;
+  const std::uint32_t tag = SharedLoad(installer.SessionTag);
+  return tag != 0 && tag != sessionTag ? kHookHolderOtherSession : kHookHolderThisSession;
+}
+
 // Each value outside 1..9999 leaves its field as it is.
 inline void SetSharedIntervalTimes(HookSharedData& data, std::uint32_t upDown, std::uint32_t dbClick,
                                    std::uint32_t rotReverse) noexcept {
@@ -48,15 +63,20 @@ std::uint8_t InstallSharedHook(HookSharedData& data, std::uint32_t processId, st
 // program could switch the filter off or on again for as long as the library stays mapped
 // anywhere. Then the caller that claims the record (InstallerProcessId: the ended id -> its own,
 // one compare-exchange, so a single caller wins and no install can start meanwhile) resets it as
-// if its unhook had succeeded.
-template <typename Unhook, typename InstallerEnded>
+// if its unhook had succeeded; tookOver() then clears what the ended installer left beside the
+// record (no deliverer of its will ever serve it).
+struct NothingToTakeOver {
+  void operator()() const noexcept {}
+};
+template <typename Unhook, typename InstallerEnded, typename TookOver = NothingToTakeOver>
 std::uint8_t UninstallSharedHook(HookSharedData& data, std::uint32_t processId, Unhook&& unhook,
-                                 InstallerEnded&& installerEnded) noexcept {
+                                 InstallerEnded&& installerEnded, TookOver&& tookOver = TookOver{}) noexcept {
   if (SharedLoad(data.HookInstalled) == 0) return 0;
   if (!unhook(SharedLoad(data.HookHandle))) {
     const std::uint32_t installer = SharedLoad(data.InstallerProcessId);
     if (installer == 0 || installer == processId || !installerEnded(installer)) return 0;
     if (!SharedCompareExchange(data.InstallerProcessId, installer, processId)) return 0;
+    tookOver();
   }
   SharedStore(data.HookInstalled, std::uint8_t{0});
   SharedStore(data.FilterOwnProcess, std::uint8_t{0});

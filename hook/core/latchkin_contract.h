@@ -59,6 +59,14 @@ constexpr std::uint16_t EventCode(std::uint8_t source, std::uint8_t rule) noexce
   return static_cast<std::uint16_t>(source << 8 | rule);
 }
 
+// QueryHookHolder's answer: who holds this library's filter. The shared sections are one per
+// machine while hooks are one per session, so a program of another signed-in user's session may
+// hold it: then this session has no filter of this library, and changes nothing of that one.
+inline constexpr std::uint8_t kHookHolderNone = 0;          // no hook installed
+inline constexpr std::uint8_t kHookHolderThisProcess = 1;   // the caller installed it
+inline constexpr std::uint8_t kHookHolderThisSession = 2;   // another program of the caller's session
+inline constexpr std::uint8_t kHookHolderOtherSession = 3;  // a program of another session
+
 // The three intervals (milliseconds): what the record holds when the library is first mapped,
 // and the range SetIntervalTime accepts (anything else leaves a value as it is).
 inline constexpr std::uint32_t kDefaultUpDownIntervalTime = 40;

@@ -4,10 +4,16 @@
 //                                               from <folder> and waits until they are gone
 //   QuillonSetupHelper.exe /keep <file> ...     drops the operations left for the next start
 //                                               that would delete, move or replace these files
+//   QuillonSetupHelper.exe /user <program>      has the signed-in user's shell start <program>
 // Exit code 0 on success, 1 when something was left (a process still running, a value that could
 // not be written), 2 for a command line it does not know.
 #include <windows.h>
+#include <exdisp.h>
+#include <servprov.h>
 #include <shellapi.h>
+#include <shldisp.h>
+#include <shlguid.h>
+#include <shlobj.h>
 #include <tlhelp32.h>
 
 #include <string>
@@ -125,6 +131,82 @@ int KeepFiles(const std::vector<std::wstring>& files) {
   return result;
 }
 
+// One COM reference, released at scope end.
+template <typename T>
+class ComRef {
+ public:
+  ComRef() = default;
+  ComRef(const ComRef&) = delete;
+  ComRef& operator=(const ComRef&) = delete;
+  ~ComRef() {
+    if (p_) p_->Release();
+  }
+  T* operator->() const { return p_; }
+  T** put() { return &p_; }
+  void** put_void() { return reinterpret_cast<void**>(&p_); }
+  explicit operator bool() const { return p_ != nullptr; }
+
+ private:
+  T* p_ = nullptr;
+};
+
+struct ComApartment {
+  const bool ready = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+  ~ComApartment() {
+    if (ready) CoUninitialize();
+  }
+};
+
+// The setup runs elevated, and possibly as another account than the signed-in user's (an
+// administrator who typed a password for a standard user). A program it started itself would
+// inherit that: the panel, and the filter it starts, would run elevated without anyone asking.
+// So the request goes to the shell's own process, which runs as the signed-in user with normal
+// rights: its desktop folder view hands out the shell's automation object, whose ShellExecute
+// runs in the shell. Nothing is started when the shell cannot be reached: never elevated.
+int StartAsShellUser(const std::wstring& program) {
+  ComApartment apartment;
+  if (!apartment.ready) return 1;
+  ComRef<IShellWindows> windows;
+  ComRef<IDispatch> desktop;
+  ComRef<IServiceProvider> provider;
+  ComRef<IShellBrowser> browser;
+  ComRef<IShellView> view;
+  ComRef<IDispatch> background;
+  ComRef<IShellFolderViewDual> folderView;
+  ComRef<IDispatch> application;
+  ComRef<IShellDispatch2> shell;
+  VARIANT none;
+  VariantInit(&none);
+  long window = 0;
+  const bool reached =
+      SUCCEEDED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
+                                 windows.put_void())) &&
+      windows->FindWindowSW(&none, &none, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH, desktop.put()) == S_OK &&
+      desktop && SUCCEEDED(desktop->QueryInterface(IID_IServiceProvider, provider.put_void())) &&
+      SUCCEEDED(provider->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.put_void())) &&
+      SUCCEEDED(browser->QueryActiveShellView(view.put())) &&
+      SUCCEEDED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, background.put_void())) &&
+      SUCCEEDED(background->QueryInterface(IID_IShellFolderViewDual, folderView.put_void())) &&
+      SUCCEEDED(folderView->get_Application(application.put())) &&
+      SUCCEEDED(application->QueryInterface(IID_IShellDispatch2, shell.put_void()));
+  if (!reached) return 1;
+  const std::wstring folder = program.substr(0, program.find_last_of(L'\\') + 1);
+  BSTR file = SysAllocString(program.c_str());
+  VARIANT arguments, directory, operation, show;
+  VariantInit(&arguments);
+  VariantInit(&operation);
+  VariantInit(&directory);
+  directory.vt = VT_BSTR;
+  directory.bstrVal = SysAllocString(folder.c_str());
+  VariantInit(&show);
+  show.vt = VT_I4;
+  show.lVal = SW_SHOWNORMAL;
+  const HRESULT started = file ? shell->ShellExecute(file, arguments, directory, operation, show) : E_OUTOFMEMORY;
+  SysFreeString(file);
+  VariantClear(&directory);
+  return SUCCEEDED(started) ? 0 : 1;
+}
+
 int Run() {
   int count = 0;
   LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
@@ -132,6 +214,7 @@ int Run() {
   const UniqueLocalMemory argumentsMemory(arguments);
   const std::vector<std::wstring> words(arguments + 1, arguments + count);
   if (words.size() == 2 && lstrcmpiW(words[0].c_str(), L"/stop") == 0) return StopPrograms(words[1]);
+  if (words.size() == 2 && lstrcmpiW(words[0].c_str(), L"/user") == 0) return StartAsShellUser(words[1]);
   if (words.size() >= 2 && lstrcmpiW(words[0].c_str(), L"/keep") == 0) {
     return KeepFiles(std::vector<std::wstring>(words.begin() + 1, words.end()));
   }

@@ -74,6 +74,30 @@ TEST(FilterExtension, AListBeingWrittenKeepsTheLastDecision) {
   EXPECT_FALSE(Passes(extension, game, kGame));
 }
 
+// Two programs change the list or the pause at once (the panel and Quillrun at log-on): the second
+// waits for the first to end instead of writing under its odd value, so the first's end never
+// opens a list the second is still writing.
+TEST(FilterExtension, TwoWritersTakeTurns) {
+  FilterExtensionData extension = InitialFilterExtensionData();
+  const std::uint32_t start = extension.ExclusionGeneration;
+  extension.ExclusionGeneration = start + 1;  // the first writer is half-way
+  std::uint32_t waits = 0;
+  bool wroteWhileHeld = false;
+  SetFilterPause(extension, 1, [&](std::uint32_t) {
+    wroteWhileHeld = wroteWhileHeld || extension.Paused != 0;
+    if (++waits == 3) extension.ExclusionGeneration = start + 2;  // the first writer ends
+    return true;
+  });
+  EXPECT_EQ(waits, 3u);
+  EXPECT_FALSE(wroteWhileHeld);
+  EXPECT_EQ(extension.Paused, 1);
+  EXPECT_EQ(extension.ExclusionGeneration, start + 4);
+  // One that died half-way is waited for until the wait gives up, then taken over.
+  extension.ExclusionGeneration += 1;
+  SetExcludedProgramList(extension, names, u"", 4096, [](std::uint32_t attempt) { return attempt < 5; });
+  EXPECT_EQ(extension.ExclusionGeneration, start + 8);
+}
+
 TEST(FilterExtension, AProcessThatAskedForItsInputUnfilteredPasses) {
   FilterExtensionData extension = InitialFilterExtensionData();
   ProcessExclusion panel{};

@@ -106,16 +106,17 @@ TEST(HookControl, UninstallFollowsTheStateTable) {
     bool installerEnded;      // what the platform says of the named process
     std::uint8_t result;
     int platformCalls;
+    int takeovers;  // what the ended installer left beside the record is cleared
   };
   const Row rows[] = {
-      {"removes", 1, kSelf, true, false, 1, 1},
-      {"another's hook, removed", 1, kOther, true, false, 1, 1},
-      {"platform refuses", 1, kSelf, false, false, 0, 1},
-      {"platform refuses, the installer runs", 1, kOther, false, false, 0, 1},
+      {"removes", 1, kSelf, true, false, 1, 1, 0},
+      {"another's hook, removed", 1, kOther, true, false, 1, 1, 0},
+      {"platform refuses", 1, kSelf, false, false, 0, 1, 0},
+      {"platform refuses, the installer runs", 1, kOther, false, false, 0, 1, 0},
       // The system took the hook with its ended installer: the record is reset all the same.
-      {"platform refuses, the installer ended", 1, kOther, false, true, 1, 1},
-      {"platform refuses, this process is the installer", 1, kSelf, false, true, 0, 1},
-      {"not installed", 0, 0, true, false, 0, 0},
+      {"platform refuses, the installer ended", 1, kOther, false, true, 1, 1, 1},
+      {"platform refuses, this process is the installer", 1, kSelf, false, true, 0, 1, 0},
+      {"not installed", 0, 0, true, false, 0, 0, 0},
   };
   for (const Row& row : rows) {
     HookSharedData data = InitialHookSharedData();
@@ -133,7 +134,7 @@ TEST(HookControl, UninstallFollowsTheStateTable) {
     data.LastWheelForward = 0;
     data.CacheLength = 60;
     const HookSharedData before = data;
-    int calls = 0;
+    int calls = 0, takeovers = 0;
     const std::uint8_t result = UninstallSharedHook(
         data, kSelf,
         [&](std::uint32_t handle) {
@@ -144,9 +145,11 @@ TEST(HookControl, UninstallFollowsTheStateTable) {
         [&](std::uint32_t processId) {
           EXPECT_EQ(processId, row.installer) << row.name;
           return row.installerEnded;
-        });
+        },
+        [&] { ++takeovers; });
     EXPECT_EQ(result, row.result) << row.name;
     EXPECT_EQ(calls, row.platformCalls) << row.name;
+    EXPECT_EQ(takeovers, row.takeovers) << row.name;
     if (result == 1) {
       HookSharedData expected = before;
       expected.HookInstalled = expected.FilterOwnProcess = 0;
@@ -156,6 +159,30 @@ TEST(HookControl, UninstallFollowsTheStateTable) {
     } else {
       EXPECT_EQ(std::memcmp(&data, &before, sizeof data), 0) << row.name << ": the record changed";
     }
+  }
+}
+
+// The shared sections are one per machine, hooks one per session: whose filter the library holds.
+TEST(HookControl, HolderTellsAnotherSessionsFilter) {
+  constexpr std::uint32_t kOther = kSelf + 1, kSession = 2;
+  struct Row {
+    const char* name;
+    std::uint8_t installed;
+    std::uint32_t installer, sessionTag;
+    std::uint8_t holder;
+  };
+  const Row rows[] = {
+      {"nothing installed", 0, 0, kSession + 1, kHookHolderNone},
+      {"this process", 1, kSelf, kSession, kHookHolderThisProcess},
+      {"another program of this session", 1, kOther, kSession, kHookHolderThisSession},
+      {"a program of another session", 1, kOther, kSession + 1, kHookHolderOtherSession},
+      {"an installer that did not say its session", 1, kOther, 0, kHookHolderThisSession},
+  };
+  for (const Row& row : rows) {
+    HookSharedData data = InitialHookSharedData();
+    data.HookInstalled = row.installed;
+    data.InstallerProcessId = row.installer;
+    EXPECT_EQ(HookHolder(data, InstallerSession{row.sessionTag}, kSelf, kSession), row.holder) << row.name;
   }
 }
 

@@ -90,19 +90,20 @@ TEST(QuillrunHeadless, FiltersWithTheStoredSettingsLogsAndEndsWhenUnhooked) {
   EXPECT_EQ(first.ExitCode(), 0u);
 }
 
-// The release guard's settings in a library copy: the start of its shared_g section.
-GuardSharedData GuardSettingsOf(const LibraryCopy& library) {
-  GuardSharedData guard{};
-  const auto* base = reinterpret_cast<const std::uint8_t*>(library.Module.get());
+// The release guard's shared state in a library copy: the start of its shared_g section.
+GuardSharedData* GuardOf(const LibraryCopy& library) {
+  auto* base = reinterpret_cast<std::uint8_t*>(library.Module.get());
   const auto* headers =
       reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
   const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(headers);
   for (WORD i = 0; i < headers->FileHeader.NumberOfSections; ++i, ++section) {
-    if (std::memcmp(section->Name, "shared_g", 8) == 0) {
-      std::memcpy(&guard, base + section->VirtualAddress, sizeof guard);
-    }
+    if (std::memcmp(section->Name, "shared_g", 8) == 0) return reinterpret_cast<GuardSharedData*>(base + section->VirtualAddress);
   }
-  return guard;
+  return nullptr;
+}
+GuardSharedData GuardSettingsOf(const LibraryCopy& library) {
+  const GuardSharedData* guard = GuardOf(library);
+  return guard ? *guard : GuardSharedData{};
 }
 
 // However the hook stops being Quillrun's, Quillrun notices at its next 500 ms poll and ends,
@@ -126,6 +127,10 @@ TEST(QuillrunHeadless, EndsWhenTheHookIsNoLongerItsOwn) {
     ASSERT_TRUE(runner.Started()) << row.name;
     ASSERT_TRUE(library.WaitForHookWithLogging()) << row.name;
     EXPECT_EQ(GuardSettingsOf(library).DragHold, 1) << row.name << ": Quillrun's guard settings";
+    // Another program (a panel whose install lost to Quillrun's at log-on) neither writes over
+    // Quillrun's guard settings nor switches its guard off.
+    library.SetReleaseGuard(0, 0, 77);
+    EXPECT_EQ(GuardSettingsOf(library).DragHold, 1) << row.name << ": another program switched Quillrun's guard off";
 
     ASSERT_EQ(library.UninstallHook(), 1) << row.name;
     if (row.installAnew) {
@@ -146,6 +151,16 @@ TEST(QuillrunHeadless, EndsWhenTheHookIsNoLongerItsOwn) {
       EXPECT_EQ(library.UninstallHook(), 1) << row.name;
     } else {
       EXPECT_EQ(guard.ReleaseGuard, 0) << row.name << ": Quillrun left its guard on";
+      // What an installer that ended left in the guard never reaches the next installer.
+      GuardSharedData& shared = *GuardOf(library);
+      shared.ReleaseGuard = 1;
+      shared.Left.State = kPendingFlush | 0x40;
+      shared.ReplayMessage = WM_RBUTTONDOWN;
+      ASSERT_EQ(library.InstallHook(0), 1) << row.name;
+      EXPECT_EQ(shared.ReleaseGuard, 0) << row.name << ": the guard was left on";
+      EXPECT_EQ(shared.Left.State, kPendingNone) << row.name << ": a stale pending release survived";
+      EXPECT_EQ(shared.ReplayMessage, 0u) << row.name << ": a stale replay survived";
+      EXPECT_EQ(library.UninstallHook(), 1) << row.name;
     }
   }
 }

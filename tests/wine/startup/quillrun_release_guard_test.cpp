@@ -2,6 +2,7 @@
 // window while Quillrun filters; what the window receives is one press and one release, the
 // late release arrives without being counted again, and nothing is left down at unhook.
 #include "quillrun_test_support.h"
+#include "release_delivery.h"
 #include "wine_test_support.h"
 
 #include <gtest/gtest.h>
@@ -139,6 +140,47 @@ TEST(QuillrunReleaseGuard, RemovingTheHookDeliversAPendingReleaseAtOnce) {
   EXPECT_TRUE(WaitUntil([&] { return target.Received().size() >= 2; }, 3000));
   EXPECT_LT(GetTickCount() - unhooked, 9000u) << "delivered at its deadline, not at the unhook";
   EXPECT_EQ(Describe(target.Received()), Describe(kOneClick));
+}
+
+// Two copies of the programs in two folders (an installed and a portable one, or the two
+// editions): the second copy's Quillrun says so and installs nothing; and a second copy's filter
+// installed beside the first all the same (as by a copy that does not look) has its wake-ups
+// reach its own deliverer. Either way, quick clicks never leave a button down.
+TEST(QuillrunReleaseGuard, TwoCopiesNeverLeaveAButtonDown) {
+  MouseTarget target;
+  ASSERT_TRUE(target.Start());
+  QuillrunGuard first;
+  ASSERT_TRUE(first.Start(L"quillrun-two-copies-first", kIntervals));
+  const std::wstring second = PrepareQuillrunFolder(L"quillrun-two-copies-second");
+  LibraryCopy secondLibrary;
+  ASSERT_TRUE(secondLibrary.Load(second));
+  ChildProcess secondRunner = ChildProcess::Start(QuillrunIn(second), L"", second);
+  const HWND box = FindTopWindowOfProcess(secondRunner.Pid(), L"#32770", 15000);
+  ASSERT_NE(box, nullptr) << "the second copy did not say that another copy filters";
+  EXPECT_EQ(secondLibrary->QueryHookState(), 0);
+  PostMessageW(box, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(secondRunner.WaitForExit(5000));
+  EXPECT_EQ(secondLibrary->QueryHookState(), 0);
+
+  ASSERT_EQ(secondLibrary->InstallHook(0), 1);
+  secondLibrary->SetHookType(kSourceLeftButton);
+  secondLibrary->SetIntervalTime(300, 300, 300);
+  ASSERT_TRUE(StartReleaseDelivery(*secondLibrary.operator->(), Settings{}));
+  target.Activate();
+  constexpr int kClicks = 8;
+  std::vector<InputStep> steps;
+  std::vector<ReceivedMessage> clicks;
+  for (int i = 0; i < kClicks; ++i) {
+    steps.push_back(ButtonStep(MouseButton::Left, true, kCalm));
+    steps.push_back(ButtonStep(MouseButton::Left, false, 30));
+    clicks.insert(clicks.end(), kOneClick.begin(), kOneClick.end());
+  }
+  target.MoveToFreshPoint();
+  target.ClearReceived();
+  ASSERT_TRUE(target.Play(steps));
+  EXPECT_EQ(Describe(ReceivedAfterDeadlines(target, clicks.size())), Describe(clicks));
+  EXPECT_TRUE(secondLibrary->UninstallHook() == 1 && StopReleaseDelivery());
+  EXPECT_TRUE(first.Stop());
 }
 
 }  // namespace
