@@ -34,6 +34,9 @@ using ReturnLateReleaseCountFn = void(WINAPI*)(std::uint32_t* delivered, std::ui
 // is filtered like any other process's (the start). Bound beside the 13 when present; a program
 // does without it when it is missing.
 using SetProcessUnfilteredFn = void(WINAPI*)(std::uint8_t unfiltered);
+// Press confirmation: 1 on, 0 off (the start); a time outside 5..100 ms leaves the stored one.
+// Bound on its own, optional: a library without it swallows as the rules say.
+using SetPressConfirmFn = void(WINAPI*)(std::uint8_t pressConfirm, std::uint32_t pressConfirmTime);
 }
 
 // The auto-reset event the installing program creates and waits on; the hook sets it when it

@@ -16,7 +16,7 @@ extern GuardSharedData GuardData;
 extern CacheResetMark SharedCacheResetMark;  // behind the record in shared_d: see block_log.h
 
 // One copy per process, set when the library is mapped.
-inline constexpr DWORD kApplicationPathCapacity = 520;
+inline constexpr DWORD kApplicationPathCapacity = kExecutablePathCapacity;
 extern HINSTANCE ModuleInstance;
 extern std::uint32_t CurrentProcessId;
 extern wchar_t ApplicationPath[kApplicationPathCapacity];
@@ -38,6 +38,8 @@ void AppendToBlockLog(std::uint16_t eventCode, std::uint32_t processId, const wc
 // Sets the installing program's event, if it made one; and whether a release waits for it.
 void WakeReleaseDeliverer() noexcept;
 bool AnyReleasePending() noexcept;
+// The virtual key of the physical button that sends a logical button's (ButtonIndex) messages.
+int PhysicalButtonKey(std::uint8_t button) noexcept;
 
 extern "C" {
 LRESULT CALLBACK MousePreProc(int code, WPARAM message, LPARAM data) noexcept;
@@ -63,4 +65,5 @@ void WINAPI GetButtonIntervalTime(std::uint8_t button, std::uint32_t* upDown, st
 std::uint8_t WINAPI SetExcludedPrograms(const wchar_t* list) noexcept;
 void WINAPI SetFilterPaused(std::uint8_t paused) noexcept;
 std::uint8_t WINAPI GetFilterPaused() noexcept;
+void WINAPI SetPressConfirm(std::uint8_t pressConfirm, std::uint32_t pressConfirmTime) noexcept;
 }

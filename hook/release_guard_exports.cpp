@@ -1,7 +1,7 @@
 // The release guard's platform side: its shared section, the deliverer's exports (run on the
 // installing program's delivery thread) and the hook's wake-up of that thread.
 #include "latchkin_api.h"
-#include "core/release_guard.h"
+#include "core/mouse_decision.h"
 #include "library_state.h"
 
 // A second shared section beside shared_d, so the fixed record keeps its layout and size.
@@ -11,13 +11,15 @@ namespace signatures {
 [[maybe_unused]] constexpr SetReleaseGuardFn kSetReleaseGuard = &SetReleaseGuard;
 [[maybe_unused]] constexpr DeliverPendingReleasesFn kDeliverPendingReleases = &DeliverPendingReleases;
 [[maybe_unused]] constexpr ReturnLateReleaseCountFn kReturnLateReleaseCount = &ReturnLateReleaseCount;
+[[maybe_unused]] constexpr SetPressConfirmFn kSetPressConfirm = &SetPressConfirm;
 }  // namespace signatures
 
 namespace {
 
+bool Swapped() noexcept { return GetSystemMetrics(SM_SWAPBUTTON) != 0; }
 // Messages of a logical button come from the physical one on the other side while the buttons
 // are swapped; the physical state and injected input both name physical buttons.
-bool PhysicalRight(bool logicalRight) noexcept { return logicalRight != (GetSystemMetrics(SM_SWAPBUTTON) != 0); }
+bool PhysicalRight(bool logicalRight) noexcept { return PhysicalButton(logicalRight ? kButtonRight : kButtonLeft, Swapped()) == kButtonRight; }
 
 // The middle and side buttons by ButtonIndex - kButtonMiddle: the key of their physical state,
 // and the input that releases them (a side button's names the button in mouseData). Swapped
@@ -72,12 +74,7 @@ DWORD ReplayFlags(std::uint32_t message) noexcept {
 
 struct PlatformDeliverer {
   std::uint32_t Tick() const noexcept { return static_cast<std::uint32_t>(GetTickCount()); }
-  bool PhysicallyDown(std::uint8_t button) const noexcept {
-    const int key = button >= kButtonMiddle ? kExtraButtonInputs[button - kButtonMiddle].VirtualKey
-                    : PhysicalRight(button == kButtonRight) ? VK_RBUTTON
-                                                            : VK_LBUTTON;
-    return GetAsyncKeyState(key) < 0;
-  }
+  bool PhysicallyDown(std::uint8_t button) const noexcept { return GetAsyncKeyState(PhysicalButtonKey(button)) < 0; }
   // One SendInput call, so nothing of the user's can come between the release and the replay.
   void Inject(std::uint8_t button, std::uint32_t replayMessage, std::int32_t replayWheelDelta) const noexcept {
     INPUT inputs[2] = {ReleaseInput(button), {}};
@@ -94,6 +91,12 @@ struct PlatformDeliverer {
 
 }  // namespace
 
+int PhysicalButtonKey(std::uint8_t button) noexcept {
+  const std::uint8_t physical = PhysicalButton(button, Swapped());
+  if (physical >= kButtonMiddle) return kExtraButtonInputs[physical - kButtonMiddle].VirtualKey;
+  return physical == kButtonRight ? VK_RBUTTON : VK_LBUTTON;
+}
+
 void WakeReleaseDeliverer() noexcept {
   // Opened per wake-up and closed at once: the library keeps no handle in any process.
   if (HANDLE event = OpenEventW(EVENT_MODIFY_STATE, FALSE, kReleaseGuardEventName)) {
@@ -104,6 +107,10 @@ void WakeReleaseDeliverer() noexcept {
 
 void WINAPI SetReleaseGuard(std::uint8_t releaseGuard, std::uint8_t dragHold, std::uint32_t dragHoldTime) noexcept {
   SetGuardSettings(GuardData, releaseGuard, dragHold, dragHoldTime);
+}
+
+void WINAPI SetPressConfirm(std::uint8_t pressConfirm, std::uint32_t pressConfirmTime) noexcept {
+  SetPressConfirmSettings(GuardData, pressConfirm, pressConfirmTime);
 }
 
 std::uint32_t WINAPI DeliverPendingReleases(std::uint8_t everyNow) noexcept {

@@ -4,7 +4,7 @@
 
 #include "filter_extension.h"
 #include "hook_shared_data.h"
-#include "mouse_filter.h"
+#include "filter_rules.h"
 #include "text_builder.h"
 
 int HistogramBin(std::uint32_t milliseconds) noexcept {
@@ -180,7 +180,7 @@ IntervalColumn ColumnOfRule(CheckedInput input, std::uint8_t rule) noexcept {
 
 SwallowCounts CountWouldSwallow(const std::vector<MouseTransition>& transitions, const FilterInForce& filter,
                                 std::uint32_t doubleClickTime) {
-  using namespace mouse_filter_detail;
+  using namespace filter_rules;
   SwallowCounts counts;
   if (transitions.empty()) return counts;
   // The filter's own rules on a private record: the history of the recording alone, each

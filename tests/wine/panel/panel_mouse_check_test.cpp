@@ -13,7 +13,7 @@
 
 #include "latchkin_contract.h"
 #include "panel_test_support.h"
-#include "release_guard.h"
+#include "mouse_decision.h"
 #include "resource.h"
 
 namespace {
