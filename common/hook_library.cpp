@@ -77,6 +77,7 @@ bool LoadHookLibraryFrom(HookLibrary& library, const wchar_t* folder) {
     library.ReturnLateReleaseCount = nullptr;
   }
   Bind(m, "SetProcessUnfiltered", library.SetProcessUnfiltered);
+  Bind(m, "SetPressConfirm", library.SetPressConfirm);
   BindFilterExtension(m, library);
   return true;
 }

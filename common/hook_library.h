@@ -26,6 +26,8 @@ struct HookLibrary {
   ReturnLateReleaseCountFn ReturnLateReleaseCount = nullptr;
   // Beside the 13, optional: bound when the library has it, the binding succeeds without it.
   SetProcessUnfilteredFn SetProcessUnfiltered = nullptr;
+  // Beside the 13, optional: a library without it swallows as the rules say.
+  SetPressConfirmFn SetPressConfirm = nullptr;
   // The filter extension's exports, bound on their own after the 13: all null in a library
   // without them (which then filters three sources with the shared intervals, everywhere).
   SetButtonIntervalTimeFn SetButtonIntervalTime = nullptr;

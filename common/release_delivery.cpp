@@ -57,6 +57,8 @@ UniqueHandle CreateWakeEvent() {
 
 bool StartReleaseDelivery(const HookLibrary& library, const Settings& settings) {
   StopReleaseDelivery();
+  // The confirmation needs no thread: the hook itself waits for the button.
+  if (library.SetPressConfirm) library.SetPressConfirm(settings.PressConfirm ? 1 : 0, settings.PressConfirmTime);
   if (!library.SetReleaseGuard || !library.DeliverPendingReleases) return false;
   if (!settings.ReleaseGuard && !settings.DragHold) {
     library.SetReleaseGuard(0, 0, settings.DragHoldTime);  // today's filter, and no thread

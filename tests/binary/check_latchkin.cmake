@@ -4,12 +4,12 @@
 # A failed check ends with FATAL_ERROR naming what it found.
 cmake_minimum_required(VERSION 3.25)
 
-# The 14 tabled exports, the release guard's three, SetProcessUnfiltered and the filter
-# extension's five, sorted.
+# The 14 tabled exports, the release guard's three, SetProcessUnfiltered, the filter
+# extension's five and SetPressConfirm, sorted.
 set(kExpectedExports ClearBlockedCount ClearLogCahce DeliverPendingReleases GetButtonIntervalTime
     GetFilterPaused GetHookType GetIntervalTime GetLogState InstallHook IsSelf MousePreProc QueryHookState
     ReturnBlockedCount ReturnLateReleaseCount SetButtonIntervalTime SetExcludedPrograms SetFilterPaused
-    SetHookType SetIntervalTime SetLogState SetProcessUnfiltered SetReleaseGuard UninstallHook)
+    SetHookType SetIntervalTime SetLogState SetPressConfirm SetProcessUnfiltered SetReleaseGuard UninstallHook)
 set(kAllowedImports KERNEL32.dll USER32.dll)
 set(kMaxStrippedSize 32768)
 set(kSharedRecordSize 10320)

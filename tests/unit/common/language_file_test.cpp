@@ -92,6 +92,7 @@ const KeyRule kKeys[] = {
     {"TEXT_HOTKEYINUSE", kLong, 83},      {"TEXT_SETTINGSFILE", kLong, 286},
     {"TEXT_CLOSE", kLong, 70 - 8},        {"TEXT_BROWSE", kShort, 0},
     {"TEXT_PROGRAMFILES", kShort, 0},     {"TEXT_PAUSED", kShort, 0},
+    {"TEXT_PRESSCONFIRM", kLong, 150 - 14}, {"TEXT_PRESSCONFIRMTIME", kLong, 80},
 };
 
 using Section = std::map<std::string, std::u16string>;
@@ -233,7 +234,7 @@ TEST(LanguageFile, EverySectionIsCompleteAndWithinCapacity) {
   for (const KeyRule& rule : kKeys) known.insert(rule.key);
   // The tabled keys, the mouse check's, the exit question's, the tray tooltip's, Set's refusal,
   // the Options window's (with the tooltip's "paused").
-  ASSERT_EQ(known.size(), 48u + 39u + 4u + 3u + 2u + 24u);
+  ASSERT_EQ(known.size(), 48u + 39u + 4u + 3u + 2u + 26u);
   std::set<std::u16string> languageNames;
   for (const auto& [name, section] : Shipped().sections) {
     for (const KeyRule& rule : kKeys) {
