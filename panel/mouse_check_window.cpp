@@ -60,6 +60,8 @@ FilterInForce CurrentFilter() {
   FilterInForce filter;
   filter.HookType = options.HookTypeBits;
   filter.Shared = {options.UpDownIntervalTime, options.DbClickIntervalTime, options.RotReverseIntervalTime};
+  // The library keeps no copy to read back: the settings say it, as the installing program pushed them.
+  filter.PressConfirmTime = options.PressConfirm ? options.PressConfirmTime : 0;
   for (int b = 0; b < kButtonCount; ++b) {
     filter.OwnUpDown[b] = options.*kButtonIntervalSettings[b].UpDown;
     filter.OwnDbClick[b] = options.*kButtonIntervalSettings[b].DbClick;

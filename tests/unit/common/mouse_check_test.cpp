@@ -32,6 +32,10 @@ struct Filter {
     value.OwnDbClick[static_cast<int>(button)] = dbClick;
     return *this;
   }
+  Filter& Confirm(std::uint32_t pressConfirmTime) {
+    value.PressConfirmTime = pressConfirmTime;
+    return *this;
+  }
   Filter& On(std::uint8_t sources) {
     value.HookType |= sources;
     return *this;
@@ -195,6 +199,14 @@ TEST(MouseCheck, WouldSwallowAtIntervals) {
        Filter().Own(C::Left, 30, 0), C::Right, IntervalColumn::Gap, 1},
       {"left, own bounce 30 ms", Script().Click(600, 39, 900), Filter().Own(C::Left, 30, 0), C::Left,
        IntervalColumn::Gap, 0},
+      // Press confirmation: a quick double click's second press held 60 ms passes; a phantom
+      // held 2 ms, or any bounce inside a press the program has down, is swallowed.
+      {"quick double click, confirmation on", Script().Click(60, 0, 70).Click(60, 0, 900), Filter().Confirm(20),
+       C::Left, IntervalColumn::PressToPress, 0},
+      {"quick double click, confirmation off", Script().Click(60, 0, 70).Click(60, 0, 900), Filter(), C::Left,
+       IntervalColumn::PressToPress, 1},
+      {"phantom press held 2 ms, confirmation on", Script().Click(600, 39, 900), Filter().Confirm(20), C::Left,
+       IntervalColumn::Gap, 1},
   };
   for (const Row& row : rows) {
     const SwallowCounts counts = CountWouldSwallow(row.script.events, row.filter, kDoubleClickTime);
