@@ -132,7 +132,7 @@ TEST(QuillrunReleaseGuard, TimedPatternsReachTheWindowAsOneClick) {
        0, 0},
       {"a phantom second click held 3 ms", L"PressConfirmTime=60\r\n",
        {ButtonStep(MouseButton::Left, true, kCalm), ButtonStep(MouseButton::Left, false, 60),
-        ButtonStep(MouseButton::Left, true, 40), ButtonStep(MouseButton::Left, false, 3)},
+        ButtonStep(MouseButton::Left, true, 40), ButtonStepAfterInjection(MouseButton::Left, false, 3)},
        {{WM_LBUTTONDOWN, 0}, {WM_LBUTTONUP, 0}, {WM_LBUTTONUP, 0}}, 0, 0},
   };
   MouseTarget target;
