@@ -108,7 +108,7 @@ void ShowSuggestion(MouseCheckState& check) {
   GetLangText(overlap, L"TEXT_MC_OVERLAP", kLongTextCapacity);
   GetLangText(notEnough, L"TEXT_MC_NOTENOUGH", kLongTextCapacity);
   GetLangText(unit, L"TEXT_MILLISECOND", kShortTextCapacity);
-  constexpr std::size_t kLineCount = kIntervalCount + 2 * kButtonCount;
+  constexpr std::size_t kLineCount = kIntervalCount + 2 * kButtonCount + 1;
   wchar_t text[kLineCount * kReasonCapacity];
   TextBuilder all(AsUtf16(text), kLineCount * kReasonCapacity);
   bool anyData = false;
@@ -132,6 +132,10 @@ void ShowSuggestion(MouseCheckState& check) {
   for (int slot = 0; slot < kIntervalCount; ++slot) {
     GetLangText(label, kIntervalRows[slot].TextKey, kLongTextCapacity);
     addLine(*shared[slot].suggestion, shared[slot].fastest);
+  }
+  if (check.Suggested.PressConfirm.Basis != SuggestionBasis::NotFiltered) {
+    GetLangText(label, L"TEXT_MC_PRESSCONFIRM", kLongTextCapacity);
+    addLine(check.Suggested.PressConfirm, L"TEXT_MC_FASTESTCLICK");
   }
   for (int b = 0; b < kButtonCount; ++b) {
     const IntervalSuggestion* own[] = {&check.Suggested.OwnUpDown[b], &check.Suggested.OwnDbClick[b]};
@@ -296,6 +300,7 @@ void UseSuggestion(MouseCheckState& check) {
     if (upDown.HasData() && IsIntervalTimeAccepted(upDown.Value)) SetOwnButtonInterval(b, false, upDown.Value);
     if (dbClick.HasData() && IsIntervalTimeAccepted(dbClick.Value)) SetOwnButtonInterval(b, true, dbClick.Value);
   }
+  if (check.Suggested.PressConfirm.HasData()) SetPressConfirmTime(check.Suggested.PressConfirm.Value);
   Recompute(check);
 }
 

@@ -253,8 +253,7 @@ void ApplyDragHoldTime() {
   ApplyReleaseGuard();
 }
 
-void ApplyPressConfirmTime() {
-  const std::uint32_t value = ReadNumber(IDC_OPT_PRESSCONFIRM_EDIT);
+void ApplyPressConfirmTime(std::uint32_t value) {
   if (value < kMinPressConfirmTime || value > kMaxPressConfirmTime || value == Panel.Options.PressConfirmTime) return;
   Panel.Options.PressConfirmTime = value;
   ApplyReleaseGuard();
@@ -277,7 +276,7 @@ bool OnEditChange(int id) {
     if (id == DbClickEditId(b)) ApplyButtonInterval(b, true);
   }
   if (id == IDC_OPT_DRAGHOLD_EDIT) ApplyDragHoldTime();
-  if (id == IDC_OPT_PRESSCONFIRM_EDIT) ApplyPressConfirmTime();
+  if (id == IDC_OPT_PRESSCONFIRM_EDIT) ApplyPressConfirmTime(ReadNumber(IDC_OPT_PRESSCONFIRM_EDIT));
   if (id == IDC_OPT_HOTKEY) ApplyPauseHotKey();
   return true;
 }
@@ -371,6 +370,14 @@ void SetOwnButtonInterval(int button, bool dbClick, std::uint32_t value) {
   if (!Window) return;
   Filling = true;
   ShowNumber(dbClick ? DbClickEditId(button) : UpDownEditId(button), value, true);
+  Filling = false;
+}
+
+void SetPressConfirmTime(std::uint32_t value) {
+  ApplyPressConfirmTime(value);
+  if (!Window) return;
+  Filling = true;
+  ShowNumber(IDC_OPT_PRESSCONFIRM_EDIT, Panel.Options.PressConfirmTime, false);
   Filling = false;
 }
 

@@ -11,5 +11,7 @@ void OpenOptionsWindow();
 // one), from elsewhere than the window (the mouse check's "Use these"): to the library and
 // Quillon.cfg as the window's own boxes do, and shown in its box when the window is open.
 void SetOwnButtonInterval(int button, bool dbClick, std::uint32_t value);
+// PressConfirmTime as the mouse check suggests it: stored, pushed and shown like a typed one.
+void SetPressConfirmTime(std::uint32_t value);
 // For the message loop: keyboard navigation of the window; true when the message was its.
 bool IsOptionsWindowMessage(MSG& message);

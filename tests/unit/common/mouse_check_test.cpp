@@ -214,6 +214,25 @@ TEST(MouseCheck, WouldSwallowAtIntervals) {
   }
 }
 
+// PressConfirmTime between a phantom press's hold (2 ms, after each click) and the user's own
+// quickest (60 ms); nothing while confirmation is off.
+TEST(MouseCheck, PressConfirmTimeFromPhantomHoldsAgainstTheUsersOwn) {
+  Script phantoms, clean;
+  for (std::uint32_t i = 0; i < 8; ++i) phantoms.Click(60 + i, 5, 900), clean.Click(30 + i, 0, 900);
+  struct Row { const char* name; Script script; Filter filter; SuggestionBasis basis; std::uint32_t value; };
+  const Row rows[] = {
+      {"phantoms after clicks held 60-65 ms", phantoms, Filter().Confirm(20), SuggestionBasis::Valley, 15},
+      {"holds of 30-37 ms, no phantom: kept clear of the quickest", clean, Filter().Confirm(20),
+       SuggestionBasis::NoChatter, 15},
+      {"confirmation off", phantoms, Filter(), SuggestionBasis::NotFiltered, kDefaultPressConfirmTime},
+  };
+  for (const Row& row : rows) {
+    const IntervalSuggestion s = SuggestIntervals(row.script.Recording(), row.filter, kDoubleClickTime).PressConfirm;
+    EXPECT_EQ(s.Basis, row.basis) << row.name;
+    EXPECT_EQ(s.Value, row.value) << row.name;
+  }
+}
+
 TEST(MouseCheck, RuleOfEachInputAndColumn) {
   struct Row {
     const char* name;
