@@ -80,7 +80,19 @@ inline constexpr TimingRule kTimingRules[] = {
     {Transition::DoubleClick, Since::DblClk, true, kRuleDblClkAfterDblClk},
     {Transition::DoubleClick, Since::Down, true, kRuleDblClkAfterDown},
 };
-inline constexpr std::size_t kNoRule = sizeof kTimingRules / sizeof kTimingRules[0];
+inline constexpr std::size_t kRuleCount = sizeof kTimingRules / sizeof kTimingRules[0];
+// What BrokenRule answers when no rule holds (rule codes are never 0).
+inline constexpr std::uint8_t kNoRule = 0;
+
+// A rule's counter follows from its code, so a swallowed transition needs no table at run time:
+// the up/down rules count as bounces, the double-click rules as double-click blocks.
+constexpr bool CountsAsUpDown(std::uint8_t rule) noexcept { return (rule & (kRuleUpAfterDown | kRuleDownAfterUp)) != 0; }
+constexpr bool RulesCountAsTheirIntervals() noexcept {
+  for (const TimingRule& row : kTimingRules)
+    if (row.Rule == kNoRule || CountsAsUpDown(row.Rule) == row.DbClickInterval) return false;
+  return true;
+}
+static_assert(RulesCountAsTheirIntervals(), "each rule is counted with the interval it is measured by");
 
 template <Since kFrom>
 inline std::uint32_t& Stamp(const Button& button) noexcept {
@@ -89,27 +101,27 @@ inline std::uint32_t& Stamp(const Button& button) noexcept {
   else return button.LastDblClk;
 }
 
-// The first row of kOf that holds at now, or kNoRule. Unrolled at compile time: each row costs
-// one subtraction and one compare, as a hand-written rule would.
+// The rule code of the first row of kOf that holds at now, or kNoRule. Unrolled at compile
+// time: each row costs one subtraction and one compare, as a hand-written rule would.
 template <Transition kOf, std::size_t kRow = 0>
-[[gnu::always_inline]] inline std::size_t BrokenRule(const Button& button, std::uint32_t now) noexcept {
-  if constexpr (kRow == kNoRule) {
+[[gnu::always_inline]] inline std::uint8_t BrokenRule(const Button& button, std::uint32_t now) noexcept {
+  if constexpr (kRow == kRuleCount) {
     return kNoRule;
   } else {
     constexpr TimingRule row = kTimingRules[kRow];
     if constexpr (row.Of == kOf) {
       const std::uint32_t interval =
           SharedLoad(row.DbClickInterval ? button.DbClickInterval : button.UpDownInterval);
-      if (now - SharedLoad(Stamp<row.From>(button)) < interval) return kRow;
+      if (now - SharedLoad(Stamp<row.From>(button)) < interval) return row.Rule;
     }
     return BrokenRule<kOf, kRow + 1>(button, now);
   }
 }
 
 // A swallowed transition: its counter and its event code.
-inline std::uint16_t CountSwallowed(HookSharedData& data, std::uint8_t source, std::size_t rule) noexcept {
-  SharedIncrement(kTimingRules[rule].DbClickInterval ? data.BlockedDbClick : data.BlockedUpDown);
-  return EventCode(source, kTimingRules[rule].Rule);
+inline std::uint16_t CountSwallowed(HookSharedData& data, std::uint8_t source, std::uint8_t rule) noexcept {
+  SharedIncrement(CountsAsUpDown(rule) ? data.BlockedUpDown : data.BlockedDbClick);
+  return EventCode(source, rule);
 }
 
 // An accepted transition moves its own timestamp.
@@ -123,7 +135,7 @@ inline void Accept(const Button& button, std::uint32_t now) noexcept {
 // A transition judged by the rules alone.
 template <Transition kOf>
 inline std::uint16_t Judge(HookSharedData& data, const Button& button, std::uint32_t now) noexcept {
-  const std::size_t rule = BrokenRule<kOf>(button, now);
+  const std::uint8_t rule = BrokenRule<kOf>(button, now);
   if (rule != kNoRule) return CountSwallowed(data, button.Source, rule);
   Accept<kOf>(button, now);
   return kPass;

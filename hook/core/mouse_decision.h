@@ -143,17 +143,25 @@ inline constexpr SwallowedPress kSwallowedPress[] = {
     SwallowedPress::Swallow,  // Down
     SwallowedPress::Swallow,  // ReleasePending
 };
+// The table read at compile time for each view, so the library carries no copy of it.
+constexpr SwallowedPress SwallowedPressIn(ButtonView view) noexcept {
+  switch (view) {
+    case ButtonView::Up: return kSwallowedPress[static_cast<int>(ButtonView::Up)];
+    case ButtonView::Down: return kSwallowedPress[static_cast<int>(ButtonView::Down)];
+    default: return kSwallowedPress[static_cast<int>(ButtonView::ReleasePending)];
+  }
+}
 
 // The press confirmation, below (it rebuilds the button from its index).
 template <typename Host>
 [[gnu::noinline, gnu::cold]] std::uint32_t ConfirmOrSwallow(HookSharedData& data, GuardSharedData& guard,
-                                                            std::uint8_t index, bool doubleClick, std::size_t rule,
+                                                            std::uint8_t index, bool doubleClick, std::uint8_t rule,
                                                             std::uint32_t now, Host host) noexcept;
 
 template <Transition kOf, typename Host>
 inline std::uint32_t JudgePress(HookSharedData& data, GuardSharedData& guard, const Button& button,
                                 PendingRelease& pending, std::uint8_t index, std::uint32_t now, Host& host) noexcept {
-  const std::size_t rule = filter_rules::BrokenRule<kOf>(button, now);
+  const std::uint8_t rule = filter_rules::BrokenRule<kOf>(button, now);
   // Accepted or swallowed, a press means the button moved again: the application gets its
   // state from this press and what follows, so a late release would be one too many.
   if (__builtin_expect(rule == filter_rules::kNoRule, 1)) {
@@ -182,7 +190,7 @@ template <typename Host>
 inline std::uint32_t GuardedRelease(HookSharedData& data, GuardSharedData& guard, std::uint8_t dragHold,
                                     const Button& button, PendingRelease& pending, std::uint32_t now,
                                     Host& host) noexcept {
-  const std::size_t rule = filter_rules::BrokenRule<Transition::Release>(button, now);
+  const std::uint8_t rule = filter_rules::BrokenRule<Transition::Release>(button, now);
   if (rule == filter_rules::kNoRule) {
     if (dragHold != 0 && now - SharedLoad(button.LastDown) >= SharedLoad(button.DbClickInterval) &&
         !host.InjectedByGuard()) {
@@ -260,11 +268,11 @@ inline Button ButtonOf(HookSharedData& data, FilterExtensionData& extension, std
 // the common path keeps no button in memory): the hook waits here, on this path only.
 template <typename Host>
 [[gnu::noinline, gnu::cold]] std::uint32_t ConfirmOrSwallow(HookSharedData& data, GuardSharedData& guard,
-                                                            std::uint8_t index, bool doubleClick, std::size_t rule,
+                                                            std::uint8_t index, bool doubleClick, std::uint8_t rule,
                                                             std::uint32_t now, Host host) noexcept {
   const Button button = ButtonOf(data, guard.Extension, index);
   PendingRelease& pending = PendingReleaseOf(guard, index);
-  if (kSwallowedPress[static_cast<int>(ViewOf(button, pending, now))] == SwallowedPress::Confirm &&
+  if (SwallowedPressIn(ViewOf(button, pending, now)) == SwallowedPress::Confirm &&
       host.PressHeld(index, SharedLoad(guard.PressConfirmTime))) {
     filter_rules::Accept<Transition::Press>(button, now);
     if (doubleClick) filter_rules::Accept<Transition::DoubleClick>(button, now);
