@@ -9,8 +9,8 @@ namespace {
 void BM_MouseFilter(benchmark::State& state, const MouseFilterCase* c) {
   HookSharedData data = BenchSharedData(*c);
   GuardSharedData guard = BenchGuardData(*c);
-  BenchMessage hooked;
-  gBenchXButton = c->xButton;
+  BenchMessage hooked = BenchHost();
+  gBenchHost.xButton = c->xButton;
   for (auto _ : state) {
     ClearPendingReleases(guard);
     std::uint32_t verdict = DecideMouseMessage(data, guard, kHcAction, c->message, kBenchOtherProcess, hooked);
@@ -27,6 +27,8 @@ BENCHMARK_CAPTURE(BM_MouseFilter, watched_press_WM_LBUTTONDOWN, &kMouseFilterCas
 BENCHMARK_CAPTURE(BM_MouseFilter, drag_hold_release_WM_LBUTTONUP, &kMouseFilterCases[4]);
 BENCHMARK_CAPTURE(BM_MouseFilter, middle_swallow_WM_MBUTTONUP, &kMouseFilterCases[5]);
 BENCHMARK_CAPTURE(BM_MouseFilter, side_swallow_WM_XBUTTONUP, &kMouseFilterCases[6]);
+BENCHMARK_CAPTURE(BM_MouseFilter, bounce_press_WM_LBUTTONDOWN, &kMouseFilterCases[7]);
+BENCHMARK_CAPTURE(BM_MouseFilter, phantom_press_WM_LBUTTONDOWN, &kMouseFilterCases[8]);
 
 }  // namespace
 

@@ -15,7 +15,7 @@ GuardSharedData guard;
 // One decision as the hook procedure makes it: the record in memory, every field read afresh.
 extern "C" __attribute__((noinline, noclone)) std::uint32_t QuillonDecideOnce(std::int32_t code, std::uint32_t message,
                                                                      std::uint32_t processId) {
-  BenchMessage hooked;
+  BenchMessage hooked = BenchHost();
   return DecideMouseMessage(shared, guard, code, message, processId, hooked);
 }
 
@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
   if (c == nullptr || repetitions <= 0) return 2;
   shared = BenchSharedData(*c);
   guard = BenchGuardData(*c);
-  gBenchXButton = c->xButton;
+  gBenchHost.xButton = c->xButton;
   std::uint32_t swallowed = 0;
   for (long i = 0; i < repetitions; ++i) {
     ClearPendingReleases(guard);

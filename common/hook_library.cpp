@@ -60,8 +60,8 @@ bool LoadHookLibraryFrom(HookLibrary& library, const wchar_t* folder) {
     ClearEntryPoints(library);
     return false;
   }
-  for (ExportGroup group : {ExportGroup::Hook, ExportGroup::ReleaseGuard, ExportGroup::ProcessUnfiltered,
-                            ExportGroup::HookHolder, ExportGroup::FilterExtension})
+  for (ExportGroup group : {ExportGroup::Hook, ExportGroup::ReleaseGuard, ExportGroup::PressConfirm,
+                            ExportGroup::ProcessUnfiltered, ExportGroup::HookHolder, ExportGroup::FilterExtension})
     BindGroup(m, library, group);
   return true;
 }

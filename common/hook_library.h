@@ -6,7 +6,7 @@
 #include "unique_handle.h"
 
 // The export table's groups, bound in this order.
-enum class ExportGroup { Control, Hook, ReleaseGuard, ProcessUnfiltered, HookHolder, FilterExtension };
+enum class ExportGroup { Control, Hook, ReleaseGuard, PressConfirm, ProcessUnfiltered, HookHolder, FilterExtension };
 
 struct HookLibrary {
   UniqueModule Module;  // a program that must keep the library past its end releases it

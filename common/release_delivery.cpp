@@ -58,6 +58,8 @@ UniqueHandle CreateWakeEvent() {
 
 bool StartReleaseDelivery(const HookLibrary& library, const Settings& settings) {
   StopReleaseDelivery();
+  // The confirmation needs no thread: the hook itself waits for the button.
+  if (library.SetPressConfirm) library.SetPressConfirm(settings.PressConfirm ? 1 : 0, settings.PressConfirmTime);
   if (!library.SetReleaseGuard || !library.DeliverPendingReleases) return false;
   // Only the program whose own install succeeded delivers: a second deliverer would serve the
   // installer's releases beside it, and its stop would switch the guard off under it.

@@ -19,7 +19,7 @@ extern CacheResetMark SharedCacheResetMark;  // behind the record in shared_d: s
 extern InstallerSession SharedInstaller;    // behind the record in shared_d: see hook_control.h
 
 // One copy per process, set when the library is mapped.
-inline constexpr DWORD kApplicationPathCapacity = 520;
+inline constexpr DWORD kApplicationPathCapacity = kExecutablePathCapacity;
 extern HINSTANCE ModuleInstance;
 extern std::uint32_t CurrentProcessId;
 extern wchar_t ApplicationPath[kApplicationPathCapacity];
@@ -56,6 +56,8 @@ void AppendToBlockLog(std::uint16_t eventCode, std::uint32_t processId, const wc
 // Sets the installing program's event, if it made one; and whether a release waits for it.
 void WakeReleaseDeliverer() noexcept;
 bool AnyReleasePending() noexcept;
+// The virtual key of the physical button that sends a logical button's (ButtonIndex) messages.
+int PhysicalButtonKey(std::uint8_t button) noexcept;
 // Guard off, nothing pending, the replay slot free: what a new installer starts from, and what
 // is left of an ended installer whose record another program takes over.
 void ResetReleaseGuard() noexcept;

@@ -1,17 +1,36 @@
 // The hook procedure the platform calls for every mouse message of every hooked thread.
-#include "core/release_guard.h"
+#include "core/mouse_decision.h"
 #include "library_state.h"
 
 namespace {
 
-// The last other process the installing process judged (only its installing thread runs
-// those hook calls).
-struct OtherProcessDecision {
-  std::uint32_t ProcessId;
-  std::uint32_t Generation;
-  bool Excluded;
-};
-OtherProcessDecision OtherProcess __attribute__((section("proc_d"))) = {0, 0, false};
+// A message without a window is taken as this process's own.
+std::uint32_t WindowProcessId(LPARAM data) noexcept {
+  HWND window = data != 0 ? reinterpret_cast<const MOUSEHOOKSTRUCT*>(data)->hwnd : nullptr;
+  DWORD processId = 0;
+  if (window == nullptr || GetWindowThreadProcessId(window, &processId) == 0) return CurrentProcessId;
+  return processId;
+}
+
+// Another process's executable and start time; "" and 0 when it cannot be opened.
+void ExecutableOf(std::uint32_t processId, char16_t* path, std::uint32_t capacity) noexcept {
+  path[0] = 0;
+  if (HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId)) {
+    DWORD length = capacity;
+    if (!QueryFullProcessImageNameW(process, 0, reinterpret_cast<wchar_t*>(path), &length)) path[0] = 0;
+    CloseHandle(process);
+  }
+}
+std::uint64_t ProcessStarted(std::uint32_t processId) noexcept {
+  std::uint64_t started = 0;
+  if (HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId)) {
+    FILETIME creation, exit, kernel, user;
+    if (GetProcessTimes(process, &creation, &exit, &kernel, &user))
+      started = (static_cast<std::uint64_t>(creation.dwHighDateTime) << 32) | creation.dwLowDateTime;
+    CloseHandle(process);
+  }
+  return started;
+}
 
 // What the decision may ask about the message; each read happens only where it is needed.
 struct HookedMessage {
@@ -24,7 +43,6 @@ struct HookedMessage {
     return data != 0 &&
            static_cast<std::uint32_t>(reinterpret_cast<const MOUSEHOOKSTRUCT*>(data)->dwExtraInfo) == kInjectedReleaseMark;
   }
-  bool WindowOfThisProcess() const noexcept { return WindowProcessId(data) == CurrentProcessId; }
   std::uint16_t XButton() const noexcept {
     return data != 0 ? HIWORD(reinterpret_cast<const MOUSEHOOKSTRUCTEX*>(data)->mouseData) : 0;
   }
@@ -32,34 +50,28 @@ struct HookedMessage {
   const ExcludedProgramNames& ExcludedNames() const noexcept { return ::ExcludedNames; }
   const char16_t* ExecutablePath() const noexcept { return reinterpret_cast<const char16_t*>(ApplicationPath); }
   std::uint32_t ExecutablePathCapacity() const noexcept { return kApplicationPathCapacity; }
-
-  // In the installing process, for a window of another process (the other bitness, whose hook
-  // calls run here): that process's own exclusion. Its executable is looked up once per process
-  // and change of the list, and only while some program is listed or the filter is paused.
-  bool OtherProcessExcluded(const FilterExtensionData& extension) const noexcept {
-    if (SharedLoad(extension.Paused) != 0) return true;
-    const std::uint32_t processId = WindowProcessId(data);
-    const std::uint32_t generation = SharedLoad(extension.ExclusionGeneration);
-    if (processId == OtherProcess.ProcessId && generation == OtherProcess.Generation) return OtherProcess.Excluded;
-    wchar_t path[kApplicationPathCapacity];
-    path[0] = L'\0';
-    if (HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId)) {
-      DWORD length = kApplicationPathCapacity;
-      if (!QueryFullProcessImageNameW(process, 0, path, &length)) path[0] = L'\0';
-      CloseHandle(process);
-    }
-    const bool excluded =
-        IsExcludedProgram(::ExcludedNames, reinterpret_cast<const char16_t*>(path), kApplicationPathCapacity);
-    OtherProcess = {processId, generation, excluded};
-    return excluded;
+  std::uint32_t WindowProcessId() const noexcept { return ::WindowProcessId(data); }
+  std::uint64_t ProcessStarted(std::uint32_t processId) const noexcept { return ::ProcessStarted(processId); }
+  void ExecutableOf(std::uint32_t processId, char16_t* path, std::uint32_t capacity) const noexcept {
+    ::ExecutableOf(processId, path, capacity);
   }
 
-  // A message without a window is taken as this process's own.
-  static std::uint32_t WindowProcessId(LPARAM data) noexcept {
-    HWND window = data != 0 ? reinterpret_cast<const MOUSEHOOKSTRUCT*>(data)->hwnd : nullptr;
-    DWORD processId = 0;
-    if (window == nullptr || GetWindowThreadProcessId(window, &processId) == 0) return CurrentProcessId;
-    return processId;
+  // The one wait the hook makes: the application's thread is held until the button comes up
+  // (then the press is swallowed) or the time has passed with it down. Woken at once by the next
+  // mouse button input to this thread, which is the release as a rule; otherwise it looks again
+  // each millisecond. Windows: GetAsyncKeyState reads 0 for a process that may not read the
+  // input state (not in the foreground, another desktop), and 0 reads as up: today's swallow.
+  bool PressHeld(std::uint8_t button, std::uint32_t ms) const noexcept {
+    const int key = PhysicalButtonKey(button);
+    LARGE_INTEGER frequency, start, now;
+    if (!QueryPerformanceFrequency(&frequency) || !QueryPerformanceCounter(&start)) return false;
+    const LONGLONG end = start.QuadPart + frequency.QuadPart * ms / 1000;
+    for (;;) {
+      if (GetAsyncKeyState(key) >= 0) return false;
+      QueryPerformanceCounter(&now);
+      if (now.QuadPart >= end) return true;
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_MOUSEBUTTON);
+    }
   }
 };
 
@@ -69,17 +81,12 @@ struct HookedMessage {
 void LogSwallowed(std::uint16_t eventCode, int records, LPARAM data) noexcept {
   std::uint32_t processId = CurrentProcessId;
   const wchar_t* path = ApplicationPath;
-  wchar_t otherPath[kApplicationPathCapacity];
+  char16_t otherPath[kApplicationPathCapacity];
   if (CurrentProcessId == SharedLoad(SharedData.InstallerProcessId)) {
-    processId = HookedMessage::WindowProcessId(data);
+    processId = WindowProcessId(data);
     if (processId != CurrentProcessId) {
-      otherPath[0] = L'\0';
-      if (HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId)) {
-        DWORD length = kApplicationPathCapacity;
-        if (!QueryFullProcessImageNameW(process, 0, otherPath, &length)) otherPath[0] = L'\0';
-        CloseHandle(process);
-      }
-      path = otherPath;
+      ExecutableOf(processId, otherPath, kApplicationPathCapacity);
+      path = reinterpret_cast<const wchar_t*>(otherPath);
     }
   }
   for (int i = 0; i < records; ++i) AppendToBlockLog(eventCode, processId, path);

@@ -1,7 +1,7 @@
 // The release guard's platform side: its shared section, the deliverer's exports (run on the
 // installing program's delivery thread) and the hook's wake-up of that thread.
 #include "latchkin_api.h"
-#include "core/release_guard.h"
+#include "core/mouse_decision.h"
 #include "library_state.h"
 
 // A second shared section beside shared_d, so the fixed record keeps its layout and size.
@@ -9,9 +9,10 @@ GuardSharedData GuardData __attribute__((section("shared_g"), shared)) = Initial
 
 namespace {
 
+bool Swapped() noexcept { return GetSystemMetrics(SM_SWAPBUTTON) != 0; }
 // Messages of a logical button come from the physical one on the other side while the buttons
 // are swapped; the physical state and injected input both name physical buttons.
-bool PhysicalRight(bool logicalRight) noexcept { return logicalRight != (GetSystemMetrics(SM_SWAPBUTTON) != 0); }
+bool PhysicalRight(bool logicalRight) noexcept { return PhysicalButton(logicalRight ? kButtonRight : kButtonLeft, Swapped()) == kButtonRight; }
 
 // The middle and side buttons by ButtonIndex - kButtonMiddle: the key of their physical state,
 // and the input that releases them (a side button's names the button in mouseData). Swapped
@@ -66,12 +67,7 @@ DWORD ReplayFlags(std::uint32_t message) noexcept {
 
 struct PlatformDeliverer {
   std::uint32_t Tick() const noexcept { return static_cast<std::uint32_t>(GetTickCount()); }
-  bool PhysicallyDown(std::uint8_t button) const noexcept {
-    const int key = button >= kButtonMiddle ? kExtraButtonInputs[button - kButtonMiddle].VirtualKey
-                    : PhysicalRight(button == kButtonRight) ? VK_RBUTTON
-                                                            : VK_LBUTTON;
-    return GetAsyncKeyState(key) < 0;
-  }
+  bool PhysicallyDown(std::uint8_t button) const noexcept { return GetAsyncKeyState(PhysicalButtonKey(button)) < 0; }
   // One SendInput call, so nothing of the user's can come between the release and the replay.
   void Inject(std::uint8_t button, std::uint32_t replayMessage, std::int32_t replayWheelDelta) const noexcept {
     INPUT inputs[2] = {ReleaseInput(button), {}};
@@ -87,6 +83,12 @@ struct PlatformDeliverer {
 };
 
 }  // namespace
+
+int PhysicalButtonKey(std::uint8_t button) noexcept {
+  const std::uint8_t physical = PhysicalButton(button, Swapped());
+  if (physical >= kButtonMiddle) return kExtraButtonInputs[physical - kButtonMiddle].VirtualKey;
+  return physical == kButtonRight ? VK_RBUTTON : VK_LBUTTON;
+}
 
 void WakeReleaseDeliverer() noexcept {
   // Opened per wake-up and closed at once: the library keeps no handle in any process.
@@ -114,6 +116,13 @@ void ResetReleaseGuard() noexcept {
     SharedStore(PendingReleaseOf(GuardData, button).State, kPendingNone);
   SharedStore(GuardData.ReplayMessage, std::uint32_t{0});
   SharedStore(GuardData.ReplayWheelDelta, std::int32_t{0});
+}
+
+// Like the guard's settings: the installing program's alone.
+void WINAPI SetPressConfirm(std::uint8_t pressConfirm, std::uint32_t pressConfirmTime) noexcept {
+  const std::uint8_t holder = ThisHookHolder();
+  if (holder == kHookHolderThisProcess || holder == kHookHolderNone)
+    SetPressConfirmSettings(GuardData, pressConfirm, pressConfirmTime);
 }
 
 std::uint32_t WINAPI DeliverPendingReleases(std::uint8_t everyNow) noexcept {

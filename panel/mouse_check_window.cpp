@@ -60,6 +60,8 @@ FilterInForce CurrentFilter() {
   FilterInForce filter;
   filter.HookType = options.HookTypeBits;
   for (const IntervalRow& row : kIntervalRows) filter.Shared.*row.InForce = options.*row.Value;
+  // The library keeps no copy to read back: the settings say it, as the installing program pushed them.
+  filter.PressConfirmTime = options.PressConfirm ? options.PressConfirmTime : 0;
   for (int b = 0; b < kButtonCount; ++b) {
     filter.OwnUpDown[b] = options.*kButtonIntervalSettings[b].UpDown;
     filter.OwnDbClick[b] = options.*kButtonIntervalSettings[b].DbClick;
@@ -107,7 +109,7 @@ void ShowSuggestion(MouseCheckState& check) {
   GetLangText(overlap, L"TEXT_MC_OVERLAP", kLongTextCapacity);
   GetLangText(notEnough, L"TEXT_MC_NOTENOUGH", kLongTextCapacity);
   GetLangText(unit, L"TEXT_MILLISECOND", kShortTextCapacity);
-  constexpr std::size_t kLineCount = kIntervalCount + 2 * kButtonCount;
+  constexpr std::size_t kLineCount = kIntervalCount + 2 * kButtonCount + 1;
   wchar_t text[kLineCount * kReasonCapacity];
   TextBuilder all(AsUtf16(text), kLineCount * kReasonCapacity);
   bool anyData = false;
@@ -127,6 +129,10 @@ void ShowSuggestion(MouseCheckState& check) {
   for (const IntervalRow& row : kIntervalRows) {
     GetLangText(label, row.TextKey, kLongTextCapacity);
     addLine(check.Suggested.*row.Suggested, row.FastestKey);
+  }
+  if (check.Suggested.PressConfirm.Basis != SuggestionBasis::NotFiltered) {
+    GetLangText(label, L"TEXT_MC_PRESSCONFIRM", kLongTextCapacity);
+    addLine(check.Suggested.PressConfirm, L"TEXT_MC_FASTESTCLICK");
   }
   for (int b = 0; b < kButtonCount; ++b) {
     const IntervalSuggestion* own[] = {&check.Suggested.OwnUpDown[b], &check.Suggested.OwnDbClick[b]};
@@ -284,6 +290,7 @@ void UseSuggestion(MouseCheckState& check) {
     if (upDown.HasData() && IsIntervalTimeAccepted(upDown.Value)) SetOwnButtonInterval(b, false, upDown.Value);
     if (dbClick.HasData() && IsIntervalTimeAccepted(dbClick.Value)) SetOwnButtonInterval(b, true, dbClick.Value);
   }
+  if (check.Suggested.PressConfirm.HasData()) SetPressConfirmTime(check.Suggested.PressConfirm.Value);
   Recompute(check);
 }
 

@@ -75,6 +75,7 @@ void ApplyTexts() {
       {IDC_OPT_SHARED_HINT, L"TEXT_OPT_SHAREDHINT"},    {IDC_OPT_ENGINE_GROUP, L"TEXT_OPT_ENGINE"},
       {IDC_OPT_RELEASEGUARD, L"TEXT_RELEASEGUARD"},     {IDC_OPT_DRAGHOLD, L"TEXT_DRAGHOLD"},
       {IDC_OPT_DRAGHOLD_LABEL, L"TEXT_DRAGHOLDTIME"},   {IDC_OPT_EXCLUDED_GROUP, L"TEXT_EXCLUDED"},
+      {IDC_OPT_PRESSCONFIRM, L"TEXT_PRESSCONFIRM"},     {IDC_OPT_PRESSCONFIRM_LABEL, L"TEXT_PRESSCONFIRMTIME"},
       {IDC_OPT_EXCLUDED_ADD, L"TEXT_ADD"},              {IDC_OPT_EXCLUDED_REMOVE, L"TEXT_REMOVE"},
       {IDC_OPT_EXCLUDED_NOTE, L"TEXT_EXCLUDEDCUT"},     {IDC_OPT_HOTKEY_LABEL, L"TEXT_PAUSEHOTKEY"},
       {IDC_OPT_HOTKEY_NOTE, L"TEXT_HOTKEYINUSE"},       {IDC_OPT_SETTINGSFILE_LABEL, L"TEXT_SETTINGSFILE"},
@@ -91,6 +92,7 @@ void ShowSwitches() {
     if (row.SwitchSource != 0) SetCheck(row.NameId, (Panel.Options.HookTypeBits & row.SwitchSource) != 0);
   SetCheck(IDC_OPT_RELEASEGUARD, Panel.Options.ReleaseGuard);
   SetCheck(IDC_OPT_DRAGHOLD, Panel.Options.DragHold);
+  SetCheck(IDC_OPT_PRESSCONFIRM, Panel.Options.PressConfirm);
 }
 
 // --- the excluded programs: the list box holds the names as the user gave them -----------------
@@ -191,6 +193,8 @@ void FillControls() {
   ShowSwitches();
   SendMessageW(Item(IDC_OPT_DRAGHOLD_EDIT), EM_LIMITTEXT, 3, 0);
   ShowNumber(IDC_OPT_DRAGHOLD_EDIT, Panel.Options.DragHoldTime, false);
+  SendMessageW(Item(IDC_OPT_PRESSCONFIRM_EDIT), EM_LIMITTEXT, 3, 0);
+  ShowNumber(IDC_OPT_PRESSCONFIRM_EDIT, Panel.Options.PressConfirmTime, false);
   SendMessageW(Item(IDC_OPT_HOTKEY), HKM_SETHOTKEY, Panel.Options.PauseHotKey, 0);
   ShowWindow(Item(IDC_OPT_HOTKEY_NOTE), Panel.PauseHotKeyTaken ? SW_SHOWNA : SW_HIDE);
   FillExcludedList();
@@ -224,6 +228,8 @@ void ApplyReleaseGuard() {
   WriteSetting(&Settings::ReleaseGuard, Panel.Options.ReleaseGuard);
   WriteSetting(&Settings::DragHold, Panel.Options.DragHold);
   WriteSetting(&Settings::DragHoldTime, static_cast<int>(Panel.Options.DragHoldTime));
+  WriteSetting(&Settings::PressConfirm, Panel.Options.PressConfirm);
+  WriteSetting(&Settings::PressConfirmTime, static_cast<int>(Panel.Options.PressConfirmTime));
   if (Panel.LibraryReady && Panel.Library.QueryHookState() != 0 && Panel.Library.IsSelf() != 0)
     StartReleaseDelivery(Panel.Library, Panel.Options);
 }
@@ -232,6 +238,12 @@ void ApplyDragHoldTime() {
   const std::uint32_t value = ReadNumber(IDC_OPT_DRAGHOLD_EDIT);
   if (value < kMinDragHoldTime || value > kMaxDragHoldTime || value == Panel.Options.DragHoldTime) return;
   Panel.Options.DragHoldTime = value;
+  ApplyReleaseGuard();
+}
+
+void ApplyPressConfirmTime(std::uint32_t value) {
+  if (value < kMinPressConfirmTime || value > kMaxPressConfirmTime || value == Panel.Options.PressConfirmTime) return;
+  Panel.Options.PressConfirmTime = value;
   ApplyReleaseGuard();
 }
 
@@ -252,16 +264,18 @@ bool OnEditChange(int id) {
     if (id == DbClickEditId(b)) ApplyButtonInterval(b, true);
   }
   if (id == IDC_OPT_DRAGHOLD_EDIT) ApplyDragHoldTime();
+  if (id == IDC_OPT_PRESSCONFIRM_EDIT) ApplyPressConfirmTime(ReadNumber(IDC_OPT_PRESSCONFIRM_EDIT));
   if (id == IDC_OPT_HOTKEY) ApplyPauseHotKey();
   return true;
 }
 
 bool OnCommand(int id, int notification) {
   if (notification == EN_CHANGE) return OnEditChange(id);
-  // A hold time left outside its range shows the value in force again.
-  if (notification == EN_KILLFOCUS && id == IDC_OPT_DRAGHOLD_EDIT) {
+  // A time left outside its range shows the value in force again.
+  if (notification == EN_KILLFOCUS && (id == IDC_OPT_DRAGHOLD_EDIT || id == IDC_OPT_PRESSCONFIRM_EDIT)) {
     Filling = true;
     ShowNumber(IDC_OPT_DRAGHOLD_EDIT, Panel.Options.DragHoldTime, false);
+    ShowNumber(IDC_OPT_PRESSCONFIRM_EDIT, Panel.Options.PressConfirmTime, false);
     Filling = false;
     return true;
   }
@@ -287,6 +301,10 @@ bool OnCommand(int id, int notification) {
       return true;
     case IDC_OPT_DRAGHOLD:
       Panel.Options.DragHold = Checked(id);
+      ApplyReleaseGuard();
+      return true;
+    case IDC_OPT_PRESSCONFIRM:
+      Panel.Options.PressConfirm = Checked(id);
       ApplyReleaseGuard();
       return true;
     case IDC_OPT_EXCLUDED_ADD: OnAddExcluded(); return true;
@@ -349,6 +367,14 @@ void SetOwnButtonInterval(int button, bool dbClick, std::uint32_t value) {
 
 void RetextOptionsWindow() {
   if (Window) ApplyTexts();
+}
+
+void SetPressConfirmTime(std::uint32_t value) {
+  ApplyPressConfirmTime(value);
+  if (!Window) return;
+  Filling = true;
+  ShowNumber(IDC_OPT_PRESSCONFIRM_EDIT, Panel.Options.PressConfirmTime, false);
+  Filling = false;
 }
 
 bool IsOptionsWindowMessage(MSG& message) { return Window != nullptr && IsDialogMessageW(Window, &message); }

@@ -13,5 +13,7 @@ void OpenOptionsWindow();
 void SetOwnButtonInterval(int button, bool dbClick, std::uint32_t value);
 // The language changed: every text of the open window anew.
 void RetextOptionsWindow();
+// PressConfirmTime as the mouse check suggests it: stored, pushed and shown like a typed one.
+void SetPressConfirmTime(std::uint32_t value);
 // For the message loop: keyboard navigation of the window; true when the message was its.
 bool IsOptionsWindowMessage(MSG& message);

@@ -1,7 +1,7 @@
 // Raw input of the mouse (see raw_mouse_input.h).
 #include "raw_mouse_input.h"
 
-#include "release_guard.h"
+#include "mouse_decision.h"
 
 namespace {
 

@@ -84,6 +84,9 @@
 #define IDC_OPT_SETTINGSFILE_LABEL 1334
 #define IDC_OPT_SETTINGSFILE 1335
 #define IDC_OPT_CLOSE 1336
+#define IDC_OPT_PRESSCONFIRM 1337
+#define IDC_OPT_PRESSCONFIRM_LABEL 1338
+#define IDC_OPT_PRESSCONFIRM_EDIT 1339
 #define IDC_OPT_LANGUAGE_LABEL 1360
 #define IDC_OPT_LANGUAGE 1361          // drop-down list of the languages
 #define IDC_OPTIONS_OPEN 1340          // button on dialog 103

@@ -1,6 +1,7 @@
 // Benchmark of the release guard under Wine, through Quillrun and another process's window:
 // how long after its deadline a late release reaches the window (taps, and drag-hold windows),
-// and how often Quillrun's threads wake while it sits idle. A report, not a test: it prints
+// how long the hook holds the window's thread to confirm a press the rules would swallow, and
+// how often Quillrun's threads wake while it sits idle. A report, not a test: it prints
 // figures and asserts nothing about them.
 //   release_guard_bench [TAPS] [HOLDS] [IDLE_SECONDS]
 #include <windows.h>
@@ -21,6 +22,7 @@ namespace {
 constexpr std::uint32_t kUpDownInterval = 40;  // the default
 constexpr std::uint32_t kDragHoldTime = 30;    // the default
 constexpr DWORD kCalm = 250;                   // between cases: no case pairs with the one before
+constexpr std::uint32_t kPressConfirmTime = 20;  // the default
 
 struct Runner {
   std::wstring folder;
@@ -103,6 +105,44 @@ Figures MeasureHolds(MouseTarget& target, int cases) {
   }
   return figures;
 }
+
+double NowMs() {
+  LARGE_INTEGER frequency, now;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&now);
+  return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+// A click, then a second press 100 ms after the first (a double click the rules would swallow),
+// held `holdMs`: the window's thread waits in the hook until the button comes up or the
+// confirmation time has passed. The figure is the time from the press (confirmed: its arrival
+// less PressConfirmTime) or from the release (phantom: the stray release's arrival) as injected.
+Figures MeasureConfirmation(MouseTarget& target, int cases, DWORD holdMs) {
+  Figures figures;
+  const bool phantom = holdMs < kPressConfirmTime;
+  for (int i = 0; i < cases; ++i) {
+    target.MoveToFreshPoint();
+    target.ClearReceived();
+    PumpMessagesFor(kCalm);
+    target.Play({ButtonStep(MouseButton::Left, true), ButtonStep(MouseButton::Left, false, 60)});
+    target.WaitUntilIdle();
+    PumpMessagesFor(40);
+    const double pressed = NowMs();
+    SendButton(MouseButton::Left, true);
+    Sleep(holdMs);
+    const double released = NowMs();
+    SendButton(MouseButton::Left, false);
+    if (!WaitUntil([&] { return target.Received().size() >= (phantom ? 3u : 4u); }, 2000, 1)) {
+      ++figures.failed;
+      continue;
+    }
+    const std::vector<double> at = target.ReceivedAtMs();
+    figures.delays.push_back(phantom ? at[2] - released : at[2] - pressed - kPressConfirmTime);
+  }
+  return figures;
+}
+Figures MeasureConfirmedPresses(MouseTarget& target, int cases) { return MeasureConfirmation(target, cases, 60); }
+Figures MeasurePhantomPresses(MouseTarget& target, int cases) { return MeasureConfirmation(target, cases, 3); }
 
 // Per-thread context switches of a Wine process, read from the host's /proc through drive Z:.
 std::string ReadAll(const std::wstring& path) {
@@ -213,6 +253,10 @@ int main(int argc, char** argv) {
        taps},
       {"held release at the end of its window (DragHold=1, DragHoldTime=30)", L"quillon-bench-holds",
        L"DragHold=1\r\n", MeasureHolds, holds},
+      {"confirmed press held 60 ms (PressConfirmTime=20): thread held past the confirmation time",
+       L"quillon-bench-confirmed", L"", MeasureConfirmedPresses, holds},
+      {"phantom press held 3 ms (PressConfirmTime=20): thread held past the button's release",
+       L"quillon-bench-phantom", L"", MeasurePhantomPresses, holds},
   };
   for (const Phase& phase : phases) {
     if (phase.cases <= 0) continue;

@@ -26,6 +26,9 @@ struct Settings {
   bool ReleaseGuard = true;             // false when ReleaseGuard is 0
   bool DragHold = false;
   std::uint32_t DragHoldTime = kDefaultDragHoldTime;  // ms, kMinDragHoldTime to kMaxDragHoldTime
+  // A press the rules would swallow is confirmed by the physical button before it is dropped.
+  bool PressConfirm = true;             // false when PressConfirm is 0
+  std::uint32_t PressConfirmTime = kDefaultPressConfirmTime;  // ms, kMinPressConfirmTime to kMaxPressConfirmTime
   // Each button's own intervals in ms, kSharedButtonInterval (0) for the shared one.
   std::uint32_t LButtonUpDownIntervalTime = kSharedButtonInterval;
   std::uint32_t LButtonDbClickIntervalTime = kSharedButtonInterval;

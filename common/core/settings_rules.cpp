@@ -104,6 +104,10 @@ constexpr OptionKey kOptionKeys[] = {
     ButtonIntervalKey(u"XButton2UpDownIntervalTime", &Settings::XButton2UpDownIntervalTime),
     ButtonIntervalKey(u"XButton2DbClickIntervalTime", &Settings::XButton2DbClickIntervalTime),
     RangeKey(u"PauseHotKey", 0, &Settings::PauseHotKey, 0, kMaxPauseHotKey, true),
+    // Read by both programs, like the guard's: only a stored 0 switches the confirmation off.
+    FlagKey(u"PressConfirm", 1, &Settings::PressConfirm, 0, false, true),
+    RangeKey(u"PressConfirmTime", kDefaultPressConfirmTime, &Settings::PressConfirmTime, kMinPressConfirmTime,
+             kMaxPressConfirmTime, true),
 };
 
 void ApplyOption(const OptionKey& option, std::int32_t number, Settings& settings) noexcept {

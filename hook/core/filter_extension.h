@@ -8,13 +8,22 @@
 #include "hook_shared_data.h"
 
 // Per process, never shared: the generation this process last found itself filtered at (0: not
-// filtered, or not yet decided), and whether it asked for its own input unfiltered.
+// filtered, or not yet decided), and whether it asked for its own input unfiltered. In the
+// installing process also the last other process it judged (the other bitness's hook calls run
+// there), keyed by id and start time: a new process that takes an old one's id is judged anew.
 struct ProcessExclusion {
   std::uint32_t FilteredGeneration;
   std::uint32_t DecidedGeneration;
   std::uint8_t Excluded;
   std::uint8_t Unfiltered;
+  std::uint8_t OtherExcluded;
+  std::uint32_t OtherProcessId;
+  std::uint32_t OtherGeneration;
+  std::uint64_t OtherStarted;
 };
+
+// Room for an executable's full path as the platform reports it, terminator included.
+inline constexpr std::uint32_t kExecutablePathCapacity = 520;
 
 // A button's interval in force: its own, or the shared one while it has none.
 constexpr std::uint32_t IntervalInForce(std::uint32_t own, std::uint32_t shared) noexcept {
@@ -145,9 +154,49 @@ inline bool DecideProcessExclusion(const FilterExtensionData& extension, const E
 inline bool ProcessStaysFiltered(const FilterExtensionData& extension, const ProcessExclusion& process) noexcept {
   return SharedLoad(extension.ExclusionGeneration) == process.FilteredGeneration;
 }
-inline bool ProcessPassesUnfiltered(const FilterExtensionData& extension, const ExcludedProgramNames& names,
-                                    ProcessExclusion& process, const char16_t* executablePath,
-                                    std::uint32_t pathCapacity) noexcept {
-  if (ProcessStaysFiltered(extension, process)) return false;
-  return DecideProcessExclusion(extension, names, process, executablePath, pathCapacity);
+
+// The one process policy: whether a message's input passes unfiltered. An excluded program and
+// any process while the filter is paused pass; so do the installing process's own windows unless
+// it filters itself. The installing process never remembers "filtered": the other bitness's hook
+// calls run there too, for windows of other processes, each judged by that process's own
+// exclusion. Host provides (each asked only where needed):
+//   ProcessExclusion& Process()    this process's own state
+//   const ExcludedProgramNames& ExcludedNames()
+//   const char16_t* ExecutablePath(), std::uint32_t ExecutablePathCapacity()   this process's
+//   std::uint32_t WindowProcessId()           the message window's process (this one for none)
+//   std::uint64_t ProcessStarted(id)          that process's start time, 0 when unknown
+//   void ExecutableOf(id, char16_t* path, std::uint32_t capacity)   its executable, "" unknown
+template <typename Host>
+inline bool PassesUnfiltered(const HookSharedData& data, const FilterExtensionData& extension,
+                             std::uint32_t processId, Host& host) noexcept {
+  const ExcludedProgramNames& names = host.ExcludedNames();
+  ProcessExclusion& process = host.Process();
+  const bool installer = processId == SharedLoad(data.InstallerProcessId);
+  const bool excluded = DecideProcessExclusion(extension, names, process, host.ExecutablePath(),
+                                               host.ExecutablePathCapacity(), !installer);
+  if (!installer) return excluded;
+  const bool ownInputPasses = excluded || SharedLoad(data.FilterOwnProcess) == 0;
+  const bool paused = SharedLoad(extension.Paused) != 0;
+  // While nothing is listed and the filter runs, no other process passes: no window to look up.
+  const bool othersMayPass = paused || names.Names[0][0] != 0;
+  if (!ownInputPasses && !othersMayPass) return false;
+  const std::uint32_t window = host.WindowProcessId();
+  if (window == processId) return ownInputPasses;
+  if (!othersMayPass) return false;
+  if (paused) return true;
+  // Another process's window: its executable is looked up once per process and change of the list.
+  const std::uint32_t generation = SharedLoad(extension.ExclusionGeneration);
+  const std::uint64_t started = host.ProcessStarted(window);
+  if (started != 0 && window == process.OtherProcessId && started == process.OtherStarted &&
+      generation == process.OtherGeneration)
+    return process.OtherExcluded != 0;
+  char16_t path[kExecutablePathCapacity];
+  path[0] = 0;
+  host.ExecutableOf(window, path, kExecutablePathCapacity);
+  const bool otherExcluded = IsExcludedProgram(names, path, kExecutablePathCapacity);
+  process.OtherProcessId = window;
+  process.OtherStarted = started;
+  process.OtherGeneration = generation;
+  process.OtherExcluded = otherExcluded ? 1 : 0;
+  return otherExcluded;
 }

@@ -29,7 +29,9 @@ struct GuardSharedData {
   std::uint8_t ReleaseGuard;      // 1: a release swallowed too soon is delivered late
   std::uint8_t DragHold;          // 1: a release after a long hold waits DragHoldTime for a re-press
   std::uint16_t DragHoldTime;     // ms
-  std::uint32_t Reserved4;
+  std::uint8_t PressConfirm;      // 1: a press the rules would swallow is confirmed by the button
+  std::uint8_t Reserved5;
+  std::uint16_t PressConfirmTime;  // ms
   PendingRelease Left;
   PendingRelease Right;
   // The message a flush swallowed to keep order; the deliverer injects it behind the held
@@ -52,6 +54,8 @@ static_assert(offsetof(GuardSharedData, Extension) == 64);
 static_assert(offsetof(GuardSharedData, ReleaseGuard) == 0);
 static_assert(offsetof(GuardSharedData, DragHold) == 1);
 static_assert(offsetof(GuardSharedData, DragHoldTime) == 2);
+static_assert(offsetof(GuardSharedData, PressConfirm) == 4);
+static_assert(offsetof(GuardSharedData, PressConfirmTime) == 6);
 static_assert(offsetof(GuardSharedData, Left) == 8);
 static_assert(offsetof(GuardSharedData, Right) == 12);
 static_assert(offsetof(GuardSharedData, ReplayMessage) == 16);
@@ -67,11 +71,12 @@ inline PendingRelease& PendingReleaseOf(GuardSharedData& guard, std::uint8_t but
   return button == kButtonRight ? guard.Right : guard.Left;
 }
 
-// Both features stay off until an installing program that delivers late releases turns them on:
-// a library driven by a program that does not deliver behaves exactly as before.
+// Every feature stays off until an installing program that knows it turns it on: a library
+// driven by an older program behaves exactly as before.
 constexpr GuardSharedData InitialGuardSharedData() noexcept {
   GuardSharedData data{};
   data.DragHoldTime = static_cast<std::uint16_t>(kDefaultDragHoldTime);
+  data.PressConfirmTime = static_cast<std::uint16_t>(kDefaultPressConfirmTime);
   data.Extension = InitialFilterExtensionData();
   return data;
 }

@@ -87,9 +87,3 @@ std::uint8_t UninstallSharedHook(HookSharedData& data, std::uint32_t processId, 
   __atomic_store_n(&data.InstallerProcessId, std::uint32_t{0}, __ATOMIC_RELEASE);
   return 1;
 }
-
-// Where no installer can have ended unseen: only a successful unhook resets the record.
-template <typename Unhook>
-std::uint8_t UninstallSharedHook(HookSharedData& data, Unhook&& unhook) noexcept {
-  return UninstallSharedHook(data, 0, unhook, [](std::uint32_t) { return false; });
-}

@@ -84,6 +84,13 @@ constexpr bool IsIntervalTimeAccepted(std::uint32_t milliseconds) noexcept {
 inline constexpr std::uint32_t kDefaultDragHoldTime = 30;
 inline constexpr std::uint32_t kMinDragHoldTime = 5;
 inline constexpr std::uint32_t kMaxDragHoldTime = 100;
+// Press confirmation's hold (milliseconds): a press the rules would swallow passes when the
+// button is still down this long after it came. 20 by default: twice the longest hold of a worn
+// switch's phantom press (2-10 ms), under half the quickest deliberate click (45 ms and more).
+// SetPressConfirm leaves a time outside the range as it is.
+inline constexpr std::uint32_t kDefaultPressConfirmTime = 20;
+inline constexpr std::uint32_t kMinPressConfirmTime = 5;
+inline constexpr std::uint32_t kMaxPressConfirmTime = 100;
 // A button's own bounce and double-click intervals: 0 means "the shared interval"; otherwise
 // the shared range. SetButtonIntervalTime leaves a value outside 0..9999 as it is.
 inline constexpr std::uint32_t kSharedButtonInterval = 0;

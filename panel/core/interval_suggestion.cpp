@@ -126,6 +126,21 @@ IntervalSuggestion SuggestRotReverse(const MouseRecording& recording, std::uint3
 
 IntervalSuggestion NothingGoverned(std::uint32_t current) { return {SuggestionBasis::NotFiltered, current, 0, 0}; }
 
+// A press held above the confirmation time passes; one let go before it is swallowed: the time
+// lies between the longest phantom hold and the user's quickest press, as a bounce interval does.
+IntervalSuggestion SuggestPressConfirm(const MouseRecording& recording, std::uint8_t hookType, std::uint32_t current) {
+  std::vector<std::uint32_t> holds;
+  for (int button = 0; button < kCheckedButtonCount; ++button) {
+    if ((hookType & kButtonSources[button]) == 0) continue;
+    for (std::uint32_t hold : SamplesOf(recording, static_cast<CheckedInput>(button), IntervalColumn::Hold))
+      holds.push_back(hold);
+  }
+  if (holds.size() < kMinButtonSamples) return NotEnough(current);
+  IntervalSuggestion suggestion = SplitChatter(std::move(holds), current);
+  suggestion.Value = std::clamp(suggestion.Value, kMinPressConfirmTime, kMaxPressConfirmTime);
+  return suggestion;
+}
+
 }  // namespace
 
 Suggestion SuggestIntervals(const MouseRecording& recording, const FilterInForce& filter,
@@ -167,6 +182,9 @@ Suggestion SuggestIntervals(const MouseRecording& recording, const FilterInForce
   suggestion.RotReverse = (filter.HookType & kSourceWheel) != 0
                               ? SuggestRotReverse(recording, filter.Shared.RotReverse)
                               : NothingGoverned(filter.Shared.RotReverse);
+  suggestion.PressConfirm = filter.PressConfirmTime != 0
+                                ? SuggestPressConfirm(recording, filter.HookType, filter.PressConfirmTime)
+                                : NothingGoverned(kDefaultPressConfirmTime);
   return suggestion;
 }
 

@@ -46,6 +46,10 @@ struct Suggestion {
   IntervalSuggestion UpDown, DbClick, RotReverse;
   // By ButtonIndex; NotFiltered where the button has no own value or is switched off.
   IntervalSuggestion OwnUpDown[kCheckedButtonCount], OwnDbClick[kCheckedButtonCount];
+  // PressConfirmTime, from the holds of the switched-on buttons: a phantom press's (chatter)
+  // against the user's own quickest; NotFiltered while press confirmation is off. Always within
+  // the key's range.
+  IntervalSuggestion PressConfirm;
 };
 
 // filter: the filter in force (which inputs are on, which intervals govern them; a value stays

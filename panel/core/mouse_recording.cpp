@@ -4,7 +4,7 @@
 
 #include "filter_extension.h"
 #include "hook_shared_data.h"
-#include "mouse_filter.h"
+#include "filter_rules.h"
 #include "text_builder.h"
 
 int HistogramBin(std::uint32_t milliseconds) noexcept {
@@ -119,7 +119,7 @@ static_assert(static_cast<int>(CheckedInput::Left) == kButtonLeft &&
 
 bool FilterInForce::operator==(const FilterInForce& other) const noexcept {
   if (HookType != other.HookType || Shared.UpDown != other.Shared.UpDown || Shared.DbClick != other.Shared.DbClick ||
-      Shared.RotReverse != other.Shared.RotReverse)
+      Shared.RotReverse != other.Shared.RotReverse || PressConfirmTime != other.PressConfirmTime)
     return false;
   for (int b = 0; b < kCheckedButtonCount; ++b) {
     if (OwnUpDown[b] != other.OwnUpDown[b] || OwnDbClick[b] != other.OwnDbClick[b]) return false;
@@ -180,7 +180,7 @@ IntervalColumn ColumnOfRule(CheckedInput input, std::uint8_t rule) noexcept {
 
 SwallowCounts CountWouldSwallow(const std::vector<MouseTransition>& transitions, const FilterInForce& filter,
                                 std::uint32_t doubleClickTime) {
-  using namespace mouse_filter_detail;
+  using namespace filter_rules;
   SwallowCounts counts;
   if (transitions.empty()) return counts;
   // The filter's own rules on a private record: the history of the recording alone, each
@@ -198,7 +198,16 @@ SwallowCounts CountWouldSwallow(const std::vector<MouseTransition>& transitions,
   // becomes a double click, and the pair is then spent.
   struct Pairing { bool HavePress = false; bool LastWasDouble = false; std::uint32_t LastPress = 0; };
   Pairing pairing[kCheckedButtonCount];
-  for (const MouseTransition& t : transitions) {
+  // Whether the program has the button down: its last transition that passed was a press.
+  bool programDown[kCheckedButtonCount] = {};
+  // Press confirmation: the press is still held confirmTime after it came.
+  auto heldLongEnough = [&](std::size_t at, std::uint32_t confirmTime) {
+    for (std::size_t j = at + 1; j < transitions.size(); ++j)
+      if (transitions[j].Input == transitions[at].Input) return transitions[j].Tick - transitions[at].Tick >= confirmTime;
+    return true;  // still held when the recording ends
+  };
+  for (std::size_t i = 0; i < transitions.size(); ++i) {
+    const MouseTransition& t = transitions[i];
     const int input = static_cast<int>(t.Input);
     std::uint16_t code = kPass;
     if (IsWheel(t.Input)) {
@@ -214,6 +223,7 @@ SwallowCounts CountWouldSwallow(const std::vector<MouseTransition>& transitions,
                              kButtonSources[input]};
       if (t.Kind == TransitionKind::Up) {
         code = Release(data, button, t.Tick);
+        if (code == kPass) programDown[input] = false;
       } else {
         Pairing& p = pairing[input];
         const bool doubleClick = p.HavePress && !p.LastWasDouble && t.Tick - p.LastPress < doubleClickTime;
@@ -221,6 +231,13 @@ SwallowCounts CountWouldSwallow(const std::vector<MouseTransition>& transitions,
         p.LastWasDouble = doubleClick;
         p.LastPress = t.Tick;
         code = doubleClick ? DoubleClick(data, button, t.Tick) : Press(data, button, t.Tick);
+        if (code != kPass && filter.PressConfirmTime != 0 && !programDown[input] &&
+            heldLongEnough(i, filter.PressConfirmTime)) {
+          Accept<Transition::Press>(button, t.Tick);
+          if (doubleClick) Accept<Transition::DoubleClick>(button, t.Tick);
+          code = kPass;
+        }
+        if (code == kPass) programDown[input] = true;
       }
     }
     if (code == kPass) continue;

@@ -98,6 +98,9 @@ struct FilterInForce {
   FilterIntervals Shared = {};
   std::uint32_t OwnUpDown[kCheckedButtonCount] = {};
   std::uint32_t OwnDbClick[kCheckedButtonCount] = {};
+  // Press confirmation's time; 0 while it is off. A press the rules would swallow while the
+  // program has its button up passes when held this long.
+  std::uint32_t PressConfirmTime = 0;
   bool operator==(const FilterInForce& other) const noexcept;
   bool operator!=(const FilterInForce& other) const noexcept { return !(*this == other); }
 };

@@ -132,6 +132,8 @@ void CheckSettings(const Settings& s, SettingsReader reader) {
   }
   if (!InRangeOrInitial(s.DragHoldTime, initial.DragHoldTime, kMinDragHoldTime, kMaxDragHoldTime)) __builtin_trap();
   if (s.PauseHotKey > kMaxPauseHotKey) __builtin_trap();
+  if (!InRangeOrInitial(s.PressConfirmTime, initial.PressConfirmTime, kMinPressConfirmTime, kMaxPressConfirmTime))
+    __builtin_trap();
   if (!InRangeOrInitial(s.UpDownIntervalTime, initial.UpDownIntervalTime, 0, kMaxIntervalTime)) __builtin_trap();
   if (!InRangeOrInitial(s.DbClickIntervalTime, initial.DbClickIntervalTime, 0, kMaxIntervalTime)) __builtin_trap();
   if (!InRangeOrInitial(s.RotReverseIntervalTime, initial.RotReverseIntervalTime, 0, kMaxIntervalTime)) __builtin_trap();

@@ -1,5 +1,7 @@
 // Fuzzes the hook engine's core with arbitrary shared records and sequences of what processes do
-// with them; nothing outside the record is touched, and a drain makes the cache trustworthy again.
+// with them, the messages judged by the decision the hook runs (guard, drag hold and press
+// confirmation included); nothing outside the records is touched, and a drain makes the cache
+// trustworthy again.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>
@@ -10,9 +12,8 @@
 #include <vector>
 
 #include "block_log.h"
-#include "hook_control.h"
+#include "hook_test_kit.h"
 #include "log_record.h"
-#include "mouse_filter.h"
 
 namespace {
 
@@ -66,18 +67,23 @@ std::uint32_t CounterSum(const HookSharedData& data) {
   return data.BlockedUpDown + data.BlockedDbClick + data.BlockedRotReverse;
 }
 
-bool IsValidCode(std::uint32_t message, std::uint16_t code) {
+// The code a swallowed message may carry: its own button's (a side button by its mouseData) and
+// a rule of its kind, drag hold's for a press or double click.
+bool IsValidCode(std::uint32_t message, std::uint16_t xButton, std::uint16_t code) {
   const std::uint8_t source = static_cast<std::uint8_t>(code >> 8);
   const std::uint8_t rule = static_cast<std::uint8_t>(code);
-  switch (message) {
-    case kWmLButtonDown: return source == kSourceLeftButton && (rule == kRuleDownAfterUp || rule == kRuleDownAfterDblClk);
-    case kWmLButtonUp: return source == kSourceLeftButton && rule == kRuleUpAfterDown;
-    case kWmLButtonDblClk: return source == kSourceLeftButton && (rule == kRuleDblClkAfterDown || rule == kRuleDblClkAfterDblClk);
-    case kWmRButtonDown: return source == kSourceRightButton && (rule == kRuleDownAfterUp || rule == kRuleDownAfterDblClk);
-    case kWmRButtonUp: return source == kSourceRightButton && rule == kRuleUpAfterDown;
-    case kWmRButtonDblClk: return source == kSourceRightButton && (rule == kRuleDblClkAfterDown || rule == kRuleDblClkAfterDblClk);
-    case kWmMouseWheel: return source == kSourceWheel && (rule == kRuleWheelForward || rule == kRuleWheelBackward);
-    default: return false;
+  if (message == kWmMouseWheel) return source == kSourceWheel && (rule == kRuleWheelForward || rule == kRuleWheelBackward);
+  if (message < kWmLButtonDown || message > kWmXButtonDblClk) return false;
+  const std::uint32_t offset = message - kWmLButtonDown - (message > kWmMouseWheel ? 1 : 0);
+  const std::uint8_t button = static_cast<std::uint8_t>(offset / 3);
+  const std::uint8_t expected = button < 3 ? kButtonSources[button]
+                                : xButton == kXButton1 ? kSourceXButton1
+                                : xButton == kXButton2 ? kSourceXButton2 : 0;
+  if (source != expected) return false;
+  switch (offset % 3) {
+    case 0: return rule == kRuleDownAfterUp || rule == kRuleDownAfterDblClk || rule == kRuleDragHold;
+    case 1: return rule == kRuleUpAfterDown;
+    default: return rule == kRuleDblClkAfterDown || rule == kRuleDblClkAfterDblClk || rule == kRuleDragHold;
   }
 }
 
@@ -99,7 +105,17 @@ bool WalkBatch(const std::uint8_t* drained, std::uint16_t count) {
 
 constexpr std::uint32_t kMessages[] = {kWmLButtonDown, kWmLButtonUp,  kWmLButtonDblClk, kWmRButtonDown,
                                        kWmRButtonUp,   kWmRButtonDblClk, kWmMouseWheel, kWmMouseMove,
-                                       kWmMButtonDown, kWmMouseHWheel};
+                                       kWmMButtonDown, kWmMButtonUp, kWmXButtonDown, kWmXButtonUp,
+                                       kWmXButtonDblClk, kWmMouseHWheel};
+
+// The fake with its clock reads counted.
+struct CountingHost : FakeHookHost {
+  int* reads;
+  std::uint32_t Tick() const {
+    ++*reads;
+    return FakeHookHost::Tick();
+  }
+};
 
 }  // namespace
 
@@ -111,6 +127,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The record and the drain buffer in exactly sized heap blocks.
   auto record = std::make_unique<HookSharedData>(InitialHookSharedData());
   HookSharedData& shared = *record;
+  auto guardRecord = std::make_unique<GuardSharedData>(InitialGuardSharedData());
+  GuardSharedData& guard = *guardRecord;
   const std::size_t header = size < kHeaderSize ? size : kHeaderSize;
   std::memcpy(&shared, data, header);
   data += header;
@@ -131,9 +149,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FuzzLock lock;
   lock.input = &input;
   CacheResetMark mark{input.ConsumeIntegral<std::uint8_t>()};
+  // The hooked process: whether a press is held is the input's to say.
+  FakeHookState host;
+  host.self = kSelf;
+  host.pressHeld = [&](std::uint8_t button, std::uint32_t) {
+    if (button >= kButtonCount) __builtin_trap();
+    return input.ConsumeBool();
+  };
 
   while (input.remaining_bytes() > 0) {
-    switch (input.ConsumeIntegralInRange<int>(0, 6)) {
+    switch (input.ConsumeIntegralInRange<int>(0, 7)) {
       case 0: {  // a process judges a message and, when swallowed, appends its record
         const std::uint32_t message = input.ConsumeBool() ? input.PickValueInArray(kMessages)
                                                           : input.ConsumeIntegral<std::uint32_t>();
@@ -141,19 +166,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                                           : input.ConsumeIntegral<std::int32_t>();
         const std::int16_t wheelDelta = input.ConsumeIntegral<std::int16_t>();
         const std::uint32_t processId = input.ConsumeBool() ? kSelf : input.ConsumeIntegral<std::uint32_t>();
-        const std::uint32_t tick = input.ConsumeIntegral<std::uint32_t>();
+        host.tick = input.ConsumeIntegral<std::uint32_t>();
+        host.wheelDelta = wheelDelta;
+        host.xButton = input.ConsumeBool() ? input.PickValueInArray({kXButton1, kXButton2}) : input.ConsumeIntegral<std::uint16_t>();
+        host.injected = input.ConsumeIntegralInRange<int>(0, 7) == 0;
+        host.self = processId;
+        host.windowProcess = input.ConsumeBool() ? 0 : input.ConsumeIntegral<std::uint32_t>();
         const std::uint32_t before = CounterSum(shared);
         int clockReads = 0;
-        const std::uint16_t code = FilterMouseMessage(shared, hookCode, message, wheelDelta, processId, [&] {
-          ++clockReads;
-          return tick;
-        });
+        CountingHost counting{FakeHookHost(&host), &clockReads};
+        const std::uint32_t verdict = DecideMouseMessage(shared, guard, hookCode, message, processId, counting);
+        const std::uint16_t code = static_cast<std::uint16_t>(verdict);
         if (clockReads > 1) __builtin_trap();
-        if (code == kPass) {
+        if (verdict == kPass || code == 0) {  // passed, or swallowed silently (held or flushed)
           if (CounterSum(shared) != before) __builtin_trap();
           break;
         }
-        if (!IsValidCode(message, code) || CounterSum(shared) != before + 1) __builtin_trap();
+        const std::uint32_t records = (verdict & kVerdictSecondRecord) != 0 ? 2 : 1;
+        if (!IsValidCode(message, host.xButton, code) || CounterSum(shared) != before + records) __builtin_trap();
         const Path& path = paths[input.ConsumeIntegralInRange<std::size_t>(0, std::size(paths) - 1)];
         AppendBlockLog(shared, mark, code, processId, path.units.get(), path.capacity, lock,
                        [&] { return BlockLogTime{input.ConsumeIntegral<std::uint16_t>(), 13, 0, 31, 23, 59, 59, 999}; });
@@ -185,6 +215,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       case 3:
         SetSharedIntervalTimes(shared, input.ConsumeIntegral<std::uint32_t>(), input.ConsumeIntegral<std::uint32_t>(),
                                input.ConsumeIntegral<std::uint32_t>());
+        RefreshButtonIntervals(shared, guard.Extension);
         break;
       case 4: {
         const std::uint32_t handle = input.ConsumeIntegral<std::uint32_t>();
@@ -200,14 +231,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!unhooks && (result != 0 || shared.HookInstalled != before)) __builtin_trap();
         break;
       }
-      case 6: {  // another process writes whatever it likes anywhere in the record
-        const std::size_t offset = input.ConsumeIntegralInRange<std::size_t>(0, sizeof(HookSharedData) - 1);
+      case 6: {  // another process writes whatever it likes anywhere in either record
+        const bool inGuard = input.ConsumeBool();
+        std::uint8_t* target = inGuard ? reinterpret_cast<std::uint8_t*>(&guard) : reinterpret_cast<std::uint8_t*>(&shared);
+        const std::size_t length = inGuard ? sizeof(GuardSharedData) : sizeof(HookSharedData);
+        const std::size_t offset = input.ConsumeIntegralInRange<std::size_t>(0, length - 1);
         const std::vector<std::uint8_t> bytes = input.ConsumeBytes<std::uint8_t>(
-            input.ConsumeIntegralInRange<std::size_t>(1, sizeof(HookSharedData) - offset < 16 ? sizeof(HookSharedData) - offset : 16));
-        if (!bytes.empty()) std::memcpy(reinterpret_cast<std::uint8_t*>(&shared) + offset, bytes.data(), bytes.size());
-        cacheTrusted = false;
+            input.ConsumeIntegralInRange<std::size_t>(1, length - offset < 16 ? length - offset : 16));
+        if (!bytes.empty()) std::memcpy(target + offset, bytes.data(), bytes.size());
+        if (!inGuard) cacheTrusted = false;
         break;
       }
+      case 7:  // the installing program's settings
+        SetGuardSettings(guard, input.ConsumeIntegral<std::uint8_t>(), input.ConsumeIntegral<std::uint8_t>(),
+                         input.ConsumeIntegral<std::uint32_t>());
+        SetPressConfirmSettings(guard, input.ConsumeIntegral<std::uint8_t>(), input.ConsumeIntegral<std::uint32_t>());
+        break;
     }
   }
   return 0;

@@ -66,6 +66,7 @@ const KeyRule kKeys[] = {
     {"TEXT_MC_BACKWARD", kShort, 0},      {"TEXT_MC_SWALLOWEDAT", kShort, 0},
     {"TEXT_MC_NOTFILTERED", kShort, 0},   {"TEXT_MC_CHATTERUPTO", kLong, 0},
     {"TEXT_MC_FASTESTCLICK", kLong, 0},   {"TEXT_MC_FASTESTDOUBLE", kLong, 0},
+    {"TEXT_MC_PRESSCONFIRM", kLong, 0},
     {"TEXT_MC_FASTESTREVERSAL", kLong, 0}, {"TEXT_MC_NOCHATTER", kLong, 0},
     {"TEXT_MC_OVERLAP", kLong, 0},        {"TEXT_MC_NOTENOUGH", kLong, 0},
     {"TEXT_MC_STEP1", kLong, 0},          {"TEXT_MC_STEP2", kLong, 0},
@@ -98,6 +99,7 @@ const KeyRule kKeys[] = {
     // A start that did not install: whose filter holds the library or the session.
     {"TEXT_FILTERHELDHERE", kLong, 0},    {"TEXT_FILTEROTHERUSER", kLong, 0},
     {"TEXT_FILTEROTHERCOPY", kLong, 0},
+    {"TEXT_PRESSCONFIRM", kLong, 150 - 14}, {"TEXT_PRESSCONFIRMTIME", kLong, 80},
 };
 
 using Section = std::map<std::string, std::u16string>;
@@ -238,9 +240,9 @@ TEST(LanguageFile, EverySectionIsCompleteAndWithinCapacity) {
   std::set<std::string> known;
   for (const KeyRule& rule : kKeys) known.insert(rule.key);
   // The tabled keys, the mouse check's, the exit question's, the tray tooltip's, Set's refusal,
-  // the Options window's (with the tooltip's "paused"), the language list's, a start's that did
-  // not install.
-  ASSERT_EQ(known.size(), 48u + 39u + 4u + 3u + 2u + 24u + 1u + 3u);
+  // the Options window's (with the tooltip's "paused" and press confirmation), the language
+  // list's, a start's that did not install.
+  ASSERT_EQ(known.size(), 48u + 40u + 4u + 3u + 2u + 26u + 1u + 3u);
   std::set<std::u16string> languageNames;
   for (const auto& [name, section] : Shipped().sections) {
     for (const KeyRule& rule : kKeys) {

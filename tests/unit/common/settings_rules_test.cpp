@@ -70,6 +70,8 @@ const std::map<std::u16string, std::function<std::uint32_t(const Settings&)>>& O
       {u"XButton2UpDownIntervalTime", [](const Settings& s) { return s.XButton2UpDownIntervalTime; }},
       {u"XButton2DbClickIntervalTime", [](const Settings& s) { return s.XButton2DbClickIntervalTime; }},
       {u"PauseHotKey", [](const Settings& s) { return s.PauseHotKey; }},
+      {u"PressConfirm", [](const Settings& s) { return s.PressConfirm ? 1u : 0u; }},
+      {u"PressConfirmTime", [](const Settings& s) { return s.PressConfirmTime; }},
   };
   return observers;
 }
@@ -151,6 +153,10 @@ TEST(SettingsRules, EachKeyTakesItsDefaultRangeAndFlagRule) {
       // The pause hot key: 0 (none) up to 0x0FFF (every modifier and key).
       {u"PauseHotKey", kMissing, 0}, {u"PauseHotKey", u"1616", 1616}, {u"PauseHotKey", u"4095", 4095},
       {u"PauseHotKey", u"4096", 0},  {u"PauseHotKey", u"-1", 0},
+      // Press confirmation: on unless a stored 0; its time 5..100 ms.
+      {u"PressConfirm", kMissing, 1}, {u"PressConfirm", u"0", 0}, {u"PressConfirm", u"2", 1},
+      {u"PressConfirmTime", kMissing, 20}, {u"PressConfirmTime", u"4", 20}, {u"PressConfirmTime", u"5", 5},
+      {u"PressConfirmTime", u"100", 100}, {u"PressConfirmTime", u"101", 20},
   };
   FakeProfile nothingStored;
   const Settings defaults = ReadWith(nothingStored);
@@ -177,14 +183,16 @@ TEST(SettingsRules, EachProgramReadsItsKeysInOrderThroughTwentyTwoCharacters) {
       u"HookXButton1", u"HookXButton2", u"LButtonUpDownIntervalTime", u"LButtonDbClickIntervalTime",
       u"RButtonUpDownIntervalTime", u"RButtonDbClickIntervalTime", u"MButtonUpDownIntervalTime",
       u"MButtonDbClickIntervalTime", u"XButton1UpDownIntervalTime", u"XButton1DbClickIntervalTime",
-      u"XButton2UpDownIntervalTime", u"XButton2DbClickIntervalTime", u"PauseHotKey"};
+      u"XButton2UpDownIntervalTime", u"XButton2DbClickIntervalTime", u"PauseHotKey", u"PressConfirm",
+      u"PressConfirmTime"};
   const std::vector<std::u16string> runnerKeys = {
       u"HookLButton", u"HookRButton", u"HookWheel", u"UpDownIntervalTime", u"DbClickIntervalTime",
       u"RotReverseIntervalTime", u"LogToFile", u"LogFileMaxSize", u"ReleaseGuard", u"DragHold", u"DragHoldTime",
       u"HookMButton", u"HookXButton1", u"HookXButton2", u"LButtonUpDownIntervalTime", u"LButtonDbClickIntervalTime",
       u"RButtonUpDownIntervalTime", u"RButtonDbClickIntervalTime", u"MButtonUpDownIntervalTime",
       u"MButtonDbClickIntervalTime", u"XButton1UpDownIntervalTime", u"XButton1DbClickIntervalTime",
-      u"XButton2UpDownIntervalTime", u"XButton2DbClickIntervalTime", u"PauseHotKey"};
+      u"XButton2UpDownIntervalTime", u"XButton2DbClickIntervalTime", u"PauseHotKey", u"PressConfirm",
+      u"PressConfirmTime"};
   struct Row { const char* name; SettingsReader reader; const std::vector<std::u16string>& keys; };
   const Row rows[] = {{"panel", SettingsReader::Panel, panelKeys}, {"runner", SettingsReader::Runner, runnerKeys}};
   for (const Row& row : rows) {

@@ -14,8 +14,8 @@ const std::u16string kEditor = u"C:\\Tools\\editor.exe";
 ExcludedProgramNames names;  // the library's own table, in a section of its own
 
 bool Passes(const FilterExtensionData& extension, ProcessExclusion& process, const std::u16string& path) {
-  return ProcessPassesUnfiltered(extension, names, process, path.c_str(),
-                                 static_cast<std::uint32_t>(path.size() + 1));
+  if (ProcessStaysFiltered(extension, process)) return false;  // the hook's one compare
+  return DecideProcessExclusion(extension, names, process, path.c_str(), static_cast<std::uint32_t>(path.size() + 1));
 }
 
 TEST(FilterExtension, EachProcessDecidesOncePerChange) {

@@ -1,7 +1,7 @@
 // The hook's decision for all five buttons: each rule on each button at its interval's
 // boundaries, each button's own intervals against the shared ones, the switches, the side
 // buttons told apart, and an excluded program that passes untouched.
-#include "release_guard.h"
+#include "hook_test_kit.h"
 
 #include <gtest/gtest.h>
 
@@ -31,25 +31,8 @@ const ButtonCase kButtons[] = {
 struct Hook {
   HookSharedData data = InitialHookSharedData();
   GuardSharedData guard = InitialGuardSharedData();
-  ExcludedProgramNames names{};
-  ProcessExclusion process{};
-  std::u16string path = u"C:\\Apps\\app.exe";
-
-  struct Host {
-    Hook& hook;
-    std::uint32_t tick;
-    std::uint16_t xButton;
-    std::uint32_t Tick() const { return tick; }
-    std::int16_t WheelDelta() const { return 0; }
-    bool InjectedByGuard() const { return false; }
-    bool WindowOfThisProcess() const { return true; }
-    std::uint16_t XButton() const { return xButton; }
-    bool OtherProcessExcluded(const FilterExtensionData&) const { return false; }
-    ProcessExclusion& Process() const { return hook.process; }
-    const ExcludedProgramNames& ExcludedNames() const { return hook.names; }
-    const char16_t* ExecutablePath() const { return hook.path.c_str(); }
-    std::uint32_t ExecutablePathCapacity() const { return static_cast<std::uint32_t>(hook.path.size() + 1); }
-  };
+  FakeHookState host;
+  ExcludedProgramNames& names = host.names;
 
   Hook() {
     data.HookType = 0x3F;  // every source on
@@ -60,8 +43,9 @@ struct Hook {
   }
 
   std::uint16_t Run(std::uint32_t message, std::uint32_t tick, std::uint16_t xButton) {
-    Host host{*this, tick, xButton};
-    return static_cast<std::uint16_t>(DecideMouseMessage(data, guard, kHcAction, message, kOther, host));
+    host.tick = tick;
+    host.xButton = xButton;
+    return static_cast<std::uint16_t>(DecideWithFake(data, guard, host, message));
   }
 };
 
@@ -180,51 +164,38 @@ TEST(FiveButtons, AnExcludedProgramPassesUntouched) {
 // In the installing process the other bitness's hook calls run for windows of other processes:
 // each passes by that process's own exclusion, looked up only while something is listed or paused.
 TEST(FiveButtons, InstallingProcessJudgesOtherProgramsByTheirOwnExclusion) {
-  struct Host {
-    bool ownWindow;
-    bool otherExcluded;
-    int* lookups;
-    ProcessExclusion* process;
-    const ExcludedProgramNames* names;
-    std::uint32_t Tick() const { return kT + 5; }
-    std::int16_t WheelDelta() const { return 0; }
-    bool InjectedByGuard() const { return false; }
-    bool WindowOfThisProcess() const { return ownWindow; }
-    std::uint16_t XButton() const { return 0; }
-    bool OtherProcessExcluded(const FilterExtensionData&) const {
-      ++*lookups;
-      return otherExcluded;
-    }
-    ProcessExclusion& Process() const { return *process; }
-    const ExcludedProgramNames& ExcludedNames() const { return *names; }
-    const char16_t* ExecutablePath() const { return u"C:\\Quillon\\Quillon.exe"; }
-    std::uint32_t ExecutablePathCapacity() const { return 23; }
-  };
   struct Case {
     const char* name;
     const char16_t* list;
     bool paused, ownWindow, otherExcluded;
     bool passes;
-    int lookups;
+    int lookups;  // executables looked up
   };
   const Case cases[] = {
       {"nothing listed: another process's window is filtered, nothing looked up", u"", false, false, true, false, 0},
       {"listed: that process passes", u"game.exe", false, false, true, true, 1},
       {"listed, but not that process", u"game.exe", false, false, false, false, 1},
       {"own window passes without a look-up", u"game.exe", false, true, true, true, 0},
-      {"paused: every window passes", u"", true, false, true, true, 1},
+      {"paused: every window passes", u"", true, false, true, true, 0},
   };
   for (const Case& c : cases) {
     Hook hook;
     hook.data.InstallerProcessId = kOther;  // this process installed the hook
+    hook.host.path = u"C:\\Quillon\\Quillon.exe";
+    hook.host.windowProcess = c.ownWindow ? 0 : 300;
+    hook.host.windowPath = c.otherExcluded ? u"C:\\Games\\game.exe" : u"C:\\Apps\\app.exe";
     SetExcludedProgramList(hook.guard.Extension, hook.names, c.list, 4096);
     SetFilterPause(hook.guard.Extension, c.paused ? 1 : 0);
     hook.guard.Extension.ExtraButtons[0].LastDown = kT;  // a press 5 ms before: the release is chatter
-    int lookups = 0;
-    Host host{c.ownWindow, c.otherExcluded, &lookups, &hook.process, &hook.names};
-    const std::uint32_t verdict = DecideMouseMessage(hook.data, hook.guard, kHcAction, kWmMButtonUp, kOther, host);
-    EXPECT_EQ(verdict == kPass, c.passes) << c.name;
-    EXPECT_EQ(lookups, c.lookups) << c.name;
+    EXPECT_EQ(hook.Run(kWmMButtonUp, kT + 5, 0) == kPass, c.passes) << c.name;
+    EXPECT_EQ(hook.host.executableLookups, c.lookups) << c.name;
+    // Judged once per process: the next message asks no executable, unless another process
+    // took the id (a new start time).
+    hook.Run(kWmMButtonUp, kT + 6, 0);
+    EXPECT_EQ(hook.host.executableLookups, c.lookups) << c.name;
+    hook.host.windowStarted = 2;
+    hook.Run(kWmMButtonUp, kT + 7, 0);
+    EXPECT_EQ(hook.host.executableLookups, 2 * c.lookups) << c.name << ": the id taken again";
   }
 }
 

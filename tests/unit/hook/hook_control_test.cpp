@@ -1,6 +1,6 @@
 // Installing and removing the hook in the shared record, with the platform's hook calls faked:
 // the state table, the settings' ranges, and one installation when two processes race for it.
-#include "hook_control.h"
+#include "hook_test_kit.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
-// The filter's decision against a fake clock: every code and its counter, the boundaries of
-// each interval, the tick wrap, and the messages and processes that are never judged.
-#include "mouse_filter.h"
+// The filter's rules as the hook's decision runs them, against a fake clock: every code and its
+// counter, the boundaries of each interval, the tick wrap, and the messages and processes that
+// are never judged.
+#include "hook_test_kit.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +27,17 @@ struct Message {
 
 struct Filter {
   HookSharedData data = InitialHookSharedData();
+  GuardSharedData guard = InitialGuardSharedData();
   int clockReads = 0;
+
+  // The fake with its clock reads counted.
+  struct Host : FakeHookHost {
+    int* reads;
+    std::uint32_t Tick() const {
+      ++*reads;
+      return FakeHookHost::Tick();
+    }
+  };
 
   Filter() {
     data.HookType = 0x07;
@@ -35,10 +46,13 @@ struct Filter {
   }
 
   std::uint16_t Run(const Message& m) {
-    return FilterMouseMessage(data, m.hookCode, m.id, m.wheelDelta, m.processId, [&] {
-      ++clockReads;
-      return m.tick;
-    });
+    FakeHookState state;
+    state.tick = m.tick;
+    state.wheelDelta = m.wheelDelta;
+    state.self = m.processId;
+    RefreshButtonIntervals(data, guard.Extension);  // the shared intervals in force, as set
+    Host host{FakeHookHost(&state), &clockReads};
+    return static_cast<std::uint16_t>(DecideMouseMessage(data, guard, m.hookCode, m.id, m.processId, host));
   }
 
   // Feeds messages in order; returns the code each one got.

@@ -10,10 +10,9 @@
 #include <vector>
 
 #include "block_log.h"
-#include "hook_control.h"
+#include "hook_test_kit.h"
 #include "hostile_records.h"
 #include "log_record.h"
-#include "mouse_filter.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define QUILLON_ASAN 1
@@ -159,6 +158,7 @@ std::uint8_t SourceOf(std::uint32_t message) {
     case kWmLButtonDown: case kWmLButtonUp: case kWmLButtonDblClk: return kSourceLeftButton;
     case kWmRButtonDown: case kWmRButtonUp: case kWmRButtonDblClk: return kSourceRightButton;
     case kWmMouseWheel: return kSourceWheel;
+    case kWmMButtonDown: return kSourceMiddleButton;
     default: return 0;
   }
 }
@@ -200,7 +200,12 @@ void RunEverything(HookSharedData& data, DrainBuffer& drain, std::uint32_t calle
     EXPECT_EQ(InstallSharedHook(data, caller, 1, [] { return 0x1234u; }), 0) << where << ": installed twice";
   }
 
-  // Every message, hook code, wheel delta and tick the platform can hand over.
+  // Every message, hook code, wheel delta and tick the platform can hand over, judged by the
+  // hook's decision with its own features off (their hostile states are the guard's tests').
+  GuardSharedData guard = InitialGuardSharedData();
+  RefreshButtonIntervals(data, guard.Extension);
+  FakeHookState host;
+  host.self = caller;
   const std::uint32_t messages[] = {kWmLButtonDown, kWmLButtonUp,     kWmLButtonDblClk, kWmRButtonDown,
                                     kWmRButtonUp,   kWmRButtonDblClk, kWmMouseWheel,    kWmMouseMove,
                                     kWmMButtonDown, kWmMouseHWheel,   0,                0xFFFFFFFF};
@@ -209,7 +214,9 @@ void RunEverything(HookSharedData& data, DrainBuffer& drain, std::uint32_t calle
       for (std::int16_t delta : {std::int16_t{120}, std::int16_t{-120}, std::int16_t{0}, std::int16_t{-32768}}) {
         for (std::uint32_t message : messages) {
           const std::uint32_t before = CounterSum(data);
-          const std::uint16_t code = FilterMouseMessage(data, hookCode, message, delta, caller, [tick] { return tick; });
+          host.tick = tick;
+          host.wheelDelta = delta;
+          const std::uint16_t code = static_cast<std::uint16_t>(DecideWithFake(data, guard, host, message, hookCode));
           if (code == kPass) {
             EXPECT_EQ(CounterSum(data), before) << where;
             continue;
@@ -297,7 +304,7 @@ TEST(SharedRecordCorruption, NothingIsSwallowedWithIntervalsZeroOrNoSource) {
     std::uint32_t interval;
     std::uint8_t hookType;
   };
-  const Row rows[] = {{"intervals 0, every source", 0, 0xFF}, {"intervals 0xFFFFFFFF, no source bit", 0xFFFFFFFF, 0xF8}};
+  const Row rows[] = {{"intervals 0, every source", 0, 0xFF}, {"intervals 0xFFFFFFFF, no source bit", 0xFFFFFFFF, 0xC0}};
   for (const Row& row : rows) {
     for (std::uint32_t seed = 1; seed <= 3; ++seed) {
       HookSharedData data;
@@ -305,9 +312,16 @@ TEST(SharedRecordCorruption, NothingIsSwallowedWithIntervalsZeroOrNoSource) {
       data.UpDownIntervalTime = data.DbClickIntervalTime = data.RotReverseIntervalTime = row.interval;
       data.HookType = row.hookType;
       data.FilterOwnProcess = 1;
+      GuardSharedData guard = InitialGuardSharedData();
+      SetPressConfirmSettings(guard, 1, kDefaultPressConfirmTime);
+      RefreshButtonIntervals(data, guard.Extension);
+      FakeHookState host;
+      host.self = kOther;
+      host.wheelDelta = 120;
       for (std::uint32_t message = kWmLButtonDown; message <= kWmMouseWheel; ++message) {
         for (std::uint32_t tick : {0u, 5u, 0xFFFFFFFFu}) {
-          EXPECT_EQ(FilterMouseMessage(data, kHcAction, message, 120, kOther, [tick] { return tick; }), kPass)
+          host.tick = tick;
+          EXPECT_EQ(DecideWithFake(data, guard, host, message), kPass)
               << row.name << ", seed " << seed << ", message 0x" << std::hex << message;
         }
       }

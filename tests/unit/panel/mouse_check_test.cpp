@@ -32,6 +32,10 @@ struct Filter {
     value.OwnDbClick[static_cast<int>(button)] = dbClick;
     return *this;
   }
+  Filter& Confirm(std::uint32_t pressConfirmTime) {
+    value.PressConfirmTime = pressConfirmTime;
+    return *this;
+  }
   Filter& On(std::uint8_t sources) {
     value.HookType |= sources;
     return *this;
@@ -195,10 +199,37 @@ TEST(MouseCheck, WouldSwallowAtIntervals) {
        Filter().Own(C::Left, 30, 0), C::Right, IntervalColumn::Gap, 1},
       {"left, own bounce 30 ms", Script().Click(600, 39, 900), Filter().Own(C::Left, 30, 0), C::Left,
        IntervalColumn::Gap, 0},
+      // Press confirmation: a quick double click's second press held 60 ms passes; a phantom
+      // held 2 ms, or any bounce inside a press the program has down, is swallowed.
+      {"quick double click, confirmation on", Script().Click(60, 0, 70).Click(60, 0, 900), Filter().Confirm(20),
+       C::Left, IntervalColumn::PressToPress, 0},
+      {"quick double click, confirmation off", Script().Click(60, 0, 70).Click(60, 0, 900), Filter(), C::Left,
+       IntervalColumn::PressToPress, 1},
+      {"phantom press held 2 ms, confirmation on", Script().Click(600, 39, 900), Filter().Confirm(20), C::Left,
+       IntervalColumn::Gap, 1},
   };
   for (const Row& row : rows) {
     const SwallowCounts counts = CountWouldSwallow(row.script.events, row.filter, kDoubleClickTime);
     EXPECT_EQ(counts.Counts[static_cast<int>(row.input)][static_cast<int>(row.column)], row.expected) << row.name;
+  }
+}
+
+// PressConfirmTime between a phantom press's hold (2 ms, after each click) and the user's own
+// quickest (60 ms); nothing while confirmation is off.
+TEST(MouseCheck, PressConfirmTimeFromPhantomHoldsAgainstTheUsersOwn) {
+  Script phantoms, clean;
+  for (std::uint32_t i = 0; i < 8; ++i) phantoms.Click(60 + i, 5, 900), clean.Click(30 + i, 0, 900);
+  struct Row { const char* name; Script script; Filter filter; SuggestionBasis basis; std::uint32_t value; };
+  const Row rows[] = {
+      {"phantoms after clicks held 60-65 ms", phantoms, Filter().Confirm(20), SuggestionBasis::Valley, 15},
+      {"holds of 30-37 ms, no phantom: kept clear of the quickest", clean, Filter().Confirm(20),
+       SuggestionBasis::NoChatter, 15},
+      {"confirmation off", phantoms, Filter(), SuggestionBasis::NotFiltered, kDefaultPressConfirmTime},
+  };
+  for (const Row& row : rows) {
+    const IntervalSuggestion s = SuggestIntervals(row.script.Recording(), row.filter, kDoubleClickTime).PressConfirm;
+    EXPECT_EQ(s.Basis, row.basis) << row.name;
+    EXPECT_EQ(s.Value, row.value) << row.name;
   }
 }
 

@@ -1,7 +1,7 @@
 // The library's exports in one process: settings and their ranges, the install state table,
 // and the hook procedure called directly, down to the records it leaves in the cache.
 #include "hook_test_fixture.h"
-#include "release_guard.h"
+#include "mouse_decision.h"
 
 namespace {
 

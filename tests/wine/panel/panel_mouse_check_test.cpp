@@ -14,7 +14,7 @@
 #include "latchkin_contract.h"
 #include "panel_test_support.h"
 #include "text_helpers.h"
-#include "release_guard.h"
+#include "mouse_decision.h"
 #include "resource.h"
 
 namespace {
@@ -424,12 +424,13 @@ TEST_P(GuidedMouseCheck, WithChatter) {
                             WheelStep(-120, 40)}));
   ASSERT_TRUE(shown(L"TEXT_MC_DONE"));
 
-  // Every shared interval has its suggestion, each line with its value; the middle button's own
-  // bounce interval (switched on, never clicked) has a line of its own, without data.
+  // Every shared interval and press confirmation's time has its suggestion, each line with its
+  // value; the middle button's own bounce interval (switched on, never clicked) has a line of
+  // its own, without data.
   const std::wstring suggestion = Suggestion();
   std::size_t arrows = 0;
   for (wchar_t c : suggestion) arrows += c == L'\u2192' ? 1 : 0;
-  EXPECT_EQ(arrows, 3u) << Narrow(suggestion);
+  EXPECT_EQ(arrows, 4u) << Narrow(suggestion);
   const std::wstring ownLine = ShippedText(section.c_str(), L"TEXT_MC_MIDDLE") + L", " +
                                ShippedText(section.c_str(), L"TEXT_MC_OWNBOUNCE") + L" " +
                                ShippedText(section.c_str(), L"TEXT_MC_NOTENOUGH");

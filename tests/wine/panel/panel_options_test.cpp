@@ -70,14 +70,14 @@ struct SwitchRow {
 const SwitchRow kSwitchRows[] = {
     {L"HookMButton", IDC_OPT_SWITCH_MIDDLE, true}, {L"HookXButton1", IDC_OPT_SWITCH_X1, false},
     {L"HookXButton2", IDC_OPT_SWITCH_X2, true},    {L"ReleaseGuard", IDC_OPT_RELEASEGUARD, false},
-    {L"DragHold", IDC_OPT_DRAGHOLD, true},
+    {L"DragHold", IDC_OPT_DRAGHOLD, true},         {L"PressConfirm", IDC_OPT_PRESSCONFIRM, false},
 };
 constexpr WORD kStoredHotKey = MAKEWORD('P', HOTKEYF_CONTROL | HOTKEYF_ALT);  // 1616
 constexpr WORD kTypedHotKey = MAKEWORD(VK_F9, HOTKEYF_SHIFT);
 
 std::wstring StoredSettings() {
   std::vector<std::wstring> lines = {L"AutoHook=1", L"ExcludedPrograms=game.exe; C:\\Tools\\Draw.exe",
-                                     L"DragHoldTime=45", L"PauseHotKey=" + std::to_wstring(kStoredHotKey)};
+                                     L"DragHoldTime=45", L"PressConfirmTime=30", L"PauseHotKey=" + std::to_wstring(kStoredHotKey)};
   for (const KeyRow& row : kIntervalRows) lines.push_back(std::wstring(row.key) + L"=" + row.stored);
   for (const SwitchRow& row : kSwitchRows) lines.push_back(std::wstring(row.key) + L"=" + (row.stored ? L"1" : L"0"));
   return OptionsSection(lines);
@@ -95,6 +95,7 @@ void ExpectShown(HWND options, bool changed, const std::vector<std::wstring>& na
     EXPECT_EQ(BoxChecked(GetDlgItem(options, row.id)), changed ? !row.stored : row.stored)
         << when << ": switch " << row.id;
   EXPECT_EQ(WindowText(GetDlgItem(options, IDC_OPT_DRAGHOLD_EDIT)), changed ? L"20" : L"45") << when;
+  EXPECT_EQ(WindowText(GetDlgItem(options, IDC_OPT_PRESSCONFIRM_EDIT)), changed ? L"15" : L"30") << when;
   EXPECT_EQ(ListedNames(options), names) << when;
   EXPECT_EQ(SendTo(GetDlgItem(options, IDC_OPT_HOTKEY), HKM_GETHOTKEY), changed ? kTypedHotKey : kStoredHotKey)
       << when;
@@ -132,6 +133,7 @@ TEST(PanelOptions, EveryControlStoresAndRestoresItsKey) {
   for (const KeyRow& row : kIntervalRows) Type(options, row.editId, row.typed);
   for (const SwitchRow& row : kSwitchRows) SendTo(GetDlgItem(options, row.id), BM_CLICK);
   Type(options, IDC_OPT_DRAGHOLD_EDIT, L"20");
+  Type(options, IDC_OPT_PRESSCONFIRM_EDIT, L"15");
   SendTo(GetDlgItem(options, IDC_OPT_HOTKEY), HKM_SETHOTKEY, kTypedHotKey);
   SendTo(options, WM_COMMAND, MAKEWPARAM(IDC_OPT_HOTKEY, EN_CHANGE),
          reinterpret_cast<LPARAM>(GetDlgItem(options, IDC_OPT_HOTKEY)));
@@ -147,6 +149,7 @@ TEST(PanelOptions, EveryControlStoresAndRestoresItsKey) {
     EXPECT_EQ(panel.Setting(L"Options", row.key), row.stored ? L"0" : L"1")
         << std::string(row.key, row.key + wcslen(row.key));
   EXPECT_EQ(panel.Setting(L"Options", L"DragHoldTime"), L"20");
+  EXPECT_EQ(panel.Setting(L"Options", L"PressConfirmTime"), L"15");
   EXPECT_EQ(panel.Setting(L"Options", L"PauseHotKey"), std::to_wstring(kTypedHotKey));
   EXPECT_EQ(panel.Setting(L"Options", L"ExcludedPrograms"), L"C:\\Tools\\Draw.exe");
   // ...and in the library.

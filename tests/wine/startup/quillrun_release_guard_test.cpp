@@ -20,6 +20,19 @@ const std::vector<ReceivedMessage> kOneClick = {{WM_LBUTTONDOWN, 0}, {WM_LBUTTON
 const std::vector<ReceivedMessage> kOneMiddleClick = {{WM_MBUTTONDOWN, 0}, {WM_MBUTTONUP, 0}};
 const std::vector<ReceivedMessage> kOneSide1Click = {{WM_XBUTTONDOWN, 1}, {WM_XBUTTONUP, 1}};
 const std::vector<ReceivedMessage> kOneSide2Click = {{WM_XBUTTONDOWN, 2}, {WM_XBUTTONUP, 2}};
+const std::vector<ReceivedMessage> kDoubleClick = {
+    {WM_LBUTTONDOWN, 0}, {WM_LBUTTONUP, 0}, {WM_LBUTTONDBLCLK, 0}, {WM_LBUTTONUP, 0}};
+
+// Presses held `holdMs` with `gapMs` between them, with the default intervals (40 / 170 ms) and
+// press confirmation (20 ms): a hold stretched by a loaded machine only moves the presses apart.
+std::vector<InputStep> Clicks(int count, DWORD holdMs, DWORD gapMs) {
+  std::vector<InputStep> steps;
+  for (int i = 0; i < count; ++i) {
+    steps.push_back(ButtonStep(MouseButton::Left, true, i == 0 ? kCalm : gapMs));
+    steps.push_back(ButtonStep(MouseButton::Left, false, holdMs));
+  }
+  return steps;
+}
 
 // A quick click of one button: press, and the release `holdMs` later.
 std::vector<InputStep> QuickClick(MouseButton button, DWORD holdMs) {
@@ -105,6 +118,19 @@ TEST(QuillrunReleaseGuard, TimedPatternsReachTheWindowAsOneClick) {
        {ButtonStep(MouseButton::Middle, true, kCalm), ButtonStep(MouseButton::Middle, false, kCalm),
         ButtonStep(MouseButton::Middle, true), ButtonStep(MouseButton::Middle, false, kCalm)},
        kOneMiddleClick, 2, 1},
+      // Quick deliberate clicks into a window of a class with CS_DBLCLKS arrive as the system
+      // made them; a phantom press (held 3 ms, against a confirmation time of 60 ms for margin)
+      // is swallowed, its release passing as a stray one as before.
+      {"a 130 ms double click (60 / 70 / 60)", L"", Clicks(2, 60, 70), kDoubleClick, 0, 0},
+      {"a 100 ms double click (45 / 55 / 45)", L"", Clicks(2, 45, 55), kDoubleClick, 0, 0},
+      {"a triple click: three presses", L"", Clicks(3, 60, 80),
+       {{WM_LBUTTONDOWN, 0}, {WM_LBUTTONUP, 0}, {WM_LBUTTONDBLCLK, 0}, {WM_LBUTTONUP, 0}, {WM_LBUTTONDOWN, 0},
+        {WM_LBUTTONUP, 0}},
+       0, 0},
+      {"a phantom second click held 3 ms", L"PressConfirmTime=60\r\n",
+       {ButtonStep(MouseButton::Left, true, kCalm), ButtonStep(MouseButton::Left, false, 60),
+        ButtonStep(MouseButton::Left, true, 40), ButtonStepAfterInjection(MouseButton::Left, false, 3)},
+       {{WM_LBUTTONDOWN, 0}, {WM_LBUTTONUP, 0}, {WM_LBUTTONUP, 0}}, 0, 0},
   };
   MouseTarget target;
   ASSERT_TRUE(target.Start());

@@ -69,6 +69,12 @@ InputStep ButtonStep(MouseButton button, bool down, DWORD pauseBeforeMs) {
   return InputStep{InputStep::Kind::Button, button, down, 0, pauseBeforeMs};
 }
 
+InputStep ButtonStepAfterInjection(MouseButton button, bool down, DWORD pauseMs) {
+  InputStep step = ButtonStep(button, down, pauseMs);
+  step.fromInjection = true;
+  return step;
+}
+
 InputStep BouncingButtonStep(MouseButton button, bool down, int bounces, DWORD pauseBeforeMs) {
   return InputStep{InputStep::Kind::Button, button, down, 0, pauseBeforeMs, bounces};
 }

@@ -206,7 +206,9 @@ bool MouseTarget::Play(const std::vector<InputStep>& steps) {
   for (const InputStep& step : steps) {
     // The pause starts only once the previous step has been retrieved (and so seen by any
     // hook), which makes it a lower bound of the gap the hook measures.
-    if (step.pauseBeforeMs > 0) {
+    if (step.pauseBeforeMs > 0 && step.fromInjection) {
+      Sleep(step.pauseBeforeMs);
+    } else if (step.pauseBeforeMs > 0) {
       if (!WaitUntilIdle()) return false;
       PumpMessagesFor(step.pauseBeforeMs);
     }

@@ -182,8 +182,12 @@ struct InputStep {
   // transition again, all in the same SendInput call, so the system stamps them within a
   // millisecond or so of each other.
   int bounces = 0;
+  // The pause counts from the previous step's injection instead: the target may still be
+  // retrieving it (a hook holding a press), as a phantom press released a few ms later.
+  bool fromInjection = false;
 };
 InputStep ButtonStep(MouseButton button, bool down, DWORD pauseBeforeMs = 0);
+InputStep ButtonStepAfterInjection(MouseButton button, bool down, DWORD pauseMs);
 InputStep BouncingButtonStep(MouseButton button, bool down, int bounces, DWORD pauseBeforeMs = 0);
 InputStep WheelStep(int delta, DWORD pauseBeforeMs = 0);
 

@@ -1,7 +1,9 @@
-// The release guard against a fake clock: timed button patterns go through the hook's decision
-// and the installing program's deliverer, as the platform would run them, and what reaches the
-// application (with the tick it arrives at) and what is logged are compared.
-#include "release_guard.h"
+// The hook's decision against a fake clock: timed button patterns go through it and the
+// installing program's deliverer, as the platform would run them (the physical button included,
+// for the press confirmation), and what reaches the application (with the tick it arrives at)
+// and what is logged are compared.
+#include "hook_test_kit.h"
+#include "reference_filter.h"
 
 #include <gtest/gtest.h>
 
@@ -12,20 +14,6 @@
 #include <vector>
 
 namespace {
-
-// What the hook asks of a process that is not excluded and sees no side button.
-struct FilteredProcess {
-  ProcessExclusion process{};
-  std::uint16_t XButton() const { return 0; }
-  bool OtherProcessExcluded(const FilterExtensionData&) const { return false; }
-  ProcessExclusion& Process() { return process; }
-  const ExcludedProgramNames& ExcludedNames() const {
-    static const ExcludedProgramNames none{};
-    return none;
-  }
-  const char16_t* ExecutablePath() const { return u"C:\\Apps\\app.exe"; }
-  std::uint32_t ExecutablePathCapacity() const { return 18; }
-};
 
 constexpr std::uint32_t kOther = 200;
 constexpr std::uint32_t kNever = 0xFFFFFFFFu;
@@ -47,6 +35,8 @@ Event M(std::uint32_t at, bool down) { return {at, down ? kWmMButtonDown : kWmMB
 Event X1(std::uint32_t at, bool down) { return {at, down ? kWmXButtonDown : kWmXButtonUp, 0, -1, kXButton1}; }
 Event X2(std::uint32_t at, bool down) { return {at, down ? kWmXButtonDown : kWmXButtonUp, 0, -1, kXButton2}; }
 Event LDbl(std::uint32_t at) { return {at, kWmLButtonDblClk}; }
+Event RDbl(std::uint32_t at) { return {at, kWmRButtonDblClk}; }
+Event X2Dbl(std::uint32_t at) { return {at, kWmXButtonDblClk, 0, -1, kXButton2}; }
 Event MDbl(std::uint32_t at) { return {at, kWmMButtonDblClk}; }
 Event X1Dbl(std::uint32_t at) { return {at, kWmXButtonDblClk, 0, -1, kXButton1}; }
 Event Wheel(std::uint32_t at, std::int16_t delta) { return {at, kWmMouseWheel, delta}; }
@@ -83,6 +73,8 @@ std::uint16_t XButtonOf(std::uint8_t button) {
 struct Simulation {
   HookSharedData data = InitialHookSharedData();
   GuardSharedData guard = InitialGuardSharedData();
+  FakeHookState host;
+  const std::vector<Event>* playing = nullptr;
   std::uint32_t start = 1000000;
   std::uint32_t now = 0;
   bool physicallyDown[kButtonCount] = {};
@@ -97,19 +89,19 @@ struct Simulation {
     data.HookInstalled = 1;
     data.InstallerProcessId = 100;
     SetGuardSettings(guard, 1, 0, kDefaultDragHoldTime);
+    // The platform's wait: the button is still held ms from now unless its next transition
+    // (physical, whether or not its message comes) is a release within that time.
+    host.pressHeld = [this](std::uint8_t button, std::uint32_t ms) {
+      if (!physicallyDown[button] || playing == nullptr) return false;
+      for (const Event& e : *playing) {
+        if (e.at <= now - start || e.physicalOnly >= 0 || e.message == kWmMouseWheel ||
+            ButtonOfMessage(e.message, e.xButton) != button)
+          continue;
+        return !(IsRelease(e.message) && e.at - (now - start) < ms);
+      }
+      return true;
+    };
   }
-
-  struct HookHost : FilteredProcess {
-    Simulation& sim;
-    std::int16_t delta;
-    bool injected;
-    std::uint16_t xButton;
-    std::uint16_t XButton() const { return xButton; }
-    std::uint32_t Tick() const { return sim.now; }
-    std::int16_t WheelDelta() const { return delta; }
-    bool InjectedByGuard() const { return injected; }
-    bool WindowOfThisProcess() const { return true; }
-  };
 
   struct DelivererHost {
     Simulation& sim;
@@ -126,8 +118,11 @@ struct Simulation {
   };
 
   void Hook(std::uint32_t message, std::int16_t delta, bool injected, std::uint16_t xButton = 0) {
-    HookHost host{{}, *this, delta, injected, xButton};
-    const std::uint32_t verdict = DecideMouseMessage(data, guard, kHcAction, message, kOther, host);
+    host.tick = now;
+    host.wheelDelta = delta;
+    host.injected = injected;
+    host.xButton = xButton;
+    const std::uint32_t verdict = DecideWithFake(data, guard, host, message);
     if (verdict & kVerdictWake) woken = true;
     const std::uint16_t code = static_cast<std::uint16_t>(verdict);
     if (code != 0) records.push_back(code);
@@ -140,6 +135,15 @@ struct Simulation {
     if (message == kWmMouseWheel) application += delta > 0 ? "+" : "-";
   }
 
+  // Every button's last transitions a day before the start, so none is "too soon" wherever the
+  // start lies (near the wrap, zero would be).
+  void IdleADay() {
+    for (std::uint8_t b = 0; b < kButtonCount; ++b) {
+      const filter_rules::Button button = mouse_decision_detail::ButtonOf(data, guard.Extension, b);
+      button.LastDown = button.LastUp = button.LastDblClk = start - 86400000u;
+    }
+  }
+
   void Serve(bool everyNow) {
     ++serves;
     DelivererHost host{*this};
@@ -150,6 +154,7 @@ struct Simulation {
   // Plays the events tick by tick up to `until`; the deliverer runs only when the hook woke it
   // or its own deadline came, as its thread would.
   void Play(const std::vector<Event>& events, std::uint32_t until) {
+    playing = &events;
     std::size_t next = 0;
     for (std::uint32_t t = 0; t <= until; ++t) {
       now = start + t;
@@ -180,9 +185,12 @@ std::string Codes(const std::vector<std::uint16_t>& codes) {
   return text;
 }
 
+// A row's features: the release guard, and press confirmation (PressConfirmTime 20 ms).
+constexpr std::uint8_t kGuard = 1, kConfirm = 2;
+
 struct Row {
   const char* name;
-  std::uint8_t releaseGuard;
+  std::uint8_t features;
   std::uint8_t dragHold;
   std::vector<Event> events;
   std::string application;
@@ -258,11 +266,60 @@ TEST(ReleaseGuard, TimedPatternsReachTheApplicationAsTheUserMeantThem) {
        {X1(0, true), X1(300, false), X2(310, true), X2(400, false)}, "X1D@0 X1U@310 X2D@310 X2U@400", ""},
       {"left held, flushed by the middle", 1, 1, {L(0, true), L(300, false), M(310, true), M(400, false)},
        "LD@0 LU@310 MD@310 MU@400", ""},
+      // Press confirmation: a quick deliberate press passes whole, a phantom does not.
+      {"double click 60 / 70 / 60", kGuard | kConfirm, 0, {L(0, true), L(60, false), LDbl(130), L(190, false)},
+       "LD@0 LU@60 LDbl@130 LU@190", ""},
+      {"double click 45 / 55 / 45", kGuard | kConfirm, 0, {L(0, true), L(45, false), LDbl(100), L(145, false)},
+       "LD@0 LU@45 LDbl@100 LU@145", ""},
+      {"triple click 60 / 80 / 60 / 80 / 60", kGuard | kConfirm, 0,
+       {L(0, true), L(60, false), LDbl(140), L(200, false), L(280, true), L(340, false)},
+       "LD@0 LU@60 LDbl@140 LU@200 LD@280 LU@340", ""},
+      {"8 clicks a second, 50 / 75", kGuard | kConfirm, 0,
+       {L(0, true), L(50, false), LDbl(125), L(175, false), L(250, true), L(300, false), LDbl(375), L(425, false),
+        L(500, true), L(550, false)},
+       "LD@0 LU@50 LDbl@125 LU@175 LD@250 LU@300 LDbl@375 LU@425 LD@500 LU@550", ""},
+      {"double-click drag: second press held 250 ms", kGuard | kConfirm, 0,
+       {L(0, true), L(60, false), LDbl(130), L(380, false)}, "LD@0 LU@60 LDbl@130 LU@380", ""},
+      {"ordinary double click 100 / 220 / 100", kGuard | kConfirm, 0,
+       {L(0, true), L(100, false), LDbl(320), L(420, false)}, "LD@0 LU@100 LDbl@320 LU@420", ""},
+      {"confirmation off: the double click's press is eaten", kGuard, 0,
+       {L(0, true), L(60, false), LDbl(130), L(190, false)}, "LD@0 LU@60 LU@190", "0x0104"},
+      {"phantom second click held 2 ms", kGuard | kConfirm, 0, {L(0, true), L(60, false), LDbl(100), L(102, false)},
+       "LD@0 LU@60 LU@102", "0x0104"},
+      {"phantom second click held 5 ms", kGuard | kConfirm, 0, {L(0, true), L(60, false), LDbl(100), L(105, false)},
+       "LD@0 LU@60 LU@105", "0x0104"},
+      {"phantom second click held 8 ms", kGuard | kConfirm, 0, {L(0, true), L(60, false), LDbl(100), L(108, false)},
+       "LD@0 LU@60 LU@108", "0x0104"},
+      {"phantom burst of 1-2 ms presses", kGuard | kConfirm, 0,
+       {L(0, true), L(100, false), L(102, true), L(103, false), L(105, true), L(107, false)},
+       "LD@0 LU@100 LU@103 LU@107", "0x0102 0x0102"},
+      {"held PressConfirmTime - 1: swallowed", kGuard | kConfirm, 0,
+       {L(0, true), L(60, false), LDbl(100), L(119, false)}, "LD@0 LU@60 LU@119", "0x0104"},
+      {"held PressConfirmTime: passes, its release judged against it", kGuard | kConfirm, 0,
+       {L(0, true), L(60, false), LDbl(100), L(120, false)}, "LD@0 LU@60 LDbl@100 LU@140", "0x0101"},
+      {"bounce inside a held press stays swallowed", kGuard | kConfirm, 0,
+       {L(0, true), L(100, false), L(110, true), L(130, false), L(132, true), L(500, false)},
+       "LD@0 LU@100 LD@110 LU@500", "0x0101 0x0102"},
+      {"bounce inside a held press, guard off", kConfirm, 0,
+       {L(0, true), L(100, false), L(110, true), L(130, false), L(132, true), L(500, false)},
+       "LD@0 LU@100 LD@110 LU@500", "0x0101 0x0102"},
+      {"right: double click 60 / 70 / 60", kGuard | kConfirm, 0, {R(0, true), R(60, false), RDbl(130), R(190, false)},
+       "RD@0 RU@60 RDbl@130 RU@190", ""},
+      {"middle: double click 60 / 70 / 60", kGuard | kConfirm, 0,
+       {M(0, true), M(60, false), MDbl(130), M(190, false)}, "MD@0 MU@60 MDbl@130 MU@190", ""},
+      {"side 1: double click 60 / 70 / 60", kGuard | kConfirm, 0,
+       {X1(0, true), X1(60, false), X1Dbl(130), X1(190, false)}, "X1D@0 X1U@60 X1Dbl@130 X1U@190", ""},
+      {"side 2: phantom held 3 ms", kGuard | kConfirm, 0,
+       {X2(0, true), X2(60, false), X2Dbl(100), X2(103, false)}, "X2D@0 X2U@60 X2U@103", "0x2004"},
+      {"double click across the tick wrap", kGuard | kConfirm, 0,
+       {L(0, true), L(45, false), LDbl(100), L(145, false)}, "LD@0 LU@45 LDbl@100 LU@145", "", 0xFFFFFFC0u},
   };
   for (const Row& row : rows) {
     Simulation sim;
     sim.start = row.start;
-    SetGuardSettings(sim.guard, row.releaseGuard, row.dragHold, kDefaultDragHoldTime);
+    sim.IdleADay();
+    SetGuardSettings(sim.guard, row.features & kGuard, row.dragHold, kDefaultDragHoldTime);
+    SetPressConfirmSettings(sim.guard, row.features & kConfirm, kDefaultPressConfirmTime);
     SetButtonIntervals(sim.data, sim.guard.Extension, kButtonMiddle, row.middleUpDown, kSharedButtonInterval);
     sim.Play(row.events, row.events.back().at + 1000);
     EXPECT_EQ(sim.application, row.application) << row.name;
@@ -345,18 +402,6 @@ TEST(ReleaseGuard, AStateThatKeepsMovingIsNotSpunOn) {
 // In the installing process the window decides: its own windows pass, the other bitness's
 // windows (whose hook calls run here) are judged.
 TEST(ReleaseGuard, InstallingProcessJudgesOtherProcessesWindows) {
-  // The hook may copy its host: the lookups are counted outside it.
-  struct Host : FilteredProcess {
-    bool own;
-    int* windowLookups;
-    std::uint32_t Tick() const { return 5000; }
-    std::int16_t WheelDelta() const { return 0; }
-    bool InjectedByGuard() const { return false; }
-    bool WindowOfThisProcess() const {
-      ++*windowLookups;
-      return own;
-    }
-  };
   struct Case {
     const char* name;
     std::uint32_t processId;
@@ -379,25 +424,20 @@ TEST(ReleaseGuard, InstallingProcessJudgesOtherProcessesWindows) {
     data.InstallerProcessId = 100;
     data.FilterOwnProcess = c.filterOwnProcess;
     data.LastLButtonDown = 4990;
-    int windowLookups = 0;
-    Host host{{}, c.ownWindow, &windowLookups};
-    EXPECT_EQ(DecideMouseMessage(data, guard, kHcAction, kWmLButtonUp, c.processId, host), c.verdict) << c.name;
-    EXPECT_EQ(windowLookups, c.windowLookups) << c.name;
+    FakeHookState host;
+    host.tick = 5000;
+    host.self = c.processId;
+    host.windowProcess = c.ownWindow ? 0 : 300;
+    EXPECT_EQ(DecideWithFake(data, guard, host, kWmLButtonUp), c.verdict) << c.name;
+    EXPECT_EQ(host.windowLookups, c.windowLookups) << c.name;
   }
 }
 
-// With both features off the hook's decision is the plain filter's, message for message: same
-// verdict, same record afterwards, over long random runs of every message kind, hook code,
-// process and gap (a fixed seed, so a failure repeats).
-TEST(ReleaseGuard, BothFeaturesOffDecideExactlyAsThePlainFilter) {
-  struct Host : FilteredProcess {
-    std::uint32_t tick;
-    std::int16_t delta;
-    std::uint32_t Tick() const { return tick; }
-    std::int16_t WheelDelta() const { return delta; }
-    bool InjectedByGuard() const { return false; }
-    bool WindowOfThisProcess() const { return true; }
-  };
+// With the guard's features and press confirmation off the hook's decision is the plain
+// filter's, message for message: same verdict, same record afterwards, over long random runs of
+// every message kind, hook code, process and gap (a fixed seed, so a failure repeats). Press
+// confirmation on with a button whose state cannot be read decides exactly so too.
+TEST(ReleaseGuard, FeaturesOffDecideExactlyAsThePlainFilter) {
   const std::uint32_t messages[] = {kWmMouseMove, kWmLButtonDown, kWmLButtonUp, kWmLButtonDblClk,
                                     kWmRButtonDown, kWmRButtonUp, kWmRButtonDblClk, kWmMButtonDown,
                                     kWmMouseWheel, kWmMouseHWheel};
@@ -409,9 +449,12 @@ TEST(ReleaseGuard, BothFeaturesOffDecideExactlyAsThePlainFilter) {
     plain.FilterOwnProcess = static_cast<std::uint8_t>(random() & 1);
     plain.UpDownIntervalTime = 1 + random() % 200;
     plain.DbClickIntervalTime = 1 + random() % 400;
-    HookSharedData guarded = plain;
-    GuardSharedData guard = InitialGuardSharedData();
+    HookSharedData guarded = plain, unread = plain;
+    GuardSharedData guard = InitialGuardSharedData(), confirming = InitialGuardSharedData();
+    SetPressConfirmSettings(confirming, 1, kDefaultPressConfirmTime);
     RefreshButtonIntervals(guarded, guard.Extension);  // the shared intervals in force for every button
+    RefreshButtonIntervals(unread, confirming.Extension);
+    int pressWaits = 0;
     std::uint32_t tick = 0xFFFFFF00u + static_cast<std::uint32_t>(random() % 0x200);  // across the wrap
     for (int step = 0; step < 400; ++step) {
       tick += random() % 120;
@@ -421,21 +464,47 @@ TEST(ReleaseGuard, BothFeaturesOffDecideExactlyAsThePlainFilter) {
       const std::uint32_t processId = random() % 4 == 0 ? 100 : 200;
       const std::uint16_t expected =
           FilterMouseMessage(plain, hookCode, message, delta, processId, [&] { return tick; });
-      Host host{{}, tick, delta};
-      ASSERT_EQ(DecideMouseMessage(guarded, guard, hookCode, message, processId, host), expected)
-          << "run " << run << " step " << step;
+      // A fresh process each time: the installing one and another take turns.
+      FakeHookState host, unreadHost;
+      for (FakeHookState* h : {&host, &unreadHost}) {
+        h->tick = tick;
+        h->wheelDelta = delta;
+        h->self = processId;
+      }
+      ASSERT_EQ(DecideWithFake(guarded, guard, host, message, hookCode), expected) << "run " << run << " step " << step;
+      ASSERT_EQ(DecideWithFake(unread, confirming, unreadHost, message, hookCode), expected)
+          << "run " << run << " step " << step << ": confirmation on, state unread";
       ASSERT_EQ(std::memcmp(&plain, &guarded, sizeof plain), 0) << "run " << run << " step " << step;
+      ASSERT_EQ(std::memcmp(&plain, &unread, sizeof plain), 0) << "run " << run << " step " << step;
+      pressWaits += host.pressWaits;
     }
     EXPECT_FALSE(AnyPendingRelease(guard));
+    EXPECT_EQ(pressWaits, 0) << "confirmation off never waits";
   }
 }
 
 TEST(ReleaseGuard, HoldTimeOutsideItsRangeIsIgnored) {
   GuardSharedData guard = InitialGuardSharedData();
-  const std::uint32_t tries[][2] = {{4, 30}, {5, 5}, {100, 100}, {101, 100}, {0, 100}, {0xFFFFFFFFu, 100}};
+  EXPECT_EQ(guard.PressConfirmTime, kDefaultPressConfirmTime);
+  // Drag hold's and press confirmation's times share their range 5..100.
+  // value, then the drag hold and press confirmation times it leaves
+  const std::uint32_t tries[][3] = {{4, 30, 20}, {5, 5, 5}, {100, 100, 100}, {101, 100, 100}, {0, 100, 100},
+                                    {0xFFFFFFFFu, 100, 100}};
   for (const auto& t : tries) {
     SetGuardSettings(guard, 1, 1, t[0]);
+    SetPressConfirmSettings(guard, 2, t[0]);
     EXPECT_EQ(guard.DragHoldTime, t[1]) << t[0];
+    EXPECT_EQ(guard.PressConfirmTime, t[2]) << t[0];
+    EXPECT_EQ(guard.PressConfirm, 1);
+  }
+}
+
+// Swapped buttons: the physical state of a logical left press is the right button's.
+TEST(ReleaseGuard, SwappedButtonsReadTheOtherPhysicalButton) {
+  const std::uint8_t swapped[kButtonCount] = {kButtonRight, kButtonLeft, kButtonMiddle, kButtonX1, kButtonX2};
+  for (std::uint8_t b = 0; b < kButtonCount; ++b) {
+    EXPECT_EQ(PhysicalButton(b, false), b);
+    EXPECT_EQ(PhysicalButton(b, true), swapped[b]);
   }
 }
 

@@ -1,16 +1,37 @@
-// The release guard: the mouse filter's decision with two additions that never leave any of the
-// five buttons logically down. A release swallowed too soon after its press becomes a pending
-// release that the installing program delivers once the bounce interval has run out (unless the
-// button moved again first); with drag hold, a release after a long hold waits a few milliseconds for a
-// re-press, and the two are swallowed together. The hook side decides here, inline; the
-// installing program's deliverer decides here too (ServePendingReleases). Platform access is a
-// parameter, so timed patterns run natively in tests.
+// The decision the hook runs for every mouse message: the timing rules (filter_rules.h) for all
+// five buttons and the wheel, and around them, per button, one small state machine of what the
+// application has of that button and what is pending for it, so that no button is left down
+// and no deliberate press is eaten. The installing program's deliverer decides here too
+// (ServePendingReleases). Platform access is a parameter (Host, Deliverer), so timed patterns
+// run natively in tests.
+//
+// Per button, the application's view (ButtonView) and what each transition does in it, once
+// the rules have spoken (a rule "holds" when the transition comes too soon):
+//
+//   view            press/double click                     release
+//   Up              rules pass: accept -> Down             rules pass: accept (stays Up)
+//                   rule holds, PressConfirm on: confirm    rule holds: swallow (as Down)
+//                     (held PressConfirmTime: accept ->
+//                     Down, else swallow)
+//                   rule holds, otherwise: swallow
+//   Down            rules pass: accept                     rules pass: accept -> Up; with
+//                   rule holds: swallow (a bounce inside     drag hold after a long hold:
+//                     a held press)                          hold -> ReleasePending (held)
+//                                                          rule holds: swallow; guard on: arm
+//                                                            -> ReleasePending (late)
+//   ReleasePending  held + drag hold: join the drop-out     the deliverer's own: accept -> Up
+//                     -> Down                              otherwise as Down
+//                   otherwise as Down, and a late release
+//                     is cancelled (the button moved)
+//
+// The physical state is read only where it decides: the deliverer's (a late release is dropped
+// while the button is down again) and the press confirmation's (host.PressHeld).
 #pragma once
 #include <cstdint>
 
 #include "filter_extension.h"
 #include "guard_shared_data.h"
-#include "mouse_filter.h"
+#include "filter_rules.h"
 
 // The mark the deliverer puts on the input it injects (the input's extra information), so the
 // hook lets its own late release through. Only the low 32 bits count: a 32-bit process sees
@@ -49,9 +70,16 @@ inline bool AnyPendingRelease(const GuardSharedData& guard) noexcept {
           kPendingKindMask) != 0;
 }
 
-namespace release_guard_detail {
+// The physical button that sends a logical button's messages: left and right trade places while
+// the buttons are swapped; the others never move. The physical state is read by this one.
+constexpr std::uint8_t PhysicalButton(std::uint8_t button, bool swapped) noexcept {
+  return swapped && button < kButtonMiddle ? static_cast<std::uint8_t>(button ^ 1) : button;
+}
 
-using mouse_filter_detail::Button;
+namespace mouse_decision_detail {
+
+using filter_rules::Button;
+using filter_rules::Transition;
 
 constexpr std::uint32_t NextState(std::uint32_t state, std::uint32_t kind) noexcept {
   return ((state & ~kPendingKindMask) + kPendingChangeStep) | kind;
@@ -94,15 +122,65 @@ inline std::uint32_t JoinDropOut(HookSharedData& data, PendingRelease& pending, 
   return kVerdictSecondRecord | EventCode(source, kRuleDragHold);
 }
 
-inline std::uint32_t GuardedPress(HookSharedData& data, std::uint8_t dragHold, const Button& button,
-                                  PendingRelease& pending, bool doubleClick, std::uint32_t now) noexcept {
-  if (dragHold != 0)
-    if (const std::uint32_t joined = JoinDropOut(data, pending, button.Source)) return joined;
-  const std::uint16_t code = doubleClick ? mouse_filter_detail::DoubleClick(data, button, now)
-                                         : mouse_filter_detail::Press(data, button, now);
+// What the application has of a button: the release of its last accepted press passed, that
+// press is still down for it, or a release of it waits for the deliverer (late, held or flushed).
+enum class ButtonView : std::uint8_t { Up, Down, ReleasePending };
+inline ButtonView ViewOf(const Button& button, const PendingRelease& pending, std::uint32_t now) noexcept {
+  if ((SharedLoad(pending.State) & kPendingKindMask) != kPendingNone) return ButtonView::ReleasePending;
+  // Ages, not ticks: right across the wrap. A passed double click is a press too.
+  const std::uint32_t sinceDown = now - SharedLoad(button.LastDown);
+  const std::uint32_t sinceDblClk = now - SharedLoad(button.LastDblClk);
+  const std::uint32_t sincePress = sinceDown < sinceDblClk ? sinceDown : sinceDblClk;
+  return sincePress < now - SharedLoad(button.LastUp) ? ButtonView::Down : ButtonView::Up;
+}
+
+// A press the rules would swallow, by the view: only a button the application has up may be
+// pressed on purpose; inside a held press (or before its release reached the application) it
+// is a bounce.
+enum class SwallowedPress : std::uint8_t { Swallow, Confirm };
+inline constexpr SwallowedPress kSwallowedPress[] = {
+    SwallowedPress::Confirm,  // Up
+    SwallowedPress::Swallow,  // Down
+    SwallowedPress::Swallow,  // ReleasePending
+};
+// The table read at compile time for each view, so the library carries no copy of it.
+constexpr SwallowedPress SwallowedPressIn(ButtonView view) noexcept {
+  switch (view) {
+    case ButtonView::Up: return kSwallowedPress[static_cast<int>(ButtonView::Up)];
+    case ButtonView::Down: return kSwallowedPress[static_cast<int>(ButtonView::Down)];
+    default: return kSwallowedPress[static_cast<int>(ButtonView::ReleasePending)];
+  }
+}
+
+// The press confirmation, below (it rebuilds the button from its index).
+template <typename Host>
+[[gnu::noinline, gnu::cold]] std::uint32_t ConfirmOrSwallow(HookSharedData& data, GuardSharedData& guard,
+                                                            std::uint8_t index, bool doubleClick, std::uint8_t rule,
+                                                            std::uint32_t now, Host host) noexcept;
+
+template <Transition kOf, typename Host>
+inline std::uint32_t JudgePress(HookSharedData& data, GuardSharedData& guard, const Button& button,
+                                PendingRelease& pending, std::uint8_t index, std::uint32_t now, Host& host) noexcept {
+  const std::uint8_t rule = filter_rules::BrokenRule<kOf>(button, now);
   // Accepted or swallowed, a press means the button moved again: the application gets its
   // state from this press and what follows, so a late release would be one too many.
-  return CancelThen(pending, kLateBit, code);
+  if (__builtin_expect(rule == filter_rules::kNoRule, 1)) {
+    filter_rules::Accept<kOf>(button, now);
+    return CancelThen(pending, kLateBit, kPass);
+  }
+  if (SharedLoad(guard.PressConfirm) != 0)
+    return ConfirmOrSwallow(data, guard, index, kOf == Transition::DoubleClick, rule, now, host);
+  return CancelThen(pending, kLateBit, filter_rules::CountSwallowed(data, button.Source, rule));
+}
+
+template <typename Host>
+inline std::uint32_t GuardedPress(HookSharedData& data, GuardSharedData& guard, std::uint8_t dragHold,
+                                  const Button& button, PendingRelease& pending, std::uint8_t index,
+                                  bool doubleClick, std::uint32_t now, Host& host) noexcept {
+  if (dragHold != 0)
+    if (const std::uint32_t joined = JoinDropOut(data, pending, button.Source)) return joined;
+  if (doubleClick) return JudgePress<Transition::DoubleClick>(data, guard, button, pending, index, now, host);
+  return JudgePress<Transition::Press>(data, guard, button, pending, index, now, host);
 }
 
 // The release rule, unchanged, with the guard between its halves: a release that passes stays
@@ -112,23 +190,23 @@ template <typename Host>
 inline std::uint32_t GuardedRelease(HookSharedData& data, GuardSharedData& guard, std::uint8_t dragHold,
                                     const Button& button, PendingRelease& pending, std::uint32_t now,
                                     Host& host) noexcept {
-  const std::uint32_t lastDown = SharedLoad(button.LastDown);
-  const std::uint32_t upDownInterval = SharedLoad(button.UpDownInterval);
-  if (!mouse_filter_detail::ReleaseTooSoon(lastDown, upDownInterval, now)) {
-    if (dragHold != 0 && now - lastDown >= SharedLoad(button.DbClickInterval) && !host.InjectedByGuard()) {
+  const std::uint8_t rule = filter_rules::BrokenRule<Transition::Release>(button, now);
+  if (rule == filter_rules::kNoRule) {
+    if (dragHold != 0 && now - SharedLoad(button.LastDown) >= SharedLoad(button.DbClickInterval) &&
+        !host.InjectedByGuard()) {
       Arm(pending, kPendingHeld, now);
       return kVerdictSwallow | kVerdictWake;
     }
-    SharedStore(button.LastUp, now);
+    filter_rules::Accept<Transition::Release>(button, now);
     return CancelThen(pending, kLateOrHeldBits, kPass);  // the application has its release
   }
   // The deliverer's own late release stands for one swallowed (and counted) earlier; it passes
   // whatever the rule says, even after the guard was switched off.
   if (host.InjectedByGuard()) {
-    SharedStore(button.LastUp, now);
+    filter_rules::Accept<Transition::Release>(button, now);
     return kPass;
   }
-  const std::uint16_t code = mouse_filter_detail::SwallowRelease(data, button);
+  const std::uint16_t code = filter_rules::CountSwallowed(data, button.Source, rule);
   if (SharedLoad(guard.ReleaseGuard) == 0) return code;
   Arm(pending, kPendingLate, now);
   return kVerdictWake | code;
@@ -183,6 +261,26 @@ inline Button ButtonOf(HookSharedData& data, FilterExtensionData& extension, std
   return ExtraButton(extension, index - kButtonMiddle);
 }
 
+// PressConfirm: a press the rules would swallow while the application has the button up passes
+// when the physical button is still down PressConfirmTime after it came (a phantom is held a few
+// milliseconds, a quick deliberate click tens). It is then an accepted press for every later
+// rule, neither counted nor logged. Out of line and cold, the button rebuilt from its index (so
+// the common path keeps no button in memory): the hook waits here, on this path only.
+template <typename Host>
+[[gnu::noinline, gnu::cold]] std::uint32_t ConfirmOrSwallow(HookSharedData& data, GuardSharedData& guard,
+                                                            std::uint8_t index, bool doubleClick, std::uint8_t rule,
+                                                            std::uint32_t now, Host host) noexcept {
+  const Button button = ButtonOf(data, guard.Extension, index);
+  PendingRelease& pending = PendingReleaseOf(guard, index);
+  if (SwallowedPressIn(ViewOf(button, pending, now)) == SwallowedPress::Confirm &&
+      host.PressHeld(index, SharedLoad(guard.PressConfirmTime))) {
+    filter_rules::Accept<Transition::Press>(button, now);
+    if (doubleClick) filter_rules::Accept<Transition::DoubleClick>(button, now);
+    return kPass;
+  }
+  return CancelThen(pending, kLateBit, filter_rules::CountSwallowed(data, button.Source, rule));
+}
+
 // The side buttons share their messages; the high word of mouseData tells them apart.
 // kButtonCount for a side button of neither kind.
 template <typename Host>
@@ -205,8 +303,8 @@ template <typename Host>
 template <typename Host>
 [[gnu::noinline]] std::uint32_t ExtraButtonPress(HookSharedData& data, GuardSharedData& guard, std::uint8_t dragHold,
                                                  std::uint32_t extra, bool doubleClick, Host host) noexcept {
-  return GuardedPress(data, dragHold, ExtraButton(guard.Extension, extra), guard.ExtraButtons[extra], doubleClick,
-                      host.Tick());
+  return GuardedPress(data, guard, dragHold, ExtraButton(guard.Extension, extra), guard.ExtraButtons[extra],
+                      static_cast<std::uint8_t>(kButtonMiddle + extra), doubleClick, host.Tick(), host);
 }
 
 // The side buttons share their messages; which one it is, is read only here.
@@ -217,25 +315,6 @@ template <typename Host>
   if (index == kButtonCount || (hookType & kButtonSources[index]) == 0) return kPass;
   if (message == kWmXButtonUp) return ExtraButtonRelease(data, guard, dragHold, index - kButtonMiddle, host);
   return ExtraButtonPress(data, guard, dragHold, index - kButtonMiddle, message == kWmXButtonDblClk, host);
-}
-
-// Whether this process's input passes unfiltered: an excluded program, any process while the
-// filter is paused, and the installing process's own windows (unless it filters itself). The
-// installing process never remembers "filtered": the other bitness's hook calls run there too,
-// for windows of other processes, each judged by that process's own exclusion.
-template <typename Host>
-inline bool PassesUnfiltered(HookSharedData& data, FilterExtensionData& extension, std::uint32_t processId,
-                             Host& host) noexcept {
-  const bool installer = processId == SharedLoad(data.InstallerProcessId);
-  const bool excluded = DecideProcessExclusion(extension, host.ExcludedNames(), host.Process(),
-                                               host.ExecutablePath(), host.ExecutablePathCapacity(), !installer);
-  if (!installer) return excluded;
-  const bool ownInputPasses = excluded || SharedLoad(data.FilterOwnProcess) == 0;
-  // While nothing is listed and the filter runs, no other process passes: no window to look up.
-  const bool othersMayPass = SharedLoad(extension.Paused) != 0 || host.ExcludedNames().Names[0][0] != 0;
-  if (!ownInputPasses && !othersMayPass) return false;
-  if (host.WindowOfThisProcess()) return ownInputPasses;
-  return othersMayPass && host.OtherProcessExcluded(extension);
 }
 
 // The button a watched message belongs to; kButtonCount for the wheel and a side button of
@@ -249,16 +328,16 @@ inline std::uint8_t MessageButton(std::uint32_t message, Host& host) noexcept {
   return SideButtonIndex(host);
 }
 
-}  // namespace release_guard_detail
+}  // namespace mouse_decision_detail
 
-namespace release_guard_detail {
+namespace mouse_decision_detail {
 
 // The watched messages once the process is settled; kDragHold is the setting, so the common
 // case (drag hold off) carries none of its tests.
 template <bool kDragHold, typename Host>
 [[gnu::always_inline]] inline std::uint32_t DecideButtonMessage(HookSharedData& data, GuardSharedData& guard, std::uint32_t message,
                                          Host& host) noexcept {
-  using namespace mouse_filter_detail;
+  using filter_rules::Wheel;
   constexpr std::uint8_t dragHold = kDragHold ? 1 : 0;
   const std::uint8_t hookType = SharedLoad(data.HookType);
   // Every value of the range has its case, and the caller sent everything outside it on its way
@@ -266,19 +345,23 @@ template <bool kDragHold, typename Host>
   switch (message - kWmLButtonDown) {
     case kWmLButtonDown - kWmLButtonDown:
       if ((hookType & kSourceLeftButton) == 0) return kPass;
-      return GuardedPress(data, dragHold, LeftButton(data, guard.Extension), guard.Left, false, host.Tick());
+      return GuardedPress(data, guard, dragHold, LeftButton(data, guard.Extension), guard.Left, kButtonLeft, false,
+                          host.Tick(), host);
     case kWmLButtonDblClk - kWmLButtonDown:
       if ((hookType & kSourceLeftButton) == 0) return kPass;
-      return GuardedPress(data, dragHold, LeftButton(data, guard.Extension), guard.Left, true, host.Tick());
+      return GuardedPress(data, guard, dragHold, LeftButton(data, guard.Extension), guard.Left, kButtonLeft, true,
+                          host.Tick(), host);
     case kWmLButtonUp - kWmLButtonDown:
       if ((hookType & kSourceLeftButton) == 0) return kPass;
       return GuardedRelease(data, guard, dragHold, LeftButton(data, guard.Extension), guard.Left, host.Tick(), host);
     case kWmRButtonDown - kWmLButtonDown:
       if ((hookType & kSourceRightButton) == 0) return kPass;
-      return GuardedPress(data, dragHold, RightButton(data, guard.Extension), guard.Right, false, host.Tick());
+      return GuardedPress(data, guard, dragHold, RightButton(data, guard.Extension), guard.Right, kButtonRight, false,
+                          host.Tick(), host);
     case kWmRButtonDblClk - kWmLButtonDown:
       if ((hookType & kSourceRightButton) == 0) return kPass;
-      return GuardedPress(data, dragHold, RightButton(data, guard.Extension), guard.Right, true, host.Tick());
+      return GuardedPress(data, guard, dragHold, RightButton(data, guard.Extension), guard.Right, kButtonRight, true,
+                          host.Tick(), host);
     case kWmRButtonUp - kWmLButtonDown:
       if ((hookType & kSourceRightButton) == 0) return kPass;
       return GuardedRelease(data, guard, dragHold, RightButton(data, guard.Extension), guard.Right, host.Tick(),
@@ -333,9 +416,9 @@ template <typename Host>
   return DecideDragHoldButtonMessage(data, guard, message, host);
 }
 
-}  // namespace release_guard_detail
+}  // namespace mouse_decision_detail
 
-namespace release_guard_detail {
+namespace mouse_decision_detail {
 
 // The decision once the message is watched and the process is known to be filtered.
 template <typename Host>
@@ -356,29 +439,24 @@ template <typename Host>
   return DecideFilteredMessage(data, guard, message, host);
 }
 
-}  // namespace release_guard_detail
+}  // namespace mouse_decision_detail
 
 // Decides one mouse message with the guard. Host provides, each called only where needed:
 //   std::uint32_t Tick()            the current tick, at most once, for a judged message
 //   std::int16_t WheelDelta()       the wheel delta of a WM_MOUSEWHEEL
 //   bool InjectedByGuard()          a button release carries kInjectedReleaseMark
-//   bool WindowOfThisProcess()      in the installing process only: the message's window
-//                                   belongs to it (and not to a process of the other bitness
-//                                   whose hook calls run here)
 //   std::uint16_t XButton()         the high word of mouseData of a side button's message
-//   ProcessExclusion& Process()     this process's own exclusion state (never shared)
-//   const ExcludedProgramNames& ExcludedNames()   the shared list of excluded programs
-//   bool OtherProcessExcluded(const FilterExtensionData&)   in the installing process only: the
-//                                   message's window belongs to an excluded process (or the
-//                                   filter is paused)
-//   const char16_t* ExecutablePath(), std::uint32_t ExecutablePathCapacity()
-//                                   this process's executable, read only when it decides again
-// With both guard features off every decision of the three original sources is exactly
-// FilterMouseMessage's.
+//   bool PressHeld(std::uint8_t button, std::uint32_t ms)   with PressConfirm, for a press the
+//                                   rules would swallow: waits while the logical button's
+//                                   physical one stays down, at most ms from now; true when it
+//                                   is still down then (false when up or unreadable)
+//   and what PassesUnfiltered (filter_extension.h) asks, for a process not settled yet
+// With the guard's features and PressConfirm off, every decision of the three original sources
+// is exactly the plain rules' (the tests keep that reference beside them).
 template <typename Host>
 [[gnu::always_inline]] inline std::uint32_t DecideMouseMessage(HookSharedData& data, GuardSharedData& guard, std::int32_t hookCode,
                                         std::uint32_t message, std::uint32_t processId, Host& host) noexcept {
-  using namespace release_guard_detail;
+  using namespace mouse_decision_detail;
   // One compare sends every message outside WM_LBUTTONDOWN..WM_XBUTTONDBLCLK (WM_MOUSEMOVE
   // first of all, and WM_MOUSEHWHEEL) on its way.
   if (message - kWmLButtonDown > kWmXButtonDblClk - kWmLButtonDown) return kPass;
@@ -404,7 +482,7 @@ template <typename Host>
 template <typename Deliverer>
 inline std::uint32_t ServePendingReleases(HookSharedData& data, GuardSharedData& guard, bool everyNow,
                                           Deliverer& deliverer) noexcept {
-  using namespace release_guard_detail;
+  using namespace mouse_decision_detail;
   if (SharedLoad(data.HookInstalled) == 0) everyNow = true;
   std::uint32_t wait = kNoDeadline;
   for (std::uint8_t b = 0; b < kButtonCount; ++b) {
@@ -462,3 +540,10 @@ inline void SetGuardSettings(GuardSharedData& guard, std::uint8_t releaseGuard, 
     SharedStore(guard.DragHoldTime, static_cast<std::uint16_t>(dragHoldTime));
 }
 
+// The settings of SetPressConfirm: a time outside 5..100 ms leaves the stored one.
+inline void SetPressConfirmSettings(GuardSharedData& guard, std::uint8_t pressConfirm,
+                                    std::uint32_t pressConfirmTime) noexcept {
+  SharedStore(guard.PressConfirm, static_cast<std::uint8_t>(pressConfirm != 0 ? 1 : 0));
+  if (pressConfirmTime >= kMinPressConfirmTime && pressConfirmTime <= kMaxPressConfirmTime)
+    SharedStore(guard.PressConfirmTime, static_cast<std::uint16_t>(pressConfirmTime));
+}
