@@ -4,7 +4,6 @@
 
 #include "about_box.h"
 #include "configuration.h"
-#include "core/decimal.h"
 #include "core/text_builder.h"
 #include "hook_action.h"
 #include "interval_refusal_tip.h"
@@ -60,10 +59,8 @@ void ApplyInterval(int slot) {
   const IntervalRow& row = kIntervalRows[slot];
   HideIntervalRefusal();
   HWND edit = Control(row.EditId);
-  wchar_t text[16] = {};
-  GetWindowTextW(edit, text, 16);
   std::uint32_t value = 0;
-  if (!ReadTypedNumber(AsUtf16(text), value) || !IsIntervalTimeAccepted(value)) {
+  if (!ReadNumberBox(edit, value) || !IsIntervalTimeAccepted(value)) {
     if (Panel.LibraryReady) {
       Settings& options = Panel.Options;
       Panel.Library.GetIntervalTime(&(options.*kIntervalRows[0].Value), &(options.*kIntervalRows[1].Value),

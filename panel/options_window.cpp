@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "configuration.h"
-#include "core/decimal.h"
 #include "excluded_programs.h"
 #include "core/settings_rules.h"
 #include "core/text_builder.h"
 #include "dialog_commands.h"
 #include "filter_extension_push.h"
+#include "interval_refusal_tip.h"
 #include "language.h"
 #include "panel_state.h"
 #include "pause_hot_key.h"
@@ -26,6 +26,7 @@ namespace {
 
 HWND Window = nullptr;
 bool Filling = false;  // set while the window fills its own controls: their EN_CHANGE is not the user's
+bool Closing = false;  // Esc or the window's close: what a box holds then is not applied
 
 // Above 9999: SetButtonIntervalTime leaves that value as it is.
 constexpr std::uint32_t kLeaveInterval = 0xFFFFFFFFu;
@@ -59,11 +60,11 @@ void ShowNumber(int id, std::uint32_t value, bool emptyForZero) {
   SetWindowTextW(Item(id), text);
 }
 
-std::uint32_t ReadNumber(int id) {
-  wchar_t text[16] = {};
-  GetWindowTextW(Item(id), text, 16);
-  const std::int32_t number = ParseDecimal(AsUtf16(text));
-  return number < 0 ? 0 : static_cast<std::uint32_t>(number);
+// The window showing a value itself, not the user typing.
+void ShowValue(int id, std::uint32_t value, bool emptyForZero) {
+  Filling = true;
+  ShowNumber(id, value, emptyForZero);
+  Filling = false;
 }
 
 void ApplyTexts() {
@@ -195,13 +196,13 @@ void OnRemoveExcluded() {
 void FillControls() {
   Filling = true;
   for (int b = 0; b < kButtonCount; ++b) {
-    SendMessageW(Item(UpDownEditId(b)), EM_LIMITTEXT, 4, 0);
-    SendMessageW(Item(DbClickEditId(b)), EM_LIMITTEXT, 4, 0);
+    SendMessageW(Item(UpDownEditId(b)), EM_LIMITTEXT, kNumberBoxLimit, 0);
+    SendMessageW(Item(DbClickEditId(b)), EM_LIMITTEXT, kNumberBoxLimit, 0);
     ShowNumber(UpDownEditId(b), Panel.Options.*kButtonIntervalSettings[b].UpDown, true);
     ShowNumber(DbClickEditId(b), Panel.Options.*kButtonIntervalSettings[b].DbClick, true);
   }
   ShowSwitches();
-  SendMessageW(Item(IDC_OPT_DRAGHOLD_EDIT), EM_LIMITTEXT, 3, 0);
+  SendMessageW(Item(IDC_OPT_DRAGHOLD_EDIT), EM_LIMITTEXT, kNumberBoxLimit, 0);
   ShowNumber(IDC_OPT_DRAGHOLD_EDIT, Panel.Options.DragHoldTime, false);
   SendMessageW(Item(IDC_OPT_HOTKEY), HKM_SETHOTKEY, Panel.Options.PauseHotKey, 0);
   ShowWindow(Item(IDC_OPT_HOTKEY_NOTE), Panel.PauseHotKeyTaken ? SW_SHOWNA : SW_HIDE);
@@ -224,10 +225,34 @@ void StoreButtonInterval(int button, bool dbClick, std::uint32_t value) {
                                         dbClick ? value : kLeaveInterval);
 }
 
+// The button's own interval in force: the library's, which another program may have set.
+std::uint32_t ButtonIntervalInForce(int button, bool dbClick) {
+  std::uint32_t Settings::*member =
+      dbClick ? kButtonIntervalSettings[button].DbClick : kButtonIntervalSettings[button].UpDown;
+  if (Panel.LibraryReady && Panel.Library.GetButtonIntervalTime) {
+    std::uint32_t upDown = 0, dbClickValue = 0;
+    Panel.Library.GetButtonIntervalTime(static_cast<std::uint8_t>(button), &upDown, &dbClickValue);
+    Panel.Options.*member = dbClick ? dbClickValue : upDown;
+  }
+  return Panel.Options.*member;
+}
+
+// The main dialog's rule: 1 to 9999, or an empty box (or 0) for the shared interval; anything
+// else is refused with the balloon, nothing is stored and the box shows the value in force.
 void ApplyButtonInterval(int button, bool dbClick) {
-  const std::uint32_t value = ReadNumber(dbClick ? DbClickEditId(button) : UpDownEditId(button));
-  if (!IsButtonIntervalAccepted(value)) return;
-  StoreButtonInterval(button, dbClick, value);
+  const int id = dbClick ? DbClickEditId(button) : UpDownEditId(button);
+  HWND edit = Item(id);
+  std::uint32_t value = 0;
+  const bool accepted =
+      GetWindowTextLengthW(edit) == 0 || (ReadNumberBox(edit, value) && IsButtonIntervalAccepted(value));
+  const std::uint32_t inForce = ButtonIntervalInForce(button, dbClick);
+  if (!accepted) {
+    ShowValue(id, inForce, true);
+    ShowIntervalRefusal(edit, L"TEXT_OWNREFUSED");
+    return;
+  }
+  if (value != inForce) StoreButtonInterval(button, dbClick, value);
+  ShowValue(id, value, true);
 }
 
 // The guard's switches reach the library through the delivery thread of the program that
@@ -241,10 +266,40 @@ void ApplyReleaseGuard() {
 }
 
 void ApplyDragHoldTime() {
-  const std::uint32_t value = ReadNumber(IDC_OPT_DRAGHOLD_EDIT);
-  if (value < kMinDragHoldTime || value > kMaxDragHoldTime || value == Panel.Options.DragHoldTime) return;
-  Panel.Options.DragHoldTime = value;
-  ApplyReleaseGuard();
+  HWND edit = Item(IDC_OPT_DRAGHOLD_EDIT);
+  std::uint32_t value = 0;
+  if (!ReadNumberBox(edit, value) || value < kMinDragHoldTime || value > kMaxDragHoldTime) {
+    ShowValue(IDC_OPT_DRAGHOLD_EDIT, Panel.Options.DragHoldTime, false);
+    ShowIntervalRefusal(edit, L"TEXT_DRAGHOLDREFUSED");
+    return;
+  }
+  if (value != Panel.Options.DragHoldTime) {
+    Panel.Options.DragHoldTime = value;
+    ApplyReleaseGuard();
+  }
+  ShowValue(IDC_OPT_DRAGHOLD_EDIT, value, false);
+}
+
+// A number box's value is applied when the user is done with it (Enter, or leaving the box),
+// not at each keystroke: 10000 on its way passes through 1, 10, 100 and 1000. False for a
+// control that is no number box.
+bool ApplyNumberBox(int id) {
+  for (int b = 0; b < kButtonCount; ++b) {
+    if (id != UpDownEditId(b) && id != DbClickEditId(b)) continue;
+    HideIntervalRefusal();
+    ApplyButtonInterval(b, id == DbClickEditId(b));
+    return true;
+  }
+  if (id != IDC_OPT_DRAGHOLD_EDIT) return false;
+  HideIntervalRefusal();
+  ApplyDragHoldTime();
+  return true;
+}
+
+void Close() {
+  Closing = true;
+  HideIntervalRefusal();
+  DestroyWindow(Window);
 }
 
 void ApplyPauseHotKey() {
@@ -259,24 +314,17 @@ void ApplyPauseHotKey() {
 
 bool OnEditChange(int id) {
   if (Filling) return true;
-  for (int b = 0; b < kButtonCount; ++b) {
-    if (id == UpDownEditId(b)) ApplyButtonInterval(b, false);
-    if (id == DbClickEditId(b)) ApplyButtonInterval(b, true);
+  if (id == IDC_OPT_HOTKEY) {
+    ApplyPauseHotKey();
+  } else {
+    HideIntervalRefusal();  // the user types again
   }
-  if (id == IDC_OPT_DRAGHOLD_EDIT) ApplyDragHoldTime();
-  if (id == IDC_OPT_HOTKEY) ApplyPauseHotKey();
   return true;
 }
 
 bool OnCommand(int id, int notification) {
   if (notification == EN_CHANGE) return OnEditChange(id);
-  // A hold time left outside its range shows the value in force again.
-  if (notification == EN_KILLFOCUS && id == IDC_OPT_DRAGHOLD_EDIT) {
-    Filling = true;
-    ShowNumber(IDC_OPT_DRAGHOLD_EDIT, Panel.Options.DragHoldTime, false);
-    Filling = false;
-    return true;
-  }
+  if (notification == EN_KILLFOCUS) return Closing || ApplyNumberBox(id);
   if (id == IDC_OPT_EXCLUDED_LIST) {
     if (notification == LBN_SELCHANGE)
       EnableWindow(Item(IDC_OPT_EXCLUDED_REMOVE),
@@ -300,7 +348,7 @@ bool OnCommand(int id, int notification) {
     case IDC_OPT_EXCLUDED_ADD: OnAddExcluded(); return true;
     case IDC_OPT_EXCLUDED_REMOVE: OnRemoveExcluded(); return true;
     case IDC_OPT_CLOSE:
-    case IDCANCEL: DestroyWindow(Window); return true;
+    case IDCANCEL: Close(); return true;
     default: return false;
   }
 }
@@ -309,6 +357,7 @@ INT_PTR Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
     case WM_INITDIALOG:
       Window = window;
+      Closing = false;
       ApplyTexts();
       FillControls();
       return TRUE;
@@ -317,7 +366,7 @@ INT_PTR Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM) {
       // The main dialog may have switched a button meanwhile.
       if (LOWORD(wParam) != WA_INACTIVE) ShowSwitches();
       return FALSE;
-    case WM_CLOSE: DestroyWindow(window); return TRUE;
+    case WM_CLOSE: Close(); return TRUE;
     case WM_DESTROY: Window = nullptr; return TRUE;
     default: return FALSE;
   }
@@ -349,10 +398,18 @@ void OpenOptionsWindow() {
 void SetOwnButtonInterval(int button, bool dbClick, std::uint32_t value) {
   if (button < 0 || button >= kButtonCount || !IsButtonIntervalAccepted(value)) return;
   StoreButtonInterval(button, dbClick, value);
-  if (!Window) return;
-  Filling = true;
-  ShowNumber(dbClick ? DbClickEditId(button) : UpDownEditId(button), value, true);
-  Filling = false;
+  if (Window) ShowValue(dbClick ? DbClickEditId(button) : UpDownEditId(button), value, true);
 }
 
-bool IsOptionsWindowMessage(MSG& message) { return Window != nullptr && IsDialogMessageW(Window, &message); }
+bool IsOptionsWindowMessage(MSG& message) {
+  if (!Window) return false;
+  // Enter applies the number box it is typed in and keeps the window open (the dialog manager
+  // would press the default button, Close); on a push button it presses that button, elsewhere
+  // it does nothing. Esc and the close button close the window.
+  if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN && IsChild(Window, message.hwnd)) {
+    if (ApplyNumberBox(GetDlgCtrlID(message.hwnd))) return true;
+    const LRESULT code = SendMessageW(message.hwnd, WM_GETDLGCODE, 0, 0);
+    if ((code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) == 0) return true;
+  }
+  return IsDialogMessageW(Window, &message);
+}
