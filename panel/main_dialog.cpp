@@ -14,6 +14,7 @@
 #include "panel_state.h"
 #include "pause_hot_key.h"
 #include "resource.h"
+#include "single_panel.h"
 #include "tray_icon.h"
 
 namespace {
@@ -66,7 +67,7 @@ INT_PTR OnLeftButtonDown(HWND dialog, LPARAM lParam) {
 // lets the message through. The panel gives its icons for the new DPI and takes the size and
 // place Windows suggests.
 INT_PTR OnDpiChanged(HWND dialog, WPARAM wParam, LPARAM lParam) {
-  SetPanelWindowIcons(Panel.Instance, dialog, HIWORD(wParam));
+  SetPanelWindowIcons(Panel.Instance, dialog, HIWORD(wParam), CurrentFilterLook());
   if (const auto* suggested = reinterpret_cast<const RECT*>(lParam)) {
     SetWindowPos(dialog, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                  suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -94,6 +95,15 @@ bool OnApplyInterval(UINT message) {
 
 INT_PTR Dispatch(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   if (OnApplyInterval(message)) return TRUE;
+  if (message == ShowPanelMessage() && message != 0) {
+    // A second start of this program: the running panel comes forward, from the tray if need be.
+    if (Panel.Options.WindowShown) {
+      SetForegroundWindow(dialog);
+    } else {
+      RestoreFromTray();
+    }
+    return TRUE;
+  }
   if (Panel.TaskbarCreatedMessage != 0 && message == Panel.TaskbarCreatedMessage) {
     OnTaskbarCreated();
     return FALSE;  // a broadcast: let every window see it
