@@ -31,7 +31,7 @@ void AllowTaskbarCreated(HWND dialog, UINT message) {
   if (allow) allow(dialog, message, 1 /* MSGFLT_ALLOW */, nullptr);
 }
 
-// Puts the filter's state into the record: the icon 128 or its "off" variant, and a tooltip with
+// Puts the filter's state into the record: the icon of its look (on, off, paused), and a tooltip with
 // the state and the blocked counts. True when the icon or the tooltip changed.
 bool UpdateTrayState() {
   bool filtering = false;
@@ -56,7 +56,7 @@ bool UpdateTrayState() {
   wchar_t tip[sizeof data.szTip / sizeof data.szTip[0]];
   ComposeTrayTip(AsUtf16(tip), sizeof tip / sizeof tip[0], texts, filtering, counts);
 
-  const HICON icon = TrayStateIcon(Panel.Instance, filtering);
+  const HICON icon = TrayStateIcon(Panel.Instance, CurrentFilterLook());
   const bool changed = icon != data.hIcon || lstrcmpW(tip, data.szTip) != 0;
   data.hIcon = icon;
   lstrcpynW(data.szTip, tip, sizeof data.szTip / sizeof data.szTip[0]);
