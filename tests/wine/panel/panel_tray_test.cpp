@@ -90,6 +90,7 @@ TEST(PanelTray, TooltipFollowsTheFilterAndItsCounts) {
 // notification icon: off (grey bar), on (green check), paused by the hot key (amber bars). The
 // notification icons are pictured (panel-tray-off.png, -on.png, -paused.png).
 TEST(PanelTray, IconsShowTheFilterOnOffAndPaused) {
+  const OwnFrameForThePanel ownFrame;  // the caption shows the small icon, as on Windows
   PanelProcess panel;
   ASSERT_TRUE(panel.Start(L"tray-looks", {}));
   FolderLibrary library(panel.Folder());
