@@ -208,7 +208,7 @@ TEST(PanelOptions, NumberBoxesRefuseWhatTheyCannotTake) {
   };
   const Row rows[] = {
       {"10000, Tab", IDC_OPT_UPDOWN_FIRST, L"LButtonUpDownIntervalTime", L"10000", VK_TAB, L"TEXT_OWNREFUSED", L"51"},
-      {"letters, Enter", IDC_OPT_UPDOWN_FIRST, L"LButtonUpDownIntervalTime", L"4x", VK_RETURN, L"TEXT_OWNREFUSED", L"51"},
+      {"99999, Enter", IDC_OPT_UPDOWN_FIRST, L"LButtonUpDownIntervalTime", L"99999", VK_RETURN, L"TEXT_OWNREFUSED", L"51"},
       {"9999, Enter", IDC_OPT_UPDOWN_FIRST, L"LButtonUpDownIntervalTime", L"9999", VK_RETURN, nullptr, L"9999"},
       {"empty: the shared interval", IDC_OPT_DBCLICK_FIRST, L"LButtonDbClickIntervalTime", L"", VK_TAB, nullptr, L"0"},
       {"hold 200", IDC_OPT_DRAGHOLD_EDIT, L"DragHoldTime", L"200", VK_RETURN, L"TEXT_DRAGHOLDREFUSED", L"45"},
