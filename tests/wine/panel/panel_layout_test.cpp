@@ -214,6 +214,23 @@ TEST(PanelLayout, EveryLanguageFitsAndKeepsItsLayoutAtEveryScaling) {
   }
 }
 
+int CALLBACK NoteFont(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+  *reinterpret_cast<bool*>(found) = true;
+  return 0;
+}
+
+// The caption buttons are Marlett glyphs; without the font Wine draws them as "0 1 r".
+TEST(PanelLayout, CaptionButtonsHaveTheirFont) {
+  LOGFONTW font = {};
+  font.lfCharSet = DEFAULT_CHARSET;
+  lstrcpyW(font.lfFaceName, L"Marlett");
+  bool found = false;
+  HDC screen = GetDC(nullptr);
+  EnumFontFamiliesExW(screen, &font, NoteFont, reinterpret_cast<LPARAM>(&found), 0);
+  ReleaseDC(nullptr, screen);
+  EXPECT_TRUE(found);
+}
+
 // Moved to a monitor of 150 %: the dialog takes the place Windows suggests and its icons are
 // reloaded for the new DPI. Wine has one DPI for all monitors and never sends the message, so the
 // probe sends it inside the panel's process as Windows would; the rescaling of the dialog's font and controls that follows on
