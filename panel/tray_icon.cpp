@@ -12,6 +12,7 @@
 #include "panel_state.h"
 #include "pause_hot_key.h"
 #include "resource.h"
+#include "single_panel.h"
 #include "utf16.h"
 
 namespace {
@@ -20,9 +21,10 @@ namespace {
 constexpr DWORD kMinimizedBalloonPauseMs = 400;
 constexpr UINT kBalloonTimeoutMs = 1000;  // read by Windows 2000 and XP only; later ones time it themselves
 
-// Windows: an elevated panel would never hear "TaskbarCreated" from the (unelevated) shell
-// without this. Looked up at run time: the filter exists from Windows 7 on.
-void AllowTaskbarCreated(HWND dialog, UINT message) {
+// Windows: an elevated panel would never hear "TaskbarCreated" from the (unelevated) shell, nor
+// a second start's request to come forward, without this. Looked up at run time: the filter
+// exists from Windows 7 on.
+void AllowFromUnelevated(HWND dialog, UINT message) {
   using ChangeWindowMessageFilterExFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
   HMODULE user32 = GetModuleHandleW(L"user32.dll");
   if (!user32) return;
@@ -88,7 +90,8 @@ void InitTrayIcon(HINSTANCE instance, HWND dialog) {
   StyleBalloons(data, instance);
 
   Panel.TaskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
-  if (Panel.TaskbarCreatedMessage != 0) AllowTaskbarCreated(dialog, Panel.TaskbarCreatedMessage);
+  if (Panel.TaskbarCreatedMessage != 0) AllowFromUnelevated(dialog, Panel.TaskbarCreatedMessage);
+  if (ShowPanelMessage() != 0) AllowFromUnelevated(dialog, ShowPanelMessage());
 }
 
 void ShowBalloon(const wchar_t* text) {
