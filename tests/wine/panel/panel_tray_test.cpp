@@ -98,13 +98,19 @@ TEST(PanelTray, IconsShowTheFilterOnOffAndPaused) {
   ASSERT_NE(library.Library().SetFilterPaused, nullptr);
   struct Row { const wchar_t* name; std::function<void()> change; int badge; };
   const Row rows[] = {{L"off", [] {}, kGreyBadge},
-                      {L"on", [&] { panel.Click(IDC_ACTION); }, kGreenBadge},
+                      {L"on",
+                       [&] {
+                         panel.Send(WM_COMMAND, IDC_ACTION);
+                         EXPECT_TRUE(panel.Eventually([&] { return library.HookInstalled(); }));
+                       },
+                       kGreenBadge},
                       {L"paused", [&] { library.Library().SetFilterPaused(1); }, kAmberBadge}};
   for (const Row& row : rows) {
     SCOPED_TRACE(std::string(row.name, row.name + wcslen(row.name)));
     row.change();
     DialogProbeResult dialog = {};
-    EXPECT_TRUE(panel.Eventually([&] { return ReadDialog(panel.Dialog(), dialog) && dialog.smallIconBadge == row.badge; }))
+    EXPECT_TRUE(panel.Eventually(
+        [&] { return ReadDialog(panel.Dialog(), dialog) && dialog.smallIconBadge == row.badge; }, 10000))
         << dialog.smallIconBadge;
     PostMessageW(panel.Dialog(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
     HWND shown = nullptr;
