@@ -4,9 +4,10 @@ SHELL := /bin/bash
 .DEFAULT_GOAL := build
 
 # Debian packages the build and the tests need (64-bit only: this machine runs no 32-bit code).
+# fonts-wine: Wine's Marlett, the caption buttons' glyphs (packaging/wine-fonts.sh links it in).
 DEB_PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev \
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix \
-    wine64 wine xvfb xauth x11-utils imagemagick fonts-dejavu-core fonts-wqy-microhei \
+    wine64 wine xvfb xauth x11-utils imagemagick fonts-dejavu-core fonts-wqy-microhei fonts-wine \
     googletest libgtest-dev libbenchmark-dev valgrind nsis unzip
 
 PRESETS_BUILT := host sanitize win32 win64

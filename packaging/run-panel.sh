@@ -38,6 +38,7 @@ done
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   echo "Starting the Quillon panel on $DISPLAY (settings and log in $run). Close it with its Exit button."
   [ -d "$WINEPREFIX" ] || "$WINE" wineboot -i >/dev/null 2>&1
+  bash "$top/packaging/wine-fonts.sh" "$WINEPREFIX"
   cd "$run" && exec "$WINE" Quillon.exe
 fi
 
@@ -48,6 +49,7 @@ echo $! >"$state/xvfb.pid"
 for _ in $(seq 100); do [ -s "$state/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(tr -d '[:space:]' <"$state/display")"
 [ -d "$WINEPREFIX" ] || "$WINE" wineboot -i >/dev/null 2>&1
+bash "$top/packaging/wine-fonts.sh" "$WINEPREFIX"
 # Wine: with no window manager on the private display, let Wine draw the panel's own frame so
 # the screenshot shows its caption.
 "$WINE" reg add 'HKCU\Software\Wine\AppDefaults\Quillon.exe\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true

@@ -4,7 +4,6 @@
 
 #include "about_box.h"
 #include "configuration.h"
-#include "core/decimal.h"
 #include "core/text_builder.h"
 #include "hook_action.h"
 #include "interval_refusal_tip.h"
@@ -59,10 +58,8 @@ void SetSharedInterval(int slot, std::uint32_t value) {
     return;
   }
   // A value given by other means than typing shows in the box as Set would have left it.
-  wchar_t text[16] = {};
-  GetWindowTextW(edit, text, 16);
   std::uint32_t shown = 0;
-  if (!ReadTypedNumber(AsUtf16(text), shown) || shown != value) ShowIntervalInBox(edit, value);
+  if (!ReadNumberBox(edit, shown) || shown != value) ShowIntervalInBox(edit, value);
   if (Panel.LibraryReady) {
     std::uint32_t values[kIntervalCount] = {};  // 0 leaves the other two as they are
     values[slot] = value;
@@ -88,10 +85,8 @@ void ToggleLogToFile() {
 
 // Set: the typed value, read strictly; what cannot be read is refused as 0 is.
 void ApplyInterval(int slot) {
-  wchar_t text[16] = {};
-  GetWindowTextW(Control(kIntervalRows[slot].EditId), text, 16);
   std::uint32_t value = 0;
-  if (!ReadTypedNumber(AsUtf16(text), value)) value = 0;
+  if (!ReadNumberBox(Control(kIntervalRows[slot].EditId), value)) value = 0;
   SetSharedInterval(slot, value);
 }
 

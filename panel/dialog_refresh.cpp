@@ -9,7 +9,9 @@
 #include "interval_rows.h"
 #include "dialog_commands.h"
 #include "dialog_refresh.h"
+#include "display_dpi.h"
 #include "mouse_check.h"
+#include "panel_icons.h"
 #include "panel_state.h"
 #include "resource.h"
 #include "source_boxes.h"
@@ -79,6 +81,16 @@ void ShowLibraryState() {
   }
 }
 
+// The dialog's own icons (caption, task bar, Alt+Tab) show the filter's look, as the
+// notification icon does.
+void ShowFilterLook() {
+  static FilterLook shown = FilterLook::On;
+  const FilterLook look = CurrentFilterLook();
+  if (look == shown) return;
+  shown = look;
+  SetPanelWindowIcons(Panel.Instance, Panel.Dialog, WindowDpi(Panel.Dialog), look);
+}
+
 }  // namespace
 
 void RefreshDialog() {
@@ -86,11 +98,10 @@ void RefreshDialog() {
   RefreshMouseCheck();
   if (!Panel.Options.WindowShown) {
     RefreshTrayIcon();
-    return;
-  }
-  if (Panel.LibraryReady) {
+  } else if (Panel.LibraryReady) {
     ShowLibraryState();
   } else {
     ShowLibraryMissing();
   }
+  ShowFilterLook();
 }

@@ -12,6 +12,7 @@
 #include "log_writer.h"
 #include "dialog_commands.h"
 #include "dialog_setup.h"
+#include "interval_refusal_tip.h"
 #include "panel_icons.h"
 #include "panel_state.h"
 #include "pause_hot_key.h"
@@ -22,8 +23,6 @@
 #include "utf16.h"
 
 namespace {
-
-constexpr WPARAM kIntervalBoxLimit = 5;
 
 bool FetchControls(HWND dialog) {
   for (int i = 0; i < kControlCount; ++i) {
@@ -55,8 +54,7 @@ void SetUpIntervalEdits() {
     wchar_t number[16];
     TextBuilder(AsUtf16(number), 16).Decimal(Panel.Options.*row.Value);
     SetWindowTextW(edit, number);
-    // Five: a fifth digit must reach Set to be refused there, not vanish while it is typed.
-    SendMessageW(edit, EM_LIMITTEXT, kIntervalBoxLimit, 0);
+    SendMessageW(edit, EM_LIMITTEXT, kNumberBoxLimit, 0);
     InstallEditEnterFilter(edit, slot);
   }
 }
@@ -75,7 +73,7 @@ bool InitMainDialog(HWND dialog) {
   Panel.Dialog = dialog;
   // Each size loaded on its own for the dialog's DPI, so the caption and the task bar get a
   // drawn image, not a scaled one.
-  SetPanelWindowIcons(Panel.Instance, dialog, WindowDpi(dialog));
+  SetPanelWindowIcons(Panel.Instance, dialog, WindowDpi(dialog), CurrentFilterLook());
   if (!FetchControls(dialog)) {
     DestroyWindow(dialog);
     Panel.Dialog = nullptr;

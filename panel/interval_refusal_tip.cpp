@@ -5,9 +5,11 @@
 
 #include <commctrl.h>
 
+#include "core/decimal.h"
 #include "language.h"
 #include "panel_state.h"
 #include "resource.h"
+#include "utf16.h"
 
 namespace {
 
@@ -40,13 +42,19 @@ bool CreateTip() {
 
 }  // namespace
 
-void ShowIntervalRefusal(HWND edit) {
+bool ReadNumberBox(HWND edit, std::uint32_t& value) {
+  wchar_t text[16] = {};
+  GetWindowTextW(edit, text, 16);
+  return ReadTypedNumber(AsUtf16(text), value);
+}
+
+void ShowIntervalRefusal(HWND edit, const wchar_t* textKey) {
   HideIntervalRefusal();
   if (!edit || !CreateTip()) return;
   wchar_t title[kShortTextCapacity];
   wchar_t text[kLongTextCapacity];
   GetLangText(title, L"TEXT_SETREFUSEDTITLE", kShortTextCapacity);
-  GetLangText(text, L"TEXT_SETREFUSED", kLongTextCapacity);
+  GetLangText(text, textKey, kLongTextCapacity);
 
   TTTOOLINFOW tool = ToolOf(edit);
   tool.lpszText = text;

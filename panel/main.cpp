@@ -15,6 +15,7 @@
 #include "program_folder.h"
 #include "release_delivery.h"
 #include "resource.h"
+#include "single_panel.h"
 #include "tray_icon.h"
 
 namespace {
@@ -66,6 +67,11 @@ void FinishPanel() {
 int RunPanel(HINSTANCE instance, int showCommand) {
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES | ICC_HOTKEY_CLASS};
   if (!InitCommonControlsEx(&controls)) return 0;
+  // A second start of this program file brings the running panel forward instead.
+  if (!ClaimPanelOfThisFile()) {
+    BringRunningPanelForward();
+    return 0;
+  }
 
   // Settings, texts and log lie beside the program, wherever it was started from.
   EnterProgramFolder();

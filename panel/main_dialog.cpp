@@ -14,6 +14,7 @@
 #include "panel_state.h"
 #include "pause_hot_key.h"
 #include "resource.h"
+#include "single_panel.h"
 #include "tray_icon.h"
 
 namespace {
@@ -81,6 +82,15 @@ bool OnApplyInterval(UINT message) {
 
 INT_PTR Dispatch(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   if (OnApplyInterval(message)) return TRUE;
+  if (message == ShowPanelMessage() && message != 0) {
+    // A second start of this program: the running panel comes forward, from the tray if need be.
+    if (Panel.Options.WindowShown) {
+      SetForegroundWindow(dialog);
+    } else {
+      RestoreFromTray();
+    }
+    return TRUE;
+  }
   if (Panel.TaskbarCreatedMessage != 0 && message == Panel.TaskbarCreatedMessage) {
     OnTaskbarCreated();
     return FALSE;  // a broadcast: let every window see it
@@ -96,7 +106,7 @@ INT_PTR Dispatch(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN: return OnControlColor();
     case WM_LBUTTONDOWN: return OnLeftButtonDown(dialog, lParam);
-    case WM_DPICHANGED: return OnDpiChanged(Panel.Instance, dialog, wParam, lParam);
+    case WM_DPICHANGED: return OnDpiChanged(Panel.Instance, dialog, wParam, lParam, CurrentFilterLook());
     case WM_HOTKEY: return OnHotKey(wParam);
     case MSG_TRAY_NOTIFY: return OnTrayNotify(static_cast<UINT>(lParam)) ? TRUE : FALSE;
     default: return FALSE;

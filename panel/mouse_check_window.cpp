@@ -80,17 +80,31 @@ FilterInForce CurrentFilter() {
   return filter;
 }
 
-// The hint, or the guided check's step with its progress.
+// The hint, or the guided check's step with its progress; at the end "Done" only when every
+// suggestion the check promises has its data, otherwise the inputs that still lack it.
 void ShowStatus(MouseCheckState& check) {
   static constexpr const wchar_t* kStepKeys[] = {L"TEXT_MC_AREAHINT", L"TEXT_MC_STEP1", L"TEXT_MC_STEP2",
                                                  L"TEXT_MC_STEP3",    L"TEXT_MC_STEP4", L"TEXT_MC_DONE"};
-  const int step = static_cast<int>(check.Guided.Step());
-  wchar_t text[kLongTextCapacity];
-  GetLangText(text, kStepKeys[step], kLongTextCapacity);
-  wchar_t line[kLongTextCapacity + 32];
-  TextBuilder builder(AsUtf16(line), kLongTextCapacity + 32);
-  builder.Text(AsUtf16(text));
   const GuidedStep current = check.Guided.Step();
+  const std::uint32_t lacking = current == GuidedStep::Done ? InputsLackingData(check.Suggested) : 0;
+  const wchar_t* key = kStepKeys[static_cast<int>(current)];
+  if (check.Guided.ExtraStep())
+    key = current == GuidedStep::DoubleClicks ? L"TEXT_MC_STEPDOUBLE" : L"TEXT_MC_STEPCLICKS";
+  if (lacking != 0) key = L"TEXT_MC_LACKING";
+  wchar_t text[kLongTextCapacity];
+  GetLangText(text, key, kLongTextCapacity);
+  constexpr std::size_t kCapacity = kLongTextCapacity * (kCheckedInputCount + 1) + 32;
+  wchar_t line[kCapacity];
+  TextBuilder builder(AsUtf16(line), kCapacity);
+  // "Middle button: click it five times in the area above."
+  if (check.Guided.ExtraStep()) {
+    builder.Text(AsUtf16(check.Texts.Inputs[static_cast<int>(check.Guided.Button())])).Ascii(": ");
+  }
+  builder.Text(AsUtf16(text));
+  for (int input = 0, named = 0; input < kCheckedInputCount; ++input) {
+    if ((lacking & (1u << input)) == 0) continue;
+    builder.Ascii(named++ == 0 ? " " : ", ").Text(AsUtf16(check.Texts.Inputs[input]));
+  }
   if (current == GuidedStep::SingleClicks || current == GuidedStep::DoubleClicks) {
     builder.Ascii(" (").Decimal(check.Guided.Progress()).Char(u'/').Decimal(kGuidedClicks).Char(u')');
   }
@@ -150,6 +164,9 @@ void ShowSuggestion(MouseCheckState& check) {
   GetWindowTextW(box, shown, kLineCount * kReasonCapacity);
   if (lstrcmpW(shown, text) != 0) {
     SetWindowTextW(box, text);
+    // The first line on top, nothing selected: a new text never opens scrolled to its end.
+    SendMessageW(box, EM_SETSEL, 0, 0);
+    SendMessageW(box, EM_SCROLLCARET, 0, 0);
     // The scroll bar only when the own intervals' lines make more than the box shows.
     RECT area = {};
     SendMessageW(box, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&area));
@@ -222,8 +239,9 @@ void Recompute(MouseCheckState& check) {
   InvalidateRect(check.View, nullptr, FALSE);
 }
 
-// A press with the pointer on one of the window's own controls (its buttons, the suggestion)
-// works that control; it and its release are no test input.
+// A press with the pointer on any window of the panel but the test area (the check's buttons and
+// suggestion, its Save and message dialogs, the main dialog, the Options window) works that
+// window; it and its release are no test input. Presses on other programs' windows are.
 bool IsOwnControlPress(MouseCheckState& check, const MouseTransition& t) {
   const int button = static_cast<int>(t.Input);
   if (t.Input == CheckedInput::Wheel) return false;
@@ -235,7 +253,9 @@ bool IsOwnControlPress(MouseCheckState& check, const MouseTransition& t) {
   const DWORD position = GetMessagePos();
   const POINT point = {static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
   HWND under = WindowFromPoint(point);
-  const bool own = under && under != check.View && GetParent(under) == check.Window;
+  DWORD process = 0;
+  if (under) GetWindowThreadProcessId(under, &process);
+  const bool own = under && under != check.View && process == GetCurrentProcessId();
   check.SkippedPress[button] = own;
   return own;
 }
@@ -254,8 +274,8 @@ void OnInput(MouseCheckState& check, HRAWINPUT input) {
     }
   }
   if (!recorded) return;
-  if (check.Guided.Step() != GuidedStep::Off) ShowStatus(check);
   Recompute(check);
+  if (check.Guided.Step() != GuidedStep::Off) ShowStatus(check);  // "Done" reads the suggestion
 }
 
 void OnWheelStopTimer(MouseCheckState& check) {
@@ -267,12 +287,12 @@ void StartAgain(MouseCheckState& check, bool guided) {
   KillTimer(check.Window, MOUSECHECK_WHEEL_STOP_TIMER);
   check.Recording.Clear();
   if (guided) {
-    check.Guided.Start(check.DoubleClickTime);
+    check.Guided.Start(check.DoubleClickTime, check.Filter);
   } else {
     check.Guided.Stop();
   }
-  ShowStatus(check);
   Recompute(check);
+  ShowStatus(check);
 }
 
 // Each suggested value as Set takes a typed one (the shared intervals), or as the button's box
@@ -306,7 +326,10 @@ INT_PTR OnInitDialog(HWND window) {
   ShowStatus(check);
   RegisterRawMouse(window);
   Recompute(check);
-  return TRUE;
+  // The first step of a new user, not the suggestion's text (which the dialog manager would
+  // focus and select whole as the first tab stop).
+  SetFocus(GetDlgItem(window, IDC_MOUSECHECK_GUIDED));
+  return FALSE;
 }
 
 // The dialog manager rescales the font and the controls; the test area, which takes every size

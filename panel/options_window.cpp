@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "configuration.h"
-#include "core/decimal.h"
 #include "excluded_programs.h"
 #include "core/settings_rules.h"
 #include "core/text_builder.h"
 #include "dialog_commands.h"
 #include "filter_extension_push.h"
+#include "interval_refusal_tip.h"
 #include "language.h"
 #include "language_choice.h"
 #include "panel_state.h"
@@ -27,6 +27,7 @@ namespace {
 
 HWND Window = nullptr;
 bool Filling = false;  // set while the window fills its own controls: their EN_CHANGE is not the user's
+bool Closing = false;  // Esc or the window's close: what a box holds then is not applied
 
 // Above 9999: SetButtonIntervalTime leaves that value as it is.
 constexpr std::uint32_t kLeaveInterval = 0xFFFFFFFFu;
@@ -60,11 +61,11 @@ void ShowNumber(int id, std::uint32_t value, bool emptyForZero) {
   SetWindowTextW(Item(id), text);
 }
 
-std::uint32_t ReadNumber(int id) {
-  wchar_t text[16] = {};
-  GetWindowTextW(Item(id), text, 16);
-  const std::int32_t number = ParseDecimal(AsUtf16(text));
-  return number < 0 ? 0 : static_cast<std::uint32_t>(number);
+// The window showing a value itself, not the user typing.
+void ShowValue(int id, std::uint32_t value, bool emptyForZero) {
+  Filling = true;
+  ShowNumber(id, value, emptyForZero);
+  Filling = false;
 }
 
 void ApplyTexts() {
@@ -185,15 +186,15 @@ void OnRemoveExcluded() {
 void FillControls() {
   Filling = true;
   for (int b = 0; b < kButtonCount; ++b) {
-    SendMessageW(Item(UpDownEditId(b)), EM_LIMITTEXT, 4, 0);
-    SendMessageW(Item(DbClickEditId(b)), EM_LIMITTEXT, 4, 0);
+    SendMessageW(Item(UpDownEditId(b)), EM_LIMITTEXT, kNumberBoxLimit, 0);
+    SendMessageW(Item(DbClickEditId(b)), EM_LIMITTEXT, kNumberBoxLimit, 0);
     ShowNumber(UpDownEditId(b), Panel.Options.*kButtonIntervalSettings[b].UpDown, true);
     ShowNumber(DbClickEditId(b), Panel.Options.*kButtonIntervalSettings[b].DbClick, true);
   }
   ShowSwitches();
-  SendMessageW(Item(IDC_OPT_DRAGHOLD_EDIT), EM_LIMITTEXT, 3, 0);
+  SendMessageW(Item(IDC_OPT_DRAGHOLD_EDIT), EM_LIMITTEXT, kNumberBoxLimit, 0);
   ShowNumber(IDC_OPT_DRAGHOLD_EDIT, Panel.Options.DragHoldTime, false);
-  SendMessageW(Item(IDC_OPT_PRESSCONFIRM_EDIT), EM_LIMITTEXT, 3, 0);
+  SendMessageW(Item(IDC_OPT_PRESSCONFIRM_EDIT), EM_LIMITTEXT, kNumberBoxLimit, 0);
   ShowNumber(IDC_OPT_PRESSCONFIRM_EDIT, Panel.Options.PressConfirmTime, false);
   SendMessageW(Item(IDC_OPT_HOTKEY), HKM_SETHOTKEY, Panel.Options.PauseHotKey, 0);
   ShowWindow(Item(IDC_OPT_HOTKEY_NOTE), Panel.PauseHotKeyTaken ? SW_SHOWNA : SW_HIDE);
@@ -216,10 +217,34 @@ void StoreButtonInterval(int button, bool dbClick, std::uint32_t value) {
                                         dbClick ? value : kLeaveInterval);
 }
 
+// The button's own interval in force: the library's, which another program may have set.
+std::uint32_t ButtonIntervalInForce(int button, bool dbClick) {
+  std::uint32_t Settings::*member =
+      dbClick ? kButtonIntervalSettings[button].DbClick : kButtonIntervalSettings[button].UpDown;
+  if (Panel.LibraryReady && Panel.Library.GetButtonIntervalTime) {
+    std::uint32_t upDown = 0, dbClickValue = 0;
+    Panel.Library.GetButtonIntervalTime(static_cast<std::uint8_t>(button), &upDown, &dbClickValue);
+    Panel.Options.*member = dbClick ? dbClickValue : upDown;
+  }
+  return Panel.Options.*member;
+}
+
+// The main dialog's rule: 1 to 9999, or an empty box (or 0) for the shared interval; anything
+// else is refused with the balloon, nothing is stored and the box shows the value in force.
 void ApplyButtonInterval(int button, bool dbClick) {
-  const std::uint32_t value = ReadNumber(dbClick ? DbClickEditId(button) : UpDownEditId(button));
-  if (!IsButtonIntervalAccepted(value)) return;
-  StoreButtonInterval(button, dbClick, value);
+  const int id = dbClick ? DbClickEditId(button) : UpDownEditId(button);
+  HWND edit = Item(id);
+  std::uint32_t value = 0;
+  const bool accepted =
+      GetWindowTextLengthW(edit) == 0 || (ReadNumberBox(edit, value) && IsButtonIntervalAccepted(value));
+  const std::uint32_t inForce = ButtonIntervalInForce(button, dbClick);
+  if (!accepted) {
+    ShowValue(id, inForce, true);
+    ShowIntervalRefusal(edit, L"TEXT_OWNREFUSED");
+    return;
+  }
+  if (value != inForce) StoreButtonInterval(button, dbClick, value);
+  ShowValue(id, value, true);
 }
 
 // The guard's switches reach the library through the delivery thread of the program that
@@ -234,17 +259,66 @@ void ApplyReleaseGuard() {
     StartReleaseDelivery(Panel.Library, Panel.Options);
 }
 
+// A time box of the engine: within its range, or refused with the balloon like any number box
+// (drag hold and press confirmation take the same 5..100 ms, so they share the refusal's text).
+bool ReadTimeBox(int id, std::uint32_t inForce, std::uint32_t low, std::uint32_t high, std::uint32_t& value) {
+  HWND edit = Item(id);
+  if (ReadNumberBox(edit, value) && value >= low && value <= high) return true;
+  ShowValue(id, inForce, false);
+  ShowIntervalRefusal(edit, L"TEXT_DRAGHOLDREFUSED");
+  return false;
+}
+
 void ApplyDragHoldTime() {
-  const std::uint32_t value = ReadNumber(IDC_OPT_DRAGHOLD_EDIT);
-  if (value < kMinDragHoldTime || value > kMaxDragHoldTime || value == Panel.Options.DragHoldTime) return;
-  Panel.Options.DragHoldTime = value;
-  ApplyReleaseGuard();
+  std::uint32_t value = 0;
+  if (!ReadTimeBox(IDC_OPT_DRAGHOLD_EDIT, Panel.Options.DragHoldTime, kMinDragHoldTime, kMaxDragHoldTime, value))
+    return;
+  if (value != Panel.Options.DragHoldTime) {
+    Panel.Options.DragHoldTime = value;
+    ApplyReleaseGuard();
+  }
+  ShowValue(IDC_OPT_DRAGHOLD_EDIT, value, false);
 }
 
 void ApplyPressConfirmTime(std::uint32_t value) {
   if (value < kMinPressConfirmTime || value > kMaxPressConfirmTime || value == Panel.Options.PressConfirmTime) return;
   Panel.Options.PressConfirmTime = value;
   ApplyReleaseGuard();
+}
+
+void ApplyPressConfirmTimeBox() {
+  std::uint32_t value = 0;
+  if (!ReadTimeBox(IDC_OPT_PRESSCONFIRM_EDIT, Panel.Options.PressConfirmTime, kMinPressConfirmTime,
+                   kMaxPressConfirmTime, value))
+    return;
+  ApplyPressConfirmTime(value);
+  ShowValue(IDC_OPT_PRESSCONFIRM_EDIT, value, false);
+}
+
+// A number box's value is applied when the user is done with it (Enter, or leaving the box),
+// not at each keystroke: 10000 on its way passes through 1, 10, 100 and 1000. False for a
+// control that is no number box.
+bool ApplyNumberBox(int id) {
+  for (int b = 0; b < kButtonCount; ++b) {
+    if (id != UpDownEditId(b) && id != DbClickEditId(b)) continue;
+    HideIntervalRefusal();
+    ApplyButtonInterval(b, id == DbClickEditId(b));
+    return true;
+  }
+  if (id != IDC_OPT_DRAGHOLD_EDIT && id != IDC_OPT_PRESSCONFIRM_EDIT) return false;
+  HideIntervalRefusal();
+  if (id == IDC_OPT_DRAGHOLD_EDIT) {
+    ApplyDragHoldTime();
+  } else {
+    ApplyPressConfirmTimeBox();
+  }
+  return true;
+}
+
+void Close() {
+  Closing = true;
+  HideIntervalRefusal();
+  DestroyWindow(Window);
 }
 
 void ApplyPauseHotKey() {
@@ -259,26 +333,17 @@ void ApplyPauseHotKey() {
 
 bool OnEditChange(int id) {
   if (Filling) return true;
-  for (int b = 0; b < kButtonCount; ++b) {
-    if (id == UpDownEditId(b)) ApplyButtonInterval(b, false);
-    if (id == DbClickEditId(b)) ApplyButtonInterval(b, true);
+  if (id == IDC_OPT_HOTKEY) {
+    ApplyPauseHotKey();
+  } else {
+    HideIntervalRefusal();  // the user types again
   }
-  if (id == IDC_OPT_DRAGHOLD_EDIT) ApplyDragHoldTime();
-  if (id == IDC_OPT_PRESSCONFIRM_EDIT) ApplyPressConfirmTime(ReadNumber(IDC_OPT_PRESSCONFIRM_EDIT));
-  if (id == IDC_OPT_HOTKEY) ApplyPauseHotKey();
   return true;
 }
 
 bool OnCommand(int id, int notification) {
   if (notification == EN_CHANGE) return OnEditChange(id);
-  // A time left outside its range shows the value in force again.
-  if (notification == EN_KILLFOCUS && (id == IDC_OPT_DRAGHOLD_EDIT || id == IDC_OPT_PRESSCONFIRM_EDIT)) {
-    Filling = true;
-    ShowNumber(IDC_OPT_DRAGHOLD_EDIT, Panel.Options.DragHoldTime, false);
-    ShowNumber(IDC_OPT_PRESSCONFIRM_EDIT, Panel.Options.PressConfirmTime, false);
-    Filling = false;
-    return true;
-  }
+  if (notification == EN_KILLFOCUS) return Closing || ApplyNumberBox(id);
   if (id == IDC_OPT_LANGUAGE) {
     if (notification == CBN_SELCHANGE) OnLanguageListChoice(Item(id));
     return true;
@@ -310,7 +375,7 @@ bool OnCommand(int id, int notification) {
     case IDC_OPT_EXCLUDED_ADD: OnAddExcluded(); return true;
     case IDC_OPT_EXCLUDED_REMOVE: OnRemoveExcluded(); return true;
     case IDC_OPT_CLOSE:
-    case IDCANCEL: DestroyWindow(Window); return true;
+    case IDCANCEL: Close(); return true;
     default: return false;
   }
 }
@@ -319,6 +384,7 @@ INT_PTR Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
     case WM_INITDIALOG:
       Window = window;
+      Closing = false;
       ApplyTexts();
       FillControls();
       return TRUE;
@@ -327,7 +393,7 @@ INT_PTR Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM) {
       // The main dialog may have switched a button meanwhile.
       if (LOWORD(wParam) != WA_INACTIVE) ShowSwitches();
       return FALSE;
-    case WM_CLOSE: DestroyWindow(window); return TRUE;
+    case WM_CLOSE: Close(); return TRUE;
     case WM_DESTROY: Window = nullptr; return TRUE;
     default: return FALSE;
   }
@@ -359,10 +425,7 @@ void OpenOptionsWindow() {
 void SetOwnButtonInterval(int button, bool dbClick, std::uint32_t value) {
   if (button < 0 || button >= kButtonCount || !IsButtonIntervalAccepted(value)) return;
   StoreButtonInterval(button, dbClick, value);
-  if (!Window) return;
-  Filling = true;
-  ShowNumber(dbClick ? DbClickEditId(button) : UpDownEditId(button), value, true);
-  Filling = false;
+  if (Window) ShowValue(dbClick ? DbClickEditId(button) : UpDownEditId(button), value, true);
 }
 
 void RetextOptionsWindow() {
@@ -377,4 +440,15 @@ void SetPressConfirmTime(std::uint32_t value) {
   Filling = false;
 }
 
-bool IsOptionsWindowMessage(MSG& message) { return Window != nullptr && IsDialogMessageW(Window, &message); }
+bool IsOptionsWindowMessage(MSG& message) {
+  if (!Window) return false;
+  // Enter applies the number box it is typed in and keeps the window open (the dialog manager
+  // would press the default button, Close); on a push button it presses that button, elsewhere
+  // it does nothing. Esc and the close button close the window.
+  if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN && IsChild(Window, message.hwnd)) {
+    if (ApplyNumberBox(GetDlgCtrlID(message.hwnd))) return true;
+    const LRESULT code = SendMessageW(message.hwnd, WM_GETDLGCODE, 0, 0);
+    if ((code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) == 0) return true;
+  }
+  return IsDialogMessageW(Window, &message);
+}

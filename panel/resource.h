@@ -3,7 +3,8 @@
 #pragma once
 
 #define IDI_QUILLON 128            // icon group: dialog icons and the notification icon
-#define IDI_QUILLON_OFF 129        // icon group: the notification icon while the filter is off
+#define IDI_QUILLON_OFF 129        // icon group: the notification and dialog icons while the filter is off
+#define IDI_QUILLON_PAUSED 130     // icon group: the same while the filter is paused
 #define IDD_MAIN 103               // the main dialog
 #define IDR_TRAYMENU 1200          // menu holding the popup "TrayMenu"
 

@@ -12,15 +12,17 @@
 #include "panel_state.h"
 #include "pause_hot_key.h"
 #include "resource.h"
+#include "single_panel.h"
 #include "utf16.h"
 
 namespace {
 
 constexpr UINT kBalloonTimeoutMs = 1000;  // read by Windows 2000 and XP only; later ones time it themselves
 
-// Windows: an elevated panel would never hear "TaskbarCreated" from the (unelevated) shell
-// without this. Looked up at run time: the filter exists from Windows 7 on.
-void AllowTaskbarCreated(HWND dialog, UINT message) {
+// Windows: an elevated panel would never hear "TaskbarCreated" from the (unelevated) shell, nor
+// a second start's request to come forward, without this. Looked up at run time: the filter
+// exists from Windows 7 on.
+void AllowFromUnelevated(HWND dialog, UINT message) {
   using ChangeWindowMessageFilterExFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
   HMODULE user32 = GetModuleHandleW(L"user32.dll");
   if (!user32) return;
@@ -29,7 +31,7 @@ void AllowTaskbarCreated(HWND dialog, UINT message) {
   if (allow) allow(dialog, message, 1 /* MSGFLT_ALLOW */, nullptr);
 }
 
-// Puts the filter's state into the record: the icon 128 or its "off" variant, and a tooltip with
+// Puts the filter's state into the record: the icon of its look (on, off, paused), and a tooltip with
 // the state and the blocked counts. True when the icon or the tooltip changed.
 bool UpdateTrayState() {
   bool filtering = false;
@@ -54,7 +56,7 @@ bool UpdateTrayState() {
   wchar_t tip[sizeof data.szTip / sizeof data.szTip[0]];
   ComposeTrayTip(AsUtf16(tip), sizeof tip / sizeof tip[0], texts, filtering, counts);
 
-  const HICON icon = TrayStateIcon(Panel.Instance, filtering);
+  const HICON icon = TrayStateIcon(Panel.Instance, CurrentFilterLook());
   const bool changed = icon != data.hIcon || lstrcmpW(tip, data.szTip) != 0;
   data.hIcon = icon;
   lstrcpynW(data.szTip, tip, sizeof data.szTip / sizeof data.szTip[0]);
@@ -86,7 +88,8 @@ void InitTrayIcon(HINSTANCE instance, HWND dialog) {
   StyleBalloons(data, instance);
 
   Panel.TaskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
-  if (Panel.TaskbarCreatedMessage != 0) AllowTaskbarCreated(dialog, Panel.TaskbarCreatedMessage);
+  if (Panel.TaskbarCreatedMessage != 0) AllowFromUnelevated(dialog, Panel.TaskbarCreatedMessage);
+  if (ShowPanelMessage() != 0) AllowFromUnelevated(dialog, ShowPanelMessage());
 }
 
 void ShowBalloon(const wchar_t* text) {

@@ -1,30 +1,43 @@
 // The guided mouse check's steps (see guided_check.h).
 #include "guided_check.h"
 
-#include "interval_suggestion.h"
-
-void GuidedCheck::Start(std::uint32_t doubleClickTime) noexcept {
+void GuidedCheck::Start(std::uint32_t doubleClickTime, const FilterInForce& filter) noexcept {
   *this = GuidedCheck{};
-  step_ = GuidedStep::SingleClicks;
+  int count = 1;
+  const auto add = [&](GuidedStep step, CheckedInput button) { steps_[count++] = {step, button}; };
+  add(GuidedStep::SingleClicks, CheckedInput::Left);
+  add(GuidedStep::DoubleClicks, CheckedInput::Left);
+  add(GuidedStep::Drag, CheckedInput::Left);
+  add(GuidedStep::Scroll, CheckedInput::Wheel);
+  for (int b = 1; b < kCheckedButtonCount; ++b) {
+    const CheckedInput button = static_cast<CheckedInput>(b);
+    if (!RuleOf(filter, button, IntervalColumn::Gap).On) continue;
+    add(GuidedStep::SingleClicks, button);
+    if (RuleOf(filter, button, IntervalColumn::PressToPress).Own) add(GuidedStep::DoubleClicks, button);
+  }
+  add(GuidedStep::Done, CheckedInput::Left);
+  index_ = 1;
   doubleClickTime_ = doubleClickTime;
 }
 
 bool GuidedCheck::Advance() noexcept {
-  step_ = static_cast<GuidedStep>(static_cast<int>(step_) + 1);
+  ++index_;
   progress_ = 0;
-  pairOpen_ = false;
+  // A press of the previous step never pairs with one of this step; the bounce guard stays.
+  havePress_ = pairOpen_ = false;
   return true;
 }
 
 bool GuidedCheck::Feed(const MouseTransition& t) noexcept {
-  if (step_ == GuidedStep::Off || step_ == GuidedStep::Done) return false;
+  const GuidedStep step = Step();
+  if (step == GuidedStep::Off || step == GuidedStep::Done) return false;
   if (t.Input == CheckedInput::Wheel) {
-    if (step_ == GuidedStep::Scroll) ++progress_;
+    if (step == GuidedStep::Scroll) ++progress_;
     return false;
   }
-  if (t.Input != CheckedInput::Left) return false;
+  if (t.Input != Button()) return false;
   if (t.Kind == TransitionKind::Up) {
-    const bool finishesDrag = step_ == GuidedStep::Drag && havePress_ && t.Tick - lastPress_ >= kGuidedDragMs;
+    const bool finishesDrag = step == GuidedStep::Drag && havePress_ && t.Tick - lastPress_ >= kGuidedDragMs;
     haveUp_ = true;
     lastUp_ = t.Tick;
     return finishesDrag && Advance();
@@ -34,7 +47,7 @@ bool GuidedCheck::Feed(const MouseTransition& t) noexcept {
   const bool pairs = havePress_ && t.Tick - lastPress_ < doubleClickTime_;
   havePress_ = true;
   lastPress_ = t.Tick;
-  switch (step_) {
+  switch (step) {
     case GuidedStep::SingleClicks:
       return ++progress_ >= kGuidedClicks && Advance();
     case GuidedStep::DoubleClicks:
@@ -50,3 +63,13 @@ bool GuidedCheck::Feed(const MouseTransition& t) noexcept {
 }
 
 bool GuidedCheck::WheelStopped() noexcept { return AwaitingWheelStop() && Advance(); }
+
+std::uint32_t InputsLackingData(const Suggestion& suggestion) noexcept {
+  const auto lacks = [](const IntervalSuggestion& s) { return s.Basis == SuggestionBasis::NotEnoughData; };
+  std::uint32_t inputs = 0;
+  if (lacks(suggestion.UpDown) || lacks(suggestion.DbClick)) inputs |= 1u << static_cast<int>(CheckedInput::Left);
+  if (lacks(suggestion.RotReverse)) inputs |= 1u << static_cast<int>(CheckedInput::Wheel);
+  for (int b = 0; b < kCheckedButtonCount; ++b)
+    if (lacks(suggestion.OwnUpDown[b]) || lacks(suggestion.OwnDbClick[b])) inputs |= 1u << b;
+  return inputs;
+}

@@ -6,8 +6,11 @@
 # pixel wide instead of fading to grey. Run by hand after changing the drawing:
 #   panel/icon/make_icon.sh [--variant NAME] [output.ico]
 # A variant is a set of colours and a badge (see add_badge); "on" is quillon.ico, "off" (the
-# notification icon while the filter is off) is quillon_off.ico:
+# filter is off) is quillon_off.ico, "paused" (the pause hot key holds the filter) is
+# quillon_paused.ico. The badges differ in shape as well as colour (check mark, bar, two bars),
+# so the state reads without colour too:
 #   panel/icon/make_icon.sh --variant off panel/quillon_off.ico
+#   panel/icon/make_icon.sh --variant paused panel/quillon_paused.ico
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 variant=on
@@ -28,6 +31,7 @@ body='#f5f7fb'
 case "$variant" in
   on) badge='#2f9e44' ;;   # green badge with a check mark: the filter is working
   off) badge='#868e96' ;;  # grey badge with a bar: the filter is off
+  paused) badge='#e67700' ;;  # amber badge with two upright bars: the filter is paused
   *) echo "unknown variant: $variant" >&2; exit 2 ;;
 esac
 
@@ -54,6 +58,15 @@ add_badge() {
       else  # as the "on" badge: bigger, thin ring, heavy bar
         args+=(-fill "$badge" -stroke white -strokewidth 12 -draw 'circle 188,188 188,250'
                -fill none -stroke white -strokewidth 24 -draw 'stroke-linecap round line 160,188 216,188')
+      fi ;;
+    paused)
+      if [ "$scale" = 1 ]; then
+        args+=(-fill "$badge" -stroke white -strokewidth 10 -draw 'circle 186,186 186,240'
+               -fill none -stroke white -strokewidth 16 -draw 'line 172,164 172,208' -draw 'line 200,164 200,208')
+      else  # as the others: bigger, thin ring, two heavy bars set wide apart
+        args+=(-fill "$badge" -stroke white -strokewidth 12 -draw 'circle 188,188 188,250'
+               -fill none -stroke white -strokewidth 22
+               -draw 'stroke-linecap round line 170,162 170,214' -draw 'stroke-linecap round line 206,162 206,214')
       fi ;;
   esac
 }

@@ -45,6 +45,7 @@ ENV
   # shellcheck disable=SC1091
   source "$state/env"
   "$WINE" wineboot -i </dev/null >"$state/wineboot.log" 2>&1
+  bash "$(dirname "$0")/../../packaging/wine-fonts.sh" "$WINEPREFIX"
   # Wine finds the Debian fonts through fontconfig, but its dialog font (Tahoma) falls back for
   # Chinese, Japanese and Korean only to the Windows fonts its font links name, none of which is here.
   # Windows links its UI fonts to its own CJK fonts; the bench links them to WenQuanYi Micro Hei

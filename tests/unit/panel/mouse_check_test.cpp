@@ -452,7 +452,9 @@ TEST(MouseCheck, GuidedSteps) {
     for (const MouseTransition& t : script.events) finished += guided.Feed(t) ? 1 : 0;
     return finished;
   };
-  guided.Start(kDoubleClickTime);
+  // Beside the left button and the wheel: the right button, and the middle one with its own
+  // double-click interval, each after the wheel.
+  guided.Start(kDoubleClickTime, Filter().On(kSourceMiddleButton).Own(CheckedInput::Middle, 0, 300));
   for (int i = 0; i < 4; ++i) s.Click(100, 5, 700);  // bounces are no clicks
   EXPECT_EQ(feed(s), 0);
   EXPECT_EQ(guided.Progress(), 4u);
@@ -471,8 +473,30 @@ TEST(MouseCheck, GuidedSteps) {
   feed(Script().Notches(kGuidedScrollNotches, Kind::Forward, 30));
   EXPECT_TRUE(guided.AwaitingWheelStop());
   EXPECT_TRUE(guided.WheelStopped());
+  struct Extra { CheckedInput button; GuidedStep step; };
+  for (const Extra& extra : {Extra{CheckedInput::Right, GuidedStep::SingleClicks},
+                             Extra{CheckedInput::Middle, GuidedStep::SingleClicks},
+                             Extra{CheckedInput::Middle, GuidedStep::DoubleClicks}}) {
+    ASSERT_TRUE(guided.ExtraStep());
+    EXPECT_EQ(guided.Step(), extra.step);
+    EXPECT_EQ(guided.Button(), extra.button);
+    Script clicks;
+    for (int i = 0; i < 5; ++i) clicks.Click(60, 5, 80, CheckedInput::Left).Click(60, 5, 80, extra.button).Click(60, 0, 900, extra.button);
+    EXPECT_EQ(feed(clicks), 1) << "the left button's clicks count for no other";
+  }
   EXPECT_EQ(guided.Step(), GuidedStep::Done);
   EXPECT_EQ(feed(Script().Click(100, 0, 700)), 0);
+
+  // Done says "Done" only when each promised suggestion has its data; else which input lacks it.
+  Suggestion suggestion;
+  for (IntervalSuggestion* shared : {&suggestion.UpDown, &suggestion.DbClick, &suggestion.RotReverse})
+    shared->Basis = SuggestionBasis::Valley;
+  for (int b = 0; b < kCheckedButtonCount; ++b)
+    suggestion.OwnUpDown[b].Basis = suggestion.OwnDbClick[b].Basis = SuggestionBasis::NotFiltered;
+  EXPECT_EQ(InputsLackingData(suggestion), 0u);
+  suggestion.OwnUpDown[2].Basis = SuggestionBasis::NotEnoughData;
+  suggestion.RotReverse.Basis = SuggestionBasis::NotEnoughData;
+  EXPECT_EQ(InputsLackingData(suggestion), 1u << 2 | 1u << 5) << "the middle button and the wheel";
 }
 
 }  // namespace

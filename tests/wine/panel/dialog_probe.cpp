@@ -8,6 +8,26 @@ Fn User32Function(const char* name) {
   return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
 }
 
+// The badge of the dialog's small icon, drawn on black.
+int SmallIconBadge(HWND dialog) {
+  HICON icon = reinterpret_cast<HICON>(SendMessageW(dialog, WM_GETICON, ICON_SMALL, 0));
+  if (!icon) return kNoBadge;
+  constexpr int kSize = 32;
+  BITMAPINFOHEADER info = {sizeof info, kSize, kSize, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CreateDIBSection(dc, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  DrawIconEx(dc, 0, 0, icon, kSize, kSize, 0, nullptr, DI_NORMAL);
+  GdiFlush();
+  for (int i = 3; i < kSize * kSize * 4; i += 4) static_cast<BYTE*>(bits)[i] = 0xFF;
+  const int badge = BadgeOf(static_cast<const BYTE*>(bits), kSize, kSize);
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  return badge;
+}
+
 int IconWidth(HWND dialog, WPARAM which) {
   HICON icon = reinterpret_cast<HICON>(SendMessageW(dialog, WM_GETICON, which, 0));
   ICONINFO info = {};
@@ -72,6 +92,7 @@ void AnswerDialogProbe(HWND dialog) {
     result->awareness = (getContext && getAwareness) ? getAwareness(getContext(dialog)) : -1;
     result->smallIcon = IconWidth(dialog, ICON_SMALL);
     result->bigIcon = IconWidth(dialog, ICON_BIG);
+    result->smallIconBadge = SmallIconBadge(dialog);
     result->checkBoxWidth =
         metricForDpi && result->dpi ? metricForDpi(SM_CXMENUCHECK, result->dpi) : GetSystemMetrics(SM_CXMENUCHECK);
     GetClientRect(dialog, &result->client);

@@ -126,7 +126,10 @@ TEST(PanelLayout, EveryLanguageFitsAndKeepsItsLayoutAtEveryScaling) {
       PanelFiles files;
       files.languageFile = true;
       // With the hook installed every control is enabled and the action reads "stop".
-      files.settings = L"[Main]\r\nLanguage=" + section + L"\r\n" + OptionsSection({L"AutoHook=1"});
+      // The middle button's own intervals give the mouse check's suggestion five lines.
+      files.settings = L"[Main]\r\nLanguage=" + section + L"\r\n" +
+                       OptionsSection({L"AutoHook=1", L"HookMButton=1", L"MButtonUpDownIntervalTime=25",
+                                       L"MButtonDbClickIntervalTime=300"});
       // A folder per language and DPI: the previous run's library may still be mapped by hooked
       // processes, so its folder cannot always be emptied yet.
       const std::wstring folderName = L"layout-" + section + L"-" + std::to_wstring(scaling.dpi);
@@ -201,9 +204,50 @@ TEST(PanelLayout, EveryLanguageFitsAndKeepsItsLayoutAtEveryScaling) {
         }
         SendMessageTimeoutW(GetDlgItem(shown, window.closeId), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
       }
+      // The mouse check opens on its first step, "Guided check", with the suggestion's lines whole
+      // from the first, nothing selected.
+      ASSERT_TRUE(panel.Click(IDC_MOUSECHECK_OPEN));
+      HWND check = nullptr;
+      ASSERT_TRUE(WaitUntil([&] {
+        return (check = FindWindowW(L"#32770", ShippedText(section.c_str(), L"TEXT_MOUSECHECK").c_str())) != nullptr;
+      }, 5000));
+      HWND box = GetDlgItem(check, IDC_MOUSECHECK_SUGGESTION);
+      GUITHREADINFO gui = {};
+      gui.cbSize = sizeof gui;
+      GetGUIThreadInfo(GetWindowThreadProcessId(check, nullptr), &gui);
+      EXPECT_EQ(gui.hwndFocus, GetDlgItem(check, IDC_MOUSECHECK_GUIDED));
+      const LRESULT selection = SendMessageW(box, EM_GETSEL, 0, 0);
+      EXPECT_EQ(LOWORD(selection), HIWORD(selection)) << "text selected";
+      EXPECT_EQ(SendMessageW(box, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+      const auto top = [&](int line) {
+        return static_cast<short>(HIWORD(SendMessageW(box, EM_POSFROMCHAR, SendMessageW(box, EM_LINEINDEX, line, 0), 0)));
+      };
+      const int lines = static_cast<int>(SendMessageW(box, EM_GETLINECOUNT, 0, 0));
+      EXPECT_EQ(lines, 6);  // the five lines it had and press confirmation's
+      RECT inside = {};
+      GetClientRect(box, &inside);
+      EXPECT_LE(top(lines - 1) + (top(1) - top(0)), inside.bottom) << "the last line is cut";
+      PostMessageW(check, WM_COMMAND, IDC_MOUSECHECK_CLOSE, 0);
       EXPECT_TRUE(panel.ExitCleanly());
     }
   }
+}
+
+int CALLBACK NoteFont(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+  *reinterpret_cast<bool*>(found) = true;
+  return 0;
+}
+
+// The caption buttons are Marlett glyphs; without the font Wine draws them as "0 1 r".
+TEST(PanelLayout, CaptionButtonsHaveTheirFont) {
+  LOGFONTW font = {};
+  font.lfCharSet = DEFAULT_CHARSET;
+  lstrcpyW(font.lfFaceName, L"Marlett");
+  bool found = false;
+  HDC screen = GetDC(nullptr);
+  EnumFontFamiliesExW(screen, &font, NoteFont, reinterpret_cast<LPARAM>(&found), 0);
+  ReleaseDC(nullptr, screen);
+  EXPECT_TRUE(found);
 }
 
 // Moved to a monitor of 150 %: the dialog takes the place Windows suggests and its icons are

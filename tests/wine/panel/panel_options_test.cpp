@@ -25,10 +25,12 @@ LRESULT SendTo(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) 
   return static_cast<LRESULT>(result);
 }
 
-// Types into an edit as the user would: the text changes and the window hears EN_CHANGE.
-void Type(HWND options, int id, const wchar_t* text) {
+// Types into an edit as the user would: the text changes (the window hears EN_CHANGE), then a
+// key (Enter applies the box; a posted key goes through the panel's message loop as a typed one).
+void Type(HWND options, int id, const wchar_t* text, WPARAM key = VK_RETURN) {
   SendMessageTimeoutW(GetDlgItem(options, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
                       kAnswerMs, nullptr);
+  if (key != 0) PostMessageW(GetDlgItem(options, id), WM_KEYDOWN, key, 0);
 }
 
 std::vector<std::wstring> ListedNames(HWND options) {
@@ -144,12 +146,13 @@ TEST(PanelOptions, EveryControlStoresAndRestoresItsKey) {
 
   // Stored at once, under the key table's names...
   for (const KeyRow& row : kIntervalRows)
-    EXPECT_EQ(panel.Setting(L"Options", row.key), row.typed) << std::string(row.key, row.key + wcslen(row.key));
+    EXPECT_TRUE(panel.Eventually([&] { return panel.Setting(L"Options", row.key) == row.typed; }))
+        << std::string(row.key, row.key + wcslen(row.key));
   for (const SwitchRow& row : kSwitchRows)
     EXPECT_EQ(panel.Setting(L"Options", row.key), row.stored ? L"0" : L"1")
         << std::string(row.key, row.key + wcslen(row.key));
-  EXPECT_EQ(panel.Setting(L"Options", L"DragHoldTime"), L"20");
-  EXPECT_EQ(panel.Setting(L"Options", L"PressConfirmTime"), L"15");
+  EXPECT_TRUE(panel.Eventually([&] { return panel.Setting(L"Options", L"DragHoldTime") == L"20"; }));
+  EXPECT_TRUE(panel.Eventually([&] { return panel.Setting(L"Options", L"PressConfirmTime") == L"15"; }));
   EXPECT_EQ(panel.Setting(L"Options", L"PauseHotKey"), std::to_wstring(kTypedHotKey));
   EXPECT_EQ(panel.Setting(L"Options", L"ExcludedPrograms"), L"C:\\Tools\\Draw.exe");
   // ...and in the library.
@@ -175,6 +178,61 @@ TEST(PanelOptions, EveryControlStoresAndRestoresItsKey) {
   options = FindOptionsWindow(panel.Process().Pid());
   ASSERT_NE(options, nullptr);
   ExpectShown(options, true, {L"C:\\Tools\\Draw.exe"}, "after a restart");
+  EXPECT_TRUE(panel.ExitCleanly());
+}
+
+// Every number box follows the main dialog's rule: typed characters (a fifth digit too) reach the
+// strict reader when the user is done with the box (Enter or Tab, after a real click into it);
+// what the box cannot take is refused with the main dialog's balloon, nothing is stored and the
+// box shows the value in force. Enter keeps the window open; Esc closes it.
+TEST(PanelOptions, NumberBoxesRefuseWhatTheyCannotTake) {
+  PanelProcess panel;
+  PanelFiles files;
+  files.settings = OptionsSection({L"LButtonUpDownIntervalTime=51", L"LButtonDbClickIntervalTime=251",
+                                   L"DragHoldTime=45"});
+  ASSERT_TRUE(panel.Start(L"panel-options-refusal", files));
+  ASSERT_TRUE(panel.Click(IDC_OPTIONS_OPEN));
+  HWND options = FindOptionsWindow(panel.Process().Pid());
+  ASSERT_NE(options, nullptr);
+  struct Row {
+    const char* name;
+    int id;
+    const wchar_t* key;
+    const wchar_t* typed;
+    WPARAM done;
+    const wchar_t* refusal;  // the balloon's text key, or null
+    const wchar_t* stored;   // shown and stored afterwards
+  };
+  const Row rows[] = {
+      {"10000, Tab", IDC_OPT_UPDOWN_FIRST, L"LButtonUpDownIntervalTime", L"10000", VK_TAB, L"TEXT_OWNREFUSED", L"51"},
+      {"99999, Enter", IDC_OPT_UPDOWN_FIRST, L"LButtonUpDownIntervalTime", L"99999", VK_RETURN, L"TEXT_OWNREFUSED", L"51"},
+      {"9999, Enter", IDC_OPT_UPDOWN_FIRST, L"LButtonUpDownIntervalTime", L"9999", VK_RETURN, nullptr, L"9999"},
+      {"empty: the shared interval", IDC_OPT_DBCLICK_FIRST, L"LButtonDbClickIntervalTime", L"", VK_TAB, nullptr, L"0"},
+      {"hold 200", IDC_OPT_DRAGHOLD_EDIT, L"DragHoldTime", L"200", VK_RETURN, L"TEXT_DRAGHOLDREFUSED", L"45"},
+      {"hold 4", IDC_OPT_DRAGHOLD_EDIT, L"DragHoldTime", L"4", VK_TAB, L"TEXT_DRAGHOLDREFUSED", L"45"},
+      {"hold 100", IDC_OPT_DRAGHOLD_EDIT, L"DragHoldTime", L"100", VK_RETURN, nullptr, L"100"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    HWND edit = GetDlgItem(options, row.id);
+    RECT box = {};
+    GetWindowRect(edit, &box);
+    MoveCursorTo({box.right - 4, (box.top + box.bottom) / 2});
+    SendClick(MouseButton::Left);  // the caret after the text
+    Type(options, row.id, L"", 0);
+    for (const wchar_t* c = row.typed; *c; ++c) PostMessageW(edit, WM_CHAR, *c, 0);
+    PostMessageW(edit, WM_KEYDOWN, row.done, 0);
+    const std::wstring shown = std::wstring(row.stored) == L"0" ? L"" : row.stored;
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(edit) == shown && panel.Setting(L"Options", row.key) == row.stored; },
+                          kAnswerMs))
+        << WindowText(edit).size();
+    const std::vector<std::wstring> balloon =
+        row.refusal ? std::vector<std::wstring>{row.refusal} : std::vector<std::wstring>{};
+    EXPECT_EQ(VisibleTooltipTexts(panel.Process().Pid()), balloon);
+    EXPECT_TRUE(IsWindowVisible(options)) << "Enter closed the window";
+  }
+  PostMessageW(GetDlgItem(options, IDC_OPT_DRAGHOLD_EDIT), WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(options); }, kAnswerMs));
   EXPECT_TRUE(panel.ExitCleanly());
 }
 

@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "dialog_probe.h"
 #include "panel_test_support.h"
 #include "resource.h"
 
@@ -161,46 +163,54 @@ TEST_F(ProgramResources, TrayMenuAsTabled) {
 
 // Every size Windows asks for between 100 % and 200 % is drawn, not scaled: small icons 16, 20,
 // 24 and 32, large ones 32, 40, 48 and 64; 256 for Explorer. Below 256 the images are 32-bpp
-// DIBs (alpha channel, read by every Windows version); 256 is PNG-compressed.
+// DIBs (alpha channel, read by every Windows version); 256 is PNG-compressed. So for each look
+// of the filter: on, off and paused.
 TEST_F(ProgramResources, IconDrawnAtEverySizeFrom100To200Percent) {
 #pragma pack(push, 2)
   struct GroupEntry { BYTE width, height, colors, reserved; WORD planes, bitCount; DWORD bytes; WORD id; };
   struct GroupHeader { WORD reserved, type, count; GroupEntry entries[1]; };
 #pragma pack(pop)
-  const auto* group = reinterpret_cast<const GroupHeader*>(Resource(RT_GROUP_ICON, IDI_QUILLON));
-  ASSERT_NE(group, nullptr);
-  const int sizes[] = {16, 20, 24, 32, 40, 48, 64, 256};
-  ASSERT_EQ(group->count, std::size(sizes));
-  for (int i = 0; i < group->count; ++i) {
-    const GroupEntry& entry = group->entries[i];
-    SCOPED_TRACE(sizes[i]);
-    EXPECT_EQ(entry.width == 0 ? 256 : entry.width, sizes[i]);  // 0 stands for 256
-    EXPECT_EQ(entry.height == 0 ? 256 : entry.height, sizes[i]);
-    EXPECT_EQ(entry.bitCount, 32);
-    DWORD bytes = 0;
-    const BYTE* image = Resource(RT_ICON, entry.id, &bytes);
-    ASSERT_NE(image, nullptr);
-    EXPECT_EQ(bytes, entry.bytes);
-    if (sizes[i] == 256) {
-      EXPECT_EQ(std::memcmp(image, "\x89PNG", 4), 0);
-      continue;
+  for (int id : {IDI_QUILLON, IDI_QUILLON_OFF, IDI_QUILLON_PAUSED}) {
+    SCOPED_TRACE(id);
+    const auto* group = reinterpret_cast<const GroupHeader*>(Resource(RT_GROUP_ICON, id));
+    ASSERT_NE(group, nullptr);
+    const int sizes[] = {16, 20, 24, 32, 40, 48, 64, 256};
+    ASSERT_EQ(group->count, std::size(sizes));
+    for (int i = 0; i < group->count; ++i) {
+      const GroupEntry& entry = group->entries[i];
+      SCOPED_TRACE(sizes[i]);
+      EXPECT_EQ(entry.width == 0 ? 256 : entry.width, sizes[i]);  // 0 stands for 256
+      EXPECT_EQ(entry.height == 0 ? 256 : entry.height, sizes[i]);
+      EXPECT_EQ(entry.bitCount, 32);
+      DWORD bytes = 0;
+      const BYTE* image = Resource(RT_ICON, entry.id, &bytes);
+      ASSERT_NE(image, nullptr);
+      EXPECT_EQ(bytes, entry.bytes);
+      if (sizes[i] == 256) {
+        EXPECT_EQ(std::memcmp(image, "\x89PNG", 4), 0);
+        continue;
+      }
+      const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(image);
+      EXPECT_EQ(header->biBitCount, 32);
+      EXPECT_EQ(header->biWidth, sizes[i]);
+      EXPECT_EQ(header->biHeight, 2 * sizes[i]);  // image and mask
     }
-    const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(image);
-    EXPECT_EQ(header->biBitCount, 32);
-    EXPECT_EQ(header->biWidth, sizes[i]);
-    EXPECT_EQ(header->biHeight, 2 * sizes[i]);  // image and mask
   }
 }
 
 // The notification icon shows the filter's state: icon 128 carries the green check badge, its
-// "off" variant 129 the same mouse with a grey badge and no green at all.
+// "off" variant 129 the same mouse with a grey badge and no green at all, the "paused" 130 an
+// amber one. The white marks on the badges (check, bar, two bars) differ in shape too, so the
+// states read without colour.
 TEST_F(ProgramResources, NotificationIconHasAnOffVariant) {
 #pragma pack(push, 2)
   struct GroupEntry { BYTE width, height, colors, reserved; WORD planes, bitCount; DWORD bytes; WORD id; };
   struct GroupHeader { WORD reserved, type, count; GroupEntry entries[1]; };
 #pragma pack(pop)
-  struct Row { const char* name; int id; bool greenBadge; };
-  const Row rows[] = {{"on", IDI_QUILLON, true}, {"off", IDI_QUILLON_OFF, false}};
+  struct Row { const char* name; int id; int badge; };
+  const Row rows[] = {{"on", IDI_QUILLON, kGreenBadge}, {"off", IDI_QUILLON_OFF, kGreyBadge},
+                      {"paused", IDI_QUILLON_PAUSED, kAmberBadge}};
+  std::vector<std::vector<bool>> marks;  // per row: the white pixels of the badge quarter
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     const auto* group = reinterpret_cast<const GroupHeader*>(Resource(RT_GROUP_ICON, row.id));
@@ -215,21 +225,18 @@ TEST_F(ProgramResources, NotificationIconHasAnOffVariant) {
     ASSERT_EQ(image->biBitCount, 32);
     // Bottom-up rows of blue, green, red, alpha; the badge sits in the lower right quarter.
     const BYTE* pixels = reinterpret_cast<const BYTE*>(image) + image->biSize;
-    int green = 0, grey = 0;
-    for (int row32 = 0; row32 < 16; ++row32) {
-      for (int x = 16; x < 32; ++x) {
-        const BYTE* p = pixels + (row32 * 32 + x) * 4;
-        if (p[3] < 200) continue;
-        const int b = p[0], g = p[1], r = p[2];
-        if (g > r + 40 && g > b + 20) ++green;
-        if (std::abs(r - g) < 20 && std::abs(g - b) < 20 && r > 100 && r < 190) ++grey;
-      }
+    EXPECT_EQ(BadgeOf(pixels, 32, 32), row.badge);
+    marks.emplace_back();
+    for (int y = 0; y < 16; ++y) {
+      for (const BYTE* p = pixels + (y * 32 + 16) * 4; p < pixels + (y * 32 + 32) * 4; p += 4)
+        marks.back().push_back(p[3] >= 200 && p[0] > 220 && p[1] > 220 && p[2] > 220);
     }
-    if (row.greenBadge) {
-      EXPECT_GT(green, 20);
-    } else {
-      EXPECT_EQ(green, 0);
-      EXPECT_GT(grey, 20);
+  }
+  for (std::size_t a = 0; a < marks.size(); ++a) {
+    for (std::size_t b = a + 1; b < marks.size(); ++b) {
+      int differing = 0;
+      for (std::size_t i = 0; i < marks[a].size(); ++i) differing += marks[a][i] != marks[b][i] ? 1 : 0;
+      EXPECT_GE(differing, 8) << rows[a].name << " and " << rows[b].name << " differ in colour only";
     }
   }
 }

@@ -111,6 +111,25 @@ TEST(PanelStart, KeepsItsFilesBesideItselfWhereverStarted) {
   }
 }
 
+// A second start of the same Quillon.exe brings the running panel out of the notification area
+// and ends; a copy in another folder is another program and runs beside it.
+TEST(PanelStart, ASecondStartBringsTheRunningPanelForward) {
+  PanelProcess panel;
+  PanelFiles files;
+  files.settings = OptionsSection({L"Minimized=1"});
+  ASSERT_TRUE(panel.Start(L"start-second", files));
+  ASSERT_TRUE(panel.Eventually([&] { return TrayIconExists(panel.Dialog()); }));
+  ChildProcess second = ChildProcess::Start(panel.Folder() + L"Quillon.exe", L"", panel.Folder());
+  ASSERT_TRUE(second.Started());
+  EXPECT_TRUE(second.WaitForExit(10000));
+  EXPECT_EQ(second.ExitCode(), 0u);
+  EXPECT_TRUE(panel.Eventually([&] { return IsWindowVisible(panel.Dialog()) && !TrayIconExists(panel.Dialog()); }));
+  PanelProcess other;
+  ASSERT_TRUE(other.Start(L"start-second-elsewhere", {}));
+  EXPECT_TRUE(other.ExitCleanly());
+  EXPECT_TRUE(panel.ExitCleanly());
+}
+
 TEST(PanelStart, RunsOnWithoutAUsableLibrary) {
   struct Row { const char* name; PanelFiles::Library library; };
   const Row rows[] = {{"no library", PanelFiles::Library::None},

@@ -152,6 +152,12 @@ struct RemoteTool {
 
 }  // namespace
 
+std::vector<HWND> TrayIconWindows() {
+  TooltipSearch search;
+  EnumWindows(CollectTooltipsAndIcons, reinterpret_cast<LPARAM>(&search));
+  return search.icons;
+}
+
 std::vector<std::wstring> TrayTooltips() {
   TooltipSearch search;
   EnumWindows(CollectTooltipsAndIcons, reinterpret_cast<LPARAM>(&search));
@@ -395,11 +401,11 @@ std::wstring PictureFolder() {
 }
 
 // The window as it shows on the screen, frame included, as a 32-bpp bottom-up BMP.
-bool SaveWindowPicture(HWND window, const std::wstring& path) {
+bool WindowPixels(HWND window, BITMAPINFOHEADER& info, std::string& pixels) {
   RECT frame = {};
   GetWindowRect(window, &frame);
   const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-  BITMAPINFOHEADER info = {};
+  info = {};
   info.biSize = sizeof info;
   info.biWidth = width;
   info.biHeight = height;
@@ -417,16 +423,23 @@ bool SaveWindowPicture(HWND window, const std::wstring& path) {
   GdiFlush();
   const DWORD pixelBytes = static_cast<DWORD>(width) * height * 4;
   for (DWORD i = 3; i < pixelBytes; i += 4) static_cast<BYTE*>(bits)[i] = 0xFF;  // opaque
-  BITMAPFILEHEADER file = {0x4D42, static_cast<DWORD>(sizeof file + sizeof info + pixelBytes), 0, 0,
-                           static_cast<DWORD>(sizeof file + sizeof info)};
-  std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
-  bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
-  bytes.append(static_cast<const char*>(bits), pixelBytes);
+  pixels.assign(static_cast<const char*>(bits), pixelBytes);
   SelectObject(memory, old);
   DeleteObject(bitmap);
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
-  return copied && WriteFileBytes(path, bytes);
+  return copied;
+}
+
+bool SaveWindowPicture(HWND window, const std::wstring& path) {
+  BITMAPINFOHEADER info = {};
+  std::string pixels;
+  if (!WindowPixels(window, info, pixels)) return false;
+  BITMAPFILEHEADER file = {0x4D42, static_cast<DWORD>(sizeof file + sizeof info + pixels.size()), 0, 0,
+                           static_cast<DWORD>(sizeof file + sizeof info)};
+  std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+  bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
+  return WriteFileBytes(path, bytes + pixels);
 }
 
 namespace {

@@ -120,6 +120,10 @@ bool ReadDialog(HWND dialog, DialogProbeResult& out, UINT announceDpi = 0, const
 std::wstring PictureFolder();
 // The window as it shows on the screen, frame included, as a 32-bpp bottom-up BMP.
 bool SaveWindowPicture(HWND window, const std::wstring& path);
+// The same pixels (blue, green, red, 255; bottom-up rows) and their header.
+bool WindowPixels(HWND window, BITMAPINFOHEADER& info, std::string& pixels);
+// The notification area's icon windows (Wine: its tray icon windows), which draw the icons.
+std::vector<HWND> TrayIconWindows();
 
 // Wine: without a window manager (the bench's Xvfb has none) a managed window gets no frame
 // at all; an unmanaged Quillon.exe draws its own caption and border, as Windows would. Only

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 
+#include "dialog_probe.h"
 #include "panel_test_support.h"
 #include "resource.h"
 
@@ -81,6 +83,54 @@ TEST(PanelTray, TooltipFollowsTheFilterAndItsCounts) {
   ASSERT_EQ(library.UninstallHook(), 1);
   EXPECT_TRUE(panel.Eventually([&] { return HasTooltip(off); }));
   target.Stop();
+  EXPECT_TRUE(panel.ExitCleanly());
+}
+
+// Three looks of the filter, each with its own badge on the dialog's own icon and on the
+// notification icon: off (grey bar), on (green check), paused by the hot key (amber bars). The
+// notification icons are pictured (panel-tray-off.png, -on.png, -paused.png).
+TEST(PanelTray, IconsShowTheFilterOnOffAndPaused) {
+  const OwnFrameForThePanel ownFrame;  // the caption shows the small icon, as on Windows
+  PanelProcess panel;
+  ASSERT_TRUE(panel.Start(L"tray-looks", {}));
+  LibraryCopy library(panel.Folder());
+  ASSERT_TRUE(library.Loaded());
+  ASSERT_NE(library.SetFilterPaused, nullptr);
+  struct Row { const wchar_t* name; std::function<void()> change; int badge; };
+  const Row rows[] = {{L"off", [] {}, kGreyBadge},
+                      {L"on",
+                       [&] {
+                         panel.Send(WM_COMMAND, IDC_ACTION);
+                         EXPECT_TRUE(panel.Eventually([&] { return library.HookInstalled(); }));
+                       },
+                       kGreenBadge},
+                      {L"paused", [&] { library.SetFilterPaused(1); }, kAmberBadge}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.name, row.name + wcslen(row.name)));
+    row.change();
+    DialogProbeResult dialog = {};
+    EXPECT_TRUE(panel.Eventually(
+        [&] { return ReadDialog(panel.Dialog(), dialog) && dialog.smallIconBadge == row.badge; }, 10000))
+        << dialog.smallIconBadge;
+    PostMessageW(panel.Dialog(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    HWND shown = nullptr;
+    EXPECT_TRUE(panel.Eventually([&] {
+      for (HWND icon : TrayIconWindows()) {
+        BITMAPINFOHEADER info = {};
+        std::string pixels;
+        if (WindowPixels(icon, info, pixels) &&
+            BadgeOf(reinterpret_cast<const BYTE*>(pixels.data()), info.biWidth, info.biHeight) == row.badge)
+          shown = icon;
+      }
+      return shown != nullptr;
+    }));
+    if (shown && !PictureFolder().empty()) {
+      EXPECT_TRUE(SaveWindowPicture(shown, PictureFolder() + L"panel-tray-" + row.name + L".bmp"));
+    }
+    panel.PostTrayMouse(WM_LBUTTONDBLCLK);
+    ASSERT_TRUE(panel.Eventually([&] { return IsWindowVisible(panel.Dialog()) != FALSE; }));
+  }
+  library.SetFilterPaused(0);
   EXPECT_TRUE(panel.ExitCleanly());
 }
 
