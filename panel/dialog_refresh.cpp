@@ -84,9 +84,13 @@ void ShowLibraryState() {
 // The dialog's own icons (caption, task bar, Alt+Tab) show the filter's look, as the
 // notification icon does.
 void ShowFilterLook() {
+  // None at first: the first tick sets the icons whatever the set-up gave the dialog, so a
+  // change before that tick is never taken for one already shown.
+  static bool anyShown = false;
   static FilterLook shown = FilterLook::On;
   const FilterLook look = CurrentFilterLook();
-  if (look == shown) return;
+  if (anyShown && look == shown) return;
+  anyShown = true;
   shown = look;
   SetPanelWindowIcons(Panel.Instance, Panel.Dialog, WindowDpi(Panel.Dialog), look);
 }
