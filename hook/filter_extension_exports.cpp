@@ -6,15 +6,22 @@
 #include "core/filter_extension.h"
 #include "library_state.h"
 
+#define LATCHKIN_TEXT(x) #x
+#define LATCHKIN_SYMBOL(prefix, name) LATCHKIN_TEXT(prefix) #name
+
 // Per process, in a section of its own ("proc_d", not shared): the only state the hook procedure
 // keeps in a process besides the shared areas, where a check of the library's bytes can tell it.
-ProcessExclusion ThisProcess __attribute__((section("proc_d"))) = {};
+// Uninitialized ("b") like the excluded names below: zero bytes the loader makes.
+__asm__(".section proc_d,\"bw\"\n"
+        ".globl " LATCHKIN_SYMBOL(__USER_LABEL_PREFIX__, ThisProcess) "\n"
+        ".balign 8\n" LATCHKIN_SYMBOL(__USER_LABEL_PREFIX__, ThisProcess) ":\n"
+        ".space " LATCHKIN_TEXT(32) "\n"
+        ".text\n");
+static_assert(sizeof(ProcessExclusion) == 32, "the assembly above reserves exactly one record");
 
 // The excluded names: a shared section of their own, marked uninitialized ("b"), so its 4160
 // zero bytes are made by the loader instead of being stored in the file (the library stays
 // small). Defined in assembly: the compiler would give a named section stored contents.
-#define LATCHKIN_TEXT(x) #x
-#define LATCHKIN_SYMBOL(prefix, name) LATCHKIN_TEXT(prefix) #name
 __asm__(".section shared_n,\"bws\"\n"
         ".globl " LATCHKIN_SYMBOL(__USER_LABEL_PREFIX__, ExcludedNames) "\n"
         ".balign 4\n" LATCHKIN_SYMBOL(__USER_LABEL_PREFIX__, ExcludedNames) ":\n"

@@ -58,6 +58,9 @@ void WakeReleaseDeliverer() noexcept;
 bool AnyReleasePending() noexcept;
 // The virtual key of the physical button that sends a logical button's (ButtonIndex) messages.
 int PhysicalButtonKey(std::uint8_t button) noexcept;
+// Ends a hold from the hooked thread: the logical button's release, then the input that makes the
+// system send the message again (wheelOrButton: the high word of its mouseData), in one call.
+bool SendReleaseThenInput(std::uint8_t button, std::uint32_t message, std::uint16_t wheelOrButton) noexcept;
 // Guard off, nothing pending, the replay slot free: what a new installer starts from, and what
 // is left of an ended installer whose record another program takes over.
 void ResetReleaseGuard() noexcept;

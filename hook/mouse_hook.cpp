@@ -39,9 +39,17 @@ struct HookedMessage {
   std::int16_t WheelDelta() const noexcept {
     return data != 0 ? static_cast<std::int16_t>(HIWORD(reinterpret_cast<const MOUSEHOOKSTRUCTEX*>(data)->mouseData)) : 0;
   }
-  bool InjectedByGuard() const noexcept {
-    return data != 0 &&
-           static_cast<std::uint32_t>(reinterpret_cast<const MOUSEHOOKSTRUCT*>(data)->dwExtraInfo) == kInjectedReleaseMark;
+  std::uint32_t InputMark() const noexcept {
+    return data != 0 ? static_cast<std::uint32_t>(reinterpret_cast<const MOUSEHOOKSTRUCT*>(data)->dwExtraInfo) : 0;
+  }
+  std::uint32_t ThreadId() const noexcept { return GetCurrentThreadId(); }
+  void WakeDeliverer() const noexcept { WakeReleaseDeliverer(); }
+  // Windows: reads 0 (up) for a process that may not read the input state; the hold then ends
+  // as it did before the physical state was asked.
+  bool PhysicallyDown(std::uint8_t button) const noexcept { return GetAsyncKeyState(PhysicalButtonKey(button)) < 0; }
+  bool SendReleaseThenMessage(std::uint8_t button, std::uint32_t message) const noexcept {
+    const DWORD mouseData = data != 0 ? reinterpret_cast<const MOUSEHOOKSTRUCTEX*>(data)->mouseData : 0;
+    return SendReleaseThenInput(button, message, HIWORD(mouseData));
   }
   std::uint16_t XButton() const noexcept {
     return data != 0 ? HIWORD(reinterpret_cast<const MOUSEHOOKSTRUCTEX*>(data)->mouseData) : 0;

@@ -68,17 +68,9 @@ DWORD ReplayFlags(std::uint32_t message) noexcept {
 struct PlatformDeliverer {
   std::uint32_t Tick() const noexcept { return static_cast<std::uint32_t>(GetTickCount()); }
   bool PhysicallyDown(std::uint8_t button) const noexcept { return GetAsyncKeyState(PhysicalButtonKey(button)) < 0; }
-  // One SendInput call, so nothing of the user's can come between the release and the replay.
-  void Inject(std::uint8_t button, std::uint32_t replayMessage, std::int32_t replayWheelDelta) const noexcept {
-    INPUT inputs[2] = {ReleaseInput(button), {}};
-    UINT count = 1;
-    if (const DWORD flags = ReplayFlags(replayMessage)) {
-      // The wheel's delta, or which side button (the replay slot keeps either).
-      const bool withData = flags == MOUSEEVENTF_WHEEL || flags == MOUSEEVENTF_XDOWN || flags == MOUSEEVENTF_XUP;
-      inputs[1] = MouseInput(flags, withData ? replayWheelDelta : 0, kReplayedInputMark);
-      count = 2;
-    }
-    SendInput(count, inputs, sizeof(INPUT));
+  void Inject(std::uint8_t button) const noexcept {
+    INPUT release = ReleaseInput(button);
+    SendInput(1, &release, sizeof(INPUT));
   }
 };
 
@@ -88,6 +80,19 @@ int PhysicalButtonKey(std::uint8_t button) noexcept {
   const std::uint8_t physical = PhysicalButton(button, Swapped());
   if (physical >= kButtonMiddle) return kExtraButtonInputs[physical - kButtonMiddle].VirtualKey;
   return physical == kButtonRight ? VK_RBUTTON : VK_LBUTTON;
+}
+
+// One SendInput call, so nothing of the user's can come between the release and the message.
+bool SendReleaseThenInput(std::uint8_t button, std::uint32_t message, std::uint16_t wheelOrButton) noexcept {
+  INPUT inputs[2] = {ReleaseInput(button), {}};
+  const DWORD flags = ReplayFlags(message);
+  if (flags == 0) return false;
+  // The wheel's delta, or which side button.
+  const std::int32_t value = flags == MOUSEEVENTF_WHEEL ? static_cast<std::int16_t>(wheelOrButton)
+                             : flags == MOUSEEVENTF_XDOWN || flags == MOUSEEVENTF_XUP ? wheelOrButton
+                                                                                    : 0;
+  inputs[1] = MouseInput(flags, value, kReplayedInputMark);
+  return SendInput(2, inputs, sizeof(INPUT)) == 2;
 }
 
 void WakeReleaseDeliverer() noexcept {
@@ -114,8 +119,8 @@ void ResetReleaseGuard() noexcept {
   SharedStore(GuardData.DragHold, std::uint8_t{0});
   for (std::uint8_t button = 0; button < kButtonCount; ++button)
     SharedStore(PendingReleaseOf(GuardData, button).State, kPendingNone);
-  SharedStore(GuardData.ReplayMessage, std::uint32_t{0});
-  SharedStore(GuardData.ReplayWheelDelta, std::int32_t{0});
+  // A replay slot an older library may have left.
+  for (std::uint8_t& reserved : GuardData.Reserved16) SharedStore(reserved, std::uint8_t{0});
 }
 
 // Like the guard's settings: the installing program's alone.

@@ -9,16 +9,23 @@
 #include "latchkin_contract.h"
 
 // A pending release's state word: the kind in the low two bits, above them the low 30 bits of the
-// tick it was left pending at (moved on by every later change), so a claim made on a state word
-// that has changed since it was read fails. A late release is due when the up/down interval
-// since the button's last accepted press has run out; a held one DragHoldTime after its tick.
+// id of the thread that left it pending, so that thread's own later input settles it while
+// another thread's makes it due instead. 0: nothing pending. A late
+// release is due when the up/down interval since the button's last accepted press has run out;
+// a held one DragHoldTime after HeldSince; a due one at once. Whatever the state says, the
+// deliverer only ever injects the release of a button that is physically up.
 inline constexpr std::uint32_t kPendingNone = 0;
-inline constexpr std::uint32_t kPendingLate = 1;   // a release swallowed too soon after its press
-inline constexpr std::uint32_t kPendingHeld = 2;   // a release held back through a drag's drop-out
-inline constexpr std::uint32_t kPendingFlush = 3;  // a held release to deliver now, ahead of the replay
+inline constexpr std::uint32_t kPendingLate = 1;  // a release swallowed too soon after its press
+inline constexpr std::uint32_t kPendingHeld = 2;  // a release held back through a drag's drop-out
+inline constexpr std::uint32_t kPendingDue = 3;   // the button moved in another thread meanwhile
 inline constexpr std::uint32_t kPendingKindMask = 3;
-inline constexpr std::uint32_t kPendingChangeStep = 4;
-inline constexpr std::uint32_t kPendingTickMask = 0x3FFFFFFF;
+
+constexpr std::uint32_t PendingState(std::uint32_t threadId, std::uint32_t kind) noexcept {
+  return (threadId << 2) | kind;
+}
+constexpr bool PendingOwnedBy(std::uint32_t state, std::uint32_t threadId) noexcept {
+  return (state >> 2) == (threadId & 0x3FFFFFFF);
+}
 
 struct PendingRelease {
   std::uint32_t State;
@@ -34,16 +41,16 @@ struct GuardSharedData {
   std::uint16_t PressConfirmTime;  // ms
   PendingRelease Left;
   PendingRelease Right;
-  // The message a flush swallowed to keep order; the deliverer injects it behind the held
-  // release. 0 while the slot is free.
-  std::uint32_t ReplayMessage;
-  std::int32_t ReplayWheelDelta;
+  // Once drag hold's replay slot; neither read nor written since the hooked thread that ends a
+  // hold sends the held release and its own message itself. Zero.
+  std::uint8_t Reserved16[8];
   std::uint32_t LateReleases;     // releases the deliverer injected
   std::uint32_t DroppedReleases;  // pending releases given up: the button was down again
   // The middle and side buttons' pending releases by ButtonIndex - kButtonMiddle, after the
   // fields the left and right ones were first laid out with.
   PendingRelease ExtraButtons[kButtonCount - kButtonMiddle];
-  std::uint8_t Reserved44[20];
+  // Each button's (by ButtonIndex) tick its held release was held at.
+  std::uint32_t HeldSince[kButtonCount];
   // The middle and side buttons, each button's intervals, the excluded programs and the pause.
   FilterExtensionData Extension;
 };
@@ -58,12 +65,11 @@ static_assert(offsetof(GuardSharedData, PressConfirm) == 4);
 static_assert(offsetof(GuardSharedData, PressConfirmTime) == 6);
 static_assert(offsetof(GuardSharedData, Left) == 8);
 static_assert(offsetof(GuardSharedData, Right) == 12);
-static_assert(offsetof(GuardSharedData, ReplayMessage) == 16);
-static_assert(offsetof(GuardSharedData, ReplayWheelDelta) == 20);
+static_assert(offsetof(GuardSharedData, Reserved16) == 16);
 static_assert(offsetof(GuardSharedData, LateReleases) == 24);
 static_assert(offsetof(GuardSharedData, DroppedReleases) == 28);
 static_assert(offsetof(GuardSharedData, ExtraButtons) == 32);
-static_assert(offsetof(GuardSharedData, Reserved44) == 44);
+static_assert(offsetof(GuardSharedData, HeldSince) == 44);
 
 // Any button's pending release, by ButtonIndex.
 inline PendingRelease& PendingReleaseOf(GuardSharedData& guard, std::uint8_t button) noexcept {

@@ -22,10 +22,17 @@
 //   ReleasePending  held + drag hold: join the drop-out     the deliverer's own: accept -> Up
 //                     -> Down                              otherwise as Down
 //                   otherwise as Down, and a late release
-//                     is cancelled (the button moved)
+//                     is settled (the button moved)
 //
-// The physical state is read only where it decides: the deliverer's (a late release is dropped
-// while the button is down again) and the press confirmation's (host.PressHeld).
+// A pending release belongs to the thread that left it. The button moving in that thread drops
+// it (the application takes its state from the new transition); moving in another thread makes
+// it due, so the first window still gets its release. A release is never armed over another
+// thread's: it passes instead. The filter's own input (either mark) is never held, never joins a
+// drop-out and never ends a hold.
+//
+// The physical state is read only where it decides: the deliverer's (it injects only the release
+// of a button that is up), ending a hold (not while the button is down again) and the press
+// confirmation's (host.PressHeld).
 #pragma once
 #include <cstdint>
 
@@ -37,10 +44,12 @@
 // hook lets its own late release through. Only the low 32 bits count: a 32-bit process sees
 // that much of a 64-bit installer's value.
 inline constexpr std::uint32_t kInjectedReleaseMark = 0x4C4B5247;
-// The mark on a message the deliverer sends again behind a held release. The hook judges it like
-// any other (only kInjectedReleaseMark passes unjudged); the mark tells a recorder of the mouse's
-// own transitions that it saw this one already, when the hook first held it back.
-inline constexpr std::uint32_t kReplayedInputMark = 0x4C4B5250;
+// The mark on a message the hooked thread sends again behind a held release. The hook judges it
+// like any other (only kInjectedReleaseMark passes unjudged); the mark tells a recorder of the
+// mouse's own transitions that it saw this one already, when the hook first held it back. The two
+// differ in the lowest bit alone, so one compare tells the filter's own input.
+inline constexpr std::uint32_t kReplayedInputMark = kInjectedReleaseMark ^ 1;
+constexpr bool IsFilterOwnInput(std::uint32_t mark) noexcept { return (mark | 1) == (kInjectedReleaseMark | 1); }
 
 // A verdict: 0 passes the message, anything else swallows it. The low 16 bits are the event
 // code to log (so a code of the plain filter is a verdict as it stands; 0 with kVerdictSwallow
@@ -61,13 +70,20 @@ inline constexpr std::uint32_t kHeldDownGiveUpMs = 500;
 // deliverer looks again at the next wake-up rather than at once (every process can write it).
 inline constexpr int kClaimAttempts = 4;
 inline constexpr std::uint32_t kClaimRetryMs = 1;
+// How far past its deadline a pending release is still served. The deliverer is late by
+// milliseconds; a state this stale (or due further ahead than its interval allows) was not left
+// by the hook, and is dropped and counted.
+inline constexpr std::uint32_t kStalePendingMs = 1000;
 
-// True while some release waits for the deliverer. Field by field, not in a loop: drag hold's
-// path asks before every message.
+// True while some release waits for the deliverer. Drag hold's path asks before every message, so
+// the two pairs of neighbouring state words (left and right, middle and the first side button)
+// are read a pair at a time: a snapshot is all it needs.
 inline bool AnyPendingRelease(const GuardSharedData& guard) noexcept {
-  return ((SharedLoad(guard.Left.State) | SharedLoad(guard.Right.State) | SharedLoad(guard.ExtraButtons[0].State) |
-           SharedLoad(guard.ExtraButtons[1].State) | SharedLoad(guard.ExtraButtons[2].State)) &
-          kPendingKindMask) != 0;
+  using PendingPair = std::uint64_t __attribute__((may_alias, aligned(4)));
+  static_assert(offsetof(GuardSharedData, Right) == offsetof(GuardSharedData, Left) + 4);
+  const auto& leftRight = *reinterpret_cast<const volatile PendingPair*>(&guard.Left);
+  const auto& middleSide = *reinterpret_cast<const volatile PendingPair*>(&guard.ExtraButtons[0]);
+  return (leftRight | middleSide | SharedLoad(guard.ExtraButtons[2].State)) != 0;
 }
 
 // The physical button that sends a logical button's messages: left and right trade places while
@@ -81,42 +97,61 @@ namespace mouse_decision_detail {
 using filter_rules::Button;
 using filter_rules::Transition;
 
-constexpr std::uint32_t NextState(std::uint32_t state, std::uint32_t kind) noexcept {
-  return ((state & ~kPendingKindMask) + kPendingChangeStep) | kind;
+// Arms a pending release for this thread when nothing is pending. Anything else is the caller's
+// to settle out of line (ArmOverOwn): as a rule nothing is pending.
+inline bool ArmOverNone(PendingRelease& pending, std::uint32_t kind, std::uint32_t threadId) noexcept {
+  return __builtin_expect(SharedCompareExchange(pending.State, kPendingNone, PendingState(threadId, kind)), 1);
+}
+// Arms over this thread's own pending release, of any kind; never over another thread's, whose
+// release must still reach its window: false, and the caller lets this release pass instead.
+inline bool ArmOverOwn(PendingRelease& pending, std::uint32_t kind, std::uint32_t threadId) noexcept {
+  const std::uint32_t armed = PendingState(threadId, kind);
+  for (int attempt = 0; attempt < kClaimAttempts; ++attempt) {
+    const std::uint32_t state = SharedLoad(pending.State);
+    if (state != kPendingNone && !PendingOwnedBy(state, threadId)) return false;
+    if (SharedCompareExchange(pending.State, state, armed)) return true;
+  }
+  return false;
 }
 
-// A new pending release. Its state word is built from the tick instead of the old word, so
-// arming is one store: two arms within the same millisecond stand for the same release.
-inline void Arm(PendingRelease& pending, std::uint32_t kind, std::uint32_t now) noexcept {
-  SharedStore(pending.State, (now << 2) | kind);
-}
-
-// Drops a pending release of the given kinds (a bit per kind) and returns the verdict it is
-// handed. Out of line and cold, and called last, as a jump: in the common case nothing is
-// pending, and that costs the caller one test and no stack frame.
-[[gnu::noinline, gnu::cold]] inline std::uint32_t CancelPending(PendingRelease& pending, std::uint32_t state,
-                                                                std::uint32_t kindBits,
-                                                                std::uint32_t verdict) noexcept {
-  if (((kindBits >> (state & kPendingKindMask)) & 1) != 0)
-    SharedCompareExchange(pending.State, state, NextState(state, kPendingNone));
+// The button moved: a pending release of the given kinds (a bit per kind) is settled, and the
+// verdict it is handed returned. This thread's own is dropped; another thread's is made due and
+// the deliverer woken. Out of line and cold, and called last, as a jump: in the common case
+// nothing is pending, and that costs the caller one test and no stack frame.
+template <typename Host>
+[[gnu::noinline, gnu::cold]] std::uint32_t SettlePending(PendingRelease& pending, std::uint32_t state,
+                                                         std::uint32_t kindBits, std::uint32_t verdict,
+                                                         Host host) noexcept {
+  if (((kindBits >> (state & kPendingKindMask)) & 1) == 0) return verdict;
+  if (PendingOwnedBy(state, host.ThreadId())) {
+    SharedCompareExchange(pending.State, state, kPendingNone);
+  } else if (SharedCompareExchange(pending.State, state, state | kPendingDue)) {
+    host.WakeDeliverer();
+  }
   return verdict;
 }
-inline std::uint32_t CancelThen(PendingRelease& pending, std::uint32_t kindBits, std::uint32_t verdict) noexcept {
+template <typename Host>
+inline std::uint32_t SettleThen(PendingRelease& pending, std::uint32_t kindBits, std::uint32_t verdict,
+                                Host& host) noexcept {
   const std::uint32_t state = SharedLoad(pending.State);
-  if ((state & kPendingKindMask) == 0) return verdict;
-  return CancelPending(pending, state, kindBits, verdict);
+  if (state == kPendingNone) return verdict;
+  return SettlePending(pending, state, kindBits, verdict, host);
 }
 
-inline constexpr std::uint32_t kLateBit = 1u << kPendingLate;
-// A flush is left alone: its replay must still reach the application.
-inline constexpr std::uint32_t kLateOrHeldBits = (1u << kPendingLate) | (1u << kPendingHeld);
+// A press settles a late or due release (a held one is drag hold's, below); a release that
+// reaches the application settles any.
+inline constexpr std::uint32_t kLateOrDueBits = (1u << kPendingLate) | (1u << kPendingDue);
+inline constexpr std::uint32_t kAnyPendingBits = kLateOrDueBits | (1u << kPendingHeld);
 
 // With drag hold: a press (or double click) of a button whose release is held: the drop-out is
-// over, both are swallowed, and the drag goes on from its first press.
-inline std::uint32_t JoinDropOut(HookSharedData& data, PendingRelease& pending, std::uint8_t source) noexcept {
+// over, both are swallowed, and the drag goes on from its first press. A press the filter sent
+// again itself is the application's to have.
+template <typename Host>
+inline std::uint32_t JoinDropOut(HookSharedData& data, PendingRelease& pending, std::uint8_t source,
+                                 Host& host) noexcept {
   const std::uint32_t state = SharedLoad(pending.State);
-  if ((state & kPendingKindMask) != kPendingHeld) return kPass;
-  if (!SharedCompareExchange(pending.State, state, NextState(state, kPendingNone))) return kPass;
+  if ((state & kPendingKindMask) != kPendingHeld || IsFilterOwnInput(host.InputMark())) return kPass;
+  if (!SharedCompareExchange(pending.State, state, kPendingNone)) return kPass;
   SharedIncrement(data.BlockedUpDown);
   SharedIncrement(data.BlockedUpDown);
   return kVerdictSecondRecord | EventCode(source, kRuleDragHold);
@@ -126,7 +161,7 @@ inline std::uint32_t JoinDropOut(HookSharedData& data, PendingRelease& pending, 
 // press is still down for it, or a release of it waits for the deliverer (late, held or flushed).
 enum class ButtonView : std::uint8_t { Up, Down, ReleasePending };
 inline ButtonView ViewOf(const Button& button, const PendingRelease& pending, std::uint32_t now) noexcept {
-  if ((SharedLoad(pending.State) & kPendingKindMask) != kPendingNone) return ButtonView::ReleasePending;
+  if (SharedLoad(pending.State) != kPendingNone) return ButtonView::ReleasePending;
   // Ages, not ticks: right across the wrap. A passed double click is a press too.
   const std::uint32_t sinceDown = now - SharedLoad(button.LastDown);
   const std::uint32_t sinceDblClk = now - SharedLoad(button.LastDblClk);
@@ -166,11 +201,11 @@ inline std::uint32_t JudgePress(HookSharedData& data, GuardSharedData& guard, co
   // state from this press and what follows, so a late release would be one too many.
   if (__builtin_expect(rule == filter_rules::kNoRule, 1)) {
     filter_rules::Accept<kOf>(button, now);
-    return CancelThen(pending, kLateBit, kPass);
+    return SettleThen(pending, kLateOrDueBits, kPass, host);
   }
   if (SharedLoad(guard.PressConfirm) != 0)
     return ConfirmOrSwallow(data, guard, index, kOf == Transition::DoubleClick, rule, now, host);
-  return CancelThen(pending, kLateBit, filter_rules::CountSwallowed(data, button.Source, rule));
+  return SettleThen(pending, kLateOrDueBits, filter_rules::CountSwallowed(data, button.Source, rule), host);
 }
 
 template <typename Host>
@@ -178,57 +213,9 @@ inline std::uint32_t GuardedPress(HookSharedData& data, GuardSharedData& guard, 
                                   const Button& button, PendingRelease& pending, std::uint8_t index,
                                   bool doubleClick, std::uint32_t now, Host& host) noexcept {
   if (dragHold != 0)
-    if (const std::uint32_t joined = JoinDropOut(data, pending, button.Source)) return joined;
+    if (const std::uint32_t joined = JoinDropOut(data, pending, button.Source, host)) return joined;
   if (doubleClick) return JudgePress<Transition::DoubleClick>(data, guard, button, pending, index, now, host);
   return JudgePress<Transition::Press>(data, guard, button, pending, index, now, host);
-}
-
-// The release rule, unchanged, with the guard between its halves: a release that passes stays
-// cheap, and only one that would be swallowed (or, with drag hold, one after a long hold) is
-// looked at further.
-template <typename Host>
-inline std::uint32_t GuardedRelease(HookSharedData& data, GuardSharedData& guard, std::uint8_t dragHold,
-                                    const Button& button, PendingRelease& pending, std::uint32_t now,
-                                    Host& host) noexcept {
-  const std::uint8_t rule = filter_rules::BrokenRule<Transition::Release>(button, now);
-  if (rule == filter_rules::kNoRule) {
-    if (dragHold != 0 && now - SharedLoad(button.LastDown) >= SharedLoad(button.DbClickInterval) &&
-        !host.InjectedByGuard()) {
-      Arm(pending, kPendingHeld, now);
-      return kVerdictSwallow | kVerdictWake;
-    }
-    filter_rules::Accept<Transition::Release>(button, now);
-    return CancelThen(pending, kLateOrHeldBits, kPass);  // the application has its release
-  }
-  // The deliverer's own late release stands for one swallowed (and counted) earlier; it passes
-  // whatever the rule says, even after the guard was switched off.
-  if (host.InjectedByGuard()) {
-    filter_rules::Accept<Transition::Release>(button, now);
-    return kPass;
-  }
-  const std::uint16_t code = filter_rules::CountSwallowed(data, button.Source, rule);
-  if (SharedLoad(guard.ReleaseGuard) == 0) return code;
-  Arm(pending, kPendingLate, now);
-  return kVerdictWake | code;
-}
-
-// With drag hold: any message of another button or the wheel while a release is held ends the
-// hold. The hook cannot put the release in front of this message, so it swallows the message;
-// the deliverer injects the release and then the message again, which is judged afresh.
-template <typename Host>
-inline bool FlushHeldRelease(GuardSharedData& guard, PendingRelease& pending, std::uint32_t message,
-                             Host& host) noexcept {
-  const std::uint32_t state = SharedLoad(pending.State);
-  if ((state & kPendingKindMask) != kPendingHeld) return false;
-  if (!SharedCompareExchange(guard.ReplayMessage, std::uint32_t{0}, message)) return false;
-  // The wheel's delta, or for a side button which one it is.
-  const bool sideButton = message - kWmXButtonDown <= kWmXButtonDblClk - kWmXButtonDown;
-  SharedStore(guard.ReplayWheelDelta, message == kWmMouseWheel ? std::int32_t{host.WheelDelta()}
-                                      : sideButton             ? std::int32_t{host.XButton()}
-                                                               : 0);
-  if (SharedCompareExchange(pending.State, state, NextState(state, kPendingFlush))) return true;
-  SharedStore(guard.ReplayMessage, std::uint32_t{0});
-  return false;
 }
 
 // The buttons as the extension judges them: each with the intervals in force for it.
@@ -261,6 +248,82 @@ inline Button ButtonOf(HookSharedData& data, FilterExtensionData& extension, std
   return ExtraButton(extension, index - kButtonMiddle);
 }
 
+// With drag hold: a release after a long hold that finds something pending for its button takes
+// the place of this thread's own, or passes when another thread's release waits. Out of line and
+// cold, the button rebuilt from its index, so the common path keeps no button in memory.
+template <typename Host>
+[[gnu::noinline, gnu::cold]] std::uint32_t HoldOverPending(HookSharedData& data, GuardSharedData& guard,
+                                                           std::uint8_t index, std::uint32_t now, Host host) noexcept {
+  PendingRelease& pending = PendingReleaseOf(guard, index);
+  if (ArmOverOwn(pending, kPendingHeld, host.ThreadId())) return kVerdictSwallow | kVerdictWake;
+  filter_rules::Accept<Transition::Release>(ButtonOf(data, guard.Extension, index), now);
+  return kPass;
+}
+
+// A release swallowed while something is pending for its button: it takes this thread's own
+// place, or passes when another thread's release waits (one pending release cannot stand for
+// both). Out of line and cold.
+template <typename Host>
+[[gnu::noinline, gnu::cold]] std::uint32_t LateOverPending(HookSharedData& data, GuardSharedData& guard,
+                                                           std::uint8_t index, std::uint8_t rule, std::uint32_t now,
+                                                           Host host) noexcept {
+  const Button button = ButtonOf(data, guard.Extension, index);
+  if (ArmOverOwn(PendingReleaseOf(guard, index), kPendingLate, host.ThreadId()))
+    return kVerdictWake | filter_rules::CountSwallowed(data, button.Source, rule);
+  filter_rules::Accept<Transition::Release>(button, now);
+  return kPass;
+}
+
+// The release rule, unchanged, with the guard between its halves: a release that passes stays
+// cheap, and only one that would be swallowed (or, with drag hold, one after a long hold) is
+// looked at further.
+template <typename Host>
+inline std::uint32_t GuardedRelease(HookSharedData& data, GuardSharedData& guard, std::uint8_t dragHold,
+                                    const Button& button, PendingRelease& pending, std::uint8_t index,
+                                    std::uint32_t now, Host& host) noexcept {
+  const std::uint8_t rule = filter_rules::BrokenRule<Transition::Release>(button, now);
+  if (rule == filter_rules::kNoRule) {
+    // With drag hold, a release after a long hold is held back for DragHoldTime (never the
+    // filter's own input).
+    if (dragHold != 0 && now - SharedLoad(button.LastDown) >= SharedLoad(button.DbClickInterval) &&
+        !IsFilterOwnInput(host.InputMark())) {
+      SharedStore(guard.HeldSince[index], now);
+      if (ArmOverNone(pending, kPendingHeld, host.ThreadId())) return kVerdictSwallow | kVerdictWake;
+      return HoldOverPending(data, guard, index, now, host);
+    }
+    filter_rules::Accept<Transition::Release>(button, now);
+    return SettleThen(pending, kAnyPendingBits, kPass, host);  // the application has its release
+  }
+  // The deliverer's own late release stands for one swallowed (and counted) earlier; it passes
+  // whatever the rule says, even after the guard was switched off.
+  if (host.InputMark() == kInjectedReleaseMark) {
+    filter_rules::Accept<Transition::Release>(button, now);
+    return kPass;
+  }
+  if (SharedLoad(guard.ReleaseGuard) == 0) return filter_rules::CountSwallowed(data, button.Source, rule);
+  if (!ArmOverNone(pending, kPendingLate, host.ThreadId())) return LateOverPending(data, guard, index, rule, now, host);
+  return kVerdictWake | filter_rules::CountSwallowed(data, button.Source, rule);
+}
+
+// With drag hold: any message of another button or the wheel while a release is held ends the
+// hold. The hook cannot put the release in front of this message, so this thread swallows the
+// message and sends both again itself, the release first, with its own rights: of the shared
+// state only which button to release is taken, and only while that button is physically up.
+// While it is down again its re-press is on its way and joins the hold: the message passes.
+// When the platform refuses the input, the message passes and the release is left due to the
+// deliverer.
+template <typename Host>
+inline bool FlushHeldRelease(PendingRelease& pending, std::uint8_t button, std::uint32_t message,
+                             Host& host) noexcept {
+  const std::uint32_t state = SharedLoad(pending.State);
+  if ((state & kPendingKindMask) != kPendingHeld || host.PhysicallyDown(button)) return false;
+  if (!SharedCompareExchange(pending.State, state, kPendingNone)) return false;
+  if (host.SendReleaseThenMessage(button, message)) return true;
+  SharedCompareExchange(pending.State, kPendingNone, state | kPendingDue);
+  host.WakeDeliverer();
+  return false;
+}
+
 // PressConfirm: a press the rules would swallow while the application has the button up passes
 // when the physical button is still down PressConfirmTime after it came (a phantom is held a few
 // milliseconds, a quick deliberate click tens). It is then an accepted press for every later
@@ -278,7 +341,7 @@ template <typename Host>
     if (doubleClick) filter_rules::Accept<Transition::DoubleClick>(button, now);
     return kPass;
   }
-  return CancelThen(pending, kLateBit, filter_rules::CountSwallowed(data, button.Source, rule));
+  return SettleThen(pending, kLateOrDueBits, filter_rules::CountSwallowed(data, button.Source, rule), host);
 }
 
 // The side buttons share their messages; the high word of mouseData tells them apart.
@@ -294,11 +357,18 @@ inline std::uint8_t SideButtonIndex(Host& host) noexcept {
 // guard between them, as for left and right. Out of line, with their own copy of the host and
 // drag hold as a value, so one copy serves all three buttons and the common path carries none
 // of it; a release and a press apart, so each builds only the state it judges.
+template <std::uint8_t kDragHold, typename Host>
+[[gnu::noinline]] std::uint32_t ExtraButtonReleaseWith(HookSharedData& data, GuardSharedData& guard,
+                                                       std::uint32_t extra, Host host) noexcept {
+  return GuardedRelease(data, guard, kDragHold, ExtraButton(guard.Extension, extra), guard.ExtraButtons[extra],
+                        static_cast<std::uint8_t>(kButtonMiddle + extra), host.Tick(), host);
+}
+// A release apart for each drag hold setting: the common one carries none of the hold's state.
 template <typename Host>
-[[gnu::noinline]] std::uint32_t ExtraButtonRelease(HookSharedData& data, GuardSharedData& guard, std::uint8_t dragHold,
-                                                   std::uint32_t extra, Host host) noexcept {
-  return GuardedRelease(data, guard, dragHold, ExtraButton(guard.Extension, extra), guard.ExtraButtons[extra],
-                        host.Tick(), host);
+inline std::uint32_t ExtraButtonRelease(HookSharedData& data, GuardSharedData& guard, std::uint8_t dragHold,
+                                        std::uint32_t extra, Host& host) noexcept {
+  if (dragHold != 0) return ExtraButtonReleaseWith<1>(data, guard, extra, host);
+  return ExtraButtonReleaseWith<0>(data, guard, extra, host);
 }
 template <typename Host>
 [[gnu::noinline]] std::uint32_t ExtraButtonPress(HookSharedData& data, GuardSharedData& guard, std::uint8_t dragHold,
@@ -353,7 +423,8 @@ template <bool kDragHold, typename Host>
                           host.Tick(), host);
     case kWmLButtonUp - kWmLButtonDown:
       if ((hookType & kSourceLeftButton) == 0) return kPass;
-      return GuardedRelease(data, guard, dragHold, LeftButton(data, guard.Extension), guard.Left, host.Tick(), host);
+      return GuardedRelease(data, guard, dragHold, LeftButton(data, guard.Extension), guard.Left, kButtonLeft,
+                            host.Tick(), host);
     case kWmRButtonDown - kWmLButtonDown:
       if ((hookType & kSourceRightButton) == 0) return kPass;
       return GuardedPress(data, guard, dragHold, RightButton(data, guard.Extension), guard.Right, kButtonRight, false,
@@ -364,8 +435,8 @@ template <bool kDragHold, typename Host>
                           host.Tick(), host);
     case kWmRButtonUp - kWmLButtonDown:
       if ((hookType & kSourceRightButton) == 0) return kPass;
-      return GuardedRelease(data, guard, dragHold, RightButton(data, guard.Extension), guard.Right, host.Tick(),
-                            host);
+      return GuardedRelease(data, guard, dragHold, RightButton(data, guard.Extension), guard.Right, kButtonRight,
+                            host.Tick(), host);
     case kWmMouseWheel - kWmLButtonDown:
       if ((hookType & kSourceWheel) == 0) return kPass;
       return Wheel(data, host.WheelDelta(), host.Tick());
@@ -394,15 +465,16 @@ template <typename Host>
 }
 
 // Something is pending: a held release of another button than the message's (or any, before
-// the wheel) is flushed ahead of the message, which is swallowed and replayed behind it. Out of
+// the wheel) is sent ahead of the message, which is swallowed and sent again behind it. Out of
 // line and cold, so the drag hold path only asks whether anything is pending and needs no frame.
 template <typename Host>
 [[gnu::noinline, gnu::cold]] std::uint32_t FlushThenDecide(HookSharedData& data, GuardSharedData& guard,
                                                            std::uint32_t message, Host host) noexcept {
-  const std::uint8_t own = MessageButton(message, host);
-  for (std::uint8_t b = 0; b < kButtonCount; ++b)
-    if (b != own && FlushHeldRelease(guard, PendingReleaseOf(guard, b), message, host))
-      return kVerdictSwallow | kVerdictWake;
+  if (!IsFilterOwnInput(host.InputMark())) {
+    const std::uint8_t own = MessageButton(message, host);
+    for (std::uint8_t b = 0; b < kButtonCount; ++b)
+      if (b != own && FlushHeldRelease(PendingReleaseOf(guard, b), b, message, host)) return kVerdictSwallow;
+  }
   return DecideDragHoldButtonMessage(data, guard, message, host);
 }
 
@@ -432,7 +504,7 @@ template <typename Host>
 // installing one, or one that must decide again. Out of line, with its own copy of the host,
 // so the common path keeps no registers for it.
 template <typename Host>
-[[gnu::noinline]] std::uint32_t DecideUnsettledProcess(HookSharedData& data, GuardSharedData& guard,
+[[gnu::noinline, gnu::cold]] std::uint32_t DecideUnsettledProcess(HookSharedData& data, GuardSharedData& guard,
                                                        std::uint32_t message, std::uint32_t processId,
                                                        Host host) noexcept {
   if (PassesUnfiltered(data, guard.Extension, processId, host)) return kPass;
@@ -444,7 +516,14 @@ template <typename Host>
 // Decides one mouse message with the guard. Host provides, each called only where needed:
 //   std::uint32_t Tick()            the current tick, at most once, for a judged message
 //   std::int16_t WheelDelta()       the wheel delta of a WM_MOUSEWHEEL
-//   bool InjectedByGuard()          a button release carries kInjectedReleaseMark
+//   std::uint32_t InputMark()       the low 32 bits of the input's extra information
+//   std::uint32_t ThreadId()        the hooked thread's id, where a pending release is settled
+//   void WakeDeliverer()            sets the installing program's event
+//   bool PhysicallyDown(std::uint8_t button), with drag hold, before a hold is ended
+//   bool SendReleaseThenMessage(std::uint8_t button, std::uint32_t message)   ends a hold: the
+//                                   button's release marked kInjectedReleaseMark, then the
+//                                   message again marked kReplayedInputMark, in one go; false
+//                                   when the platform refused them
 //   std::uint16_t XButton()         the high word of mouseData of a side button's message
 //   bool PressHeld(std::uint8_t button, std::uint32_t ms)   with PressConfirm, for a press the
 //                                   rules would swallow: waits while the logical button's
@@ -469,16 +548,18 @@ template <typename Host>
   return DecideFilteredMessage(data, guard, message, host);
 }
 
-// The deliverer, in the installing program. Deliverer provides:
+// The deliverer, in the installing program. It injects nothing but releases, and a release only
+// while its button is physically up: whatever any process writes into the shared state, it can
+// only bring the applications' view of a button to that button's state. Deliverer provides:
 //   std::uint32_t Tick()
 //   bool PhysicallyDown(std::uint8_t button)   the physical state of the button (a ButtonIndex)
 //                                      that sends that logical button's messages (swapped
 //                                      left and right buttons mapped)
-//   void Inject(std::uint8_t button, std::uint32_t replayMessage, std::int32_t replayWheelDelta)
-//        injects the logical button's release marked kInjectedReleaseMark, then, when
-//        replayMessage is not 0, that message again marked kReplayedInputMark, in one go
+//   void Inject(std::uint8_t button)   injects the logical button's release marked
+//                                      kInjectedReleaseMark
 // Delivers every pending release that is due (all of them at once when everyNow is set or the
-// hook is gone) and returns the milliseconds until the next deadline, or kNoDeadline.
+// hook is gone) and returns the milliseconds until the next deadline, or kNoDeadline. A state no
+// hook leaves (due too far ahead, or long past) is dropped and counted.
 template <typename Deliverer>
 inline std::uint32_t ServePendingReleases(HookSharedData& data, GuardSharedData& guard, bool everyNow,
                                           Deliverer& deliverer) noexcept {
@@ -495,34 +576,40 @@ inline std::uint32_t ServePendingReleases(HookSharedData& data, GuardSharedData&
       }
       const std::uint32_t state = SharedLoad(pending.State);
       const std::uint32_t kind = state & kPendingKindMask;
-      if (kind == kPendingNone) break;
+      if (state == kPendingNone) break;
+      // The deadline and the furthest ahead the hook can have put it; the tick read after them,
+      // so a press accepted meanwhile never puts a deadline further ahead than that.
+      std::uint32_t deadline = 0, furthest = 0;
+      if (kind == kPendingLate) {
+        furthest = SharedLoad(button.UpDownInterval);
+        deadline = SharedLoad(button.LastDown) + furthest;
+        if (furthest > kMaxIntervalTime) furthest = kMaxIntervalTime;
+      } else if (kind == kPendingHeld) {
+        furthest = kMaxDragHoldTime;
+        deadline = SharedLoad(guard.HeldSince[b]) + SharedLoad(guard.DragHoldTime);
+      }
       const std::uint32_t now = deliverer.Tick();
       // Milliseconds until it is due, signed: a little ahead or a little behind, right across
-      // the tick wrap.
-      std::int32_t remaining = 0;
-      if (kind == kPendingLate) {
-        remaining = static_cast<std::int32_t>(SharedLoad(button.LastDown) + SharedLoad(button.UpDownInterval) - now);
-      } else if (kind == kPendingHeld) {
-        const std::uint32_t elapsed = (now - (state >> 2)) & kPendingTickMask;
-        remaining = static_cast<std::int32_t>(SharedLoad(guard.DragHoldTime)) - static_cast<std::int32_t>(elapsed);
-      }
-      if (!everyNow && remaining > 0) {
+      // the tick wrap. A due release is due now.
+      const std::int32_t remaining = kind == kPendingDue ? 0 : static_cast<std::int32_t>(deadline - now);
+      const bool plausible = kind != kPendingNone && remaining <= static_cast<std::int32_t>(furthest) &&
+                             remaining >= -static_cast<std::int32_t>(kStalePendingMs);
+      if (plausible && !everyNow && remaining > 0) {
         if (static_cast<std::uint32_t>(remaining) < wait) wait = static_cast<std::uint32_t>(remaining);
         break;
       }
-      const bool down = kind != kPendingFlush && deliverer.PhysicallyDown(b);
+      const bool down = plausible && deliverer.PhysicallyDown(b);
       if (kind == kPendingHeld && down && !everyNow && -static_cast<std::int64_t>(remaining) < kHeldDownGiveUpMs) {
         if (kHeldRecheckMs < wait) wait = kHeldRecheckMs;
         break;
       }
-      if (!SharedCompareExchange(pending.State, state, NextState(state, kPendingNone))) continue;  // moved: judge again
-      if (down) {
-        // Down again: a press is on its way, and the application takes its state from it.
+      if (!SharedCompareExchange(pending.State, state, kPendingNone)) continue;  // moved: judge again
+      if (!plausible || down) {
+        // Not the hook's, or down again: a press is on its way, and the application takes its
+        // state from it.
         SharedIncrement(guard.DroppedReleases);
       } else {
-        const std::uint32_t replay = kind == kPendingFlush ? SharedLoad(guard.ReplayMessage) : 0;
-        deliverer.Inject(b, replay, replay != 0 ? SharedLoad(guard.ReplayWheelDelta) : 0);
-        if (replay != 0) SharedStore(guard.ReplayMessage, std::uint32_t{0});
+        deliverer.Inject(b);
         SharedIncrement(guard.LateReleases);
       }
       break;

@@ -169,7 +169,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         host.tick = input.ConsumeIntegral<std::uint32_t>();
         host.wheelDelta = wheelDelta;
         host.xButton = input.ConsumeBool() ? input.PickValueInArray({kXButton1, kXButton2}) : input.ConsumeIntegral<std::uint16_t>();
-        host.injected = input.ConsumeIntegralInRange<int>(0, 7) == 0;
+        const int inputMark = input.ConsumeIntegralInRange<int>(0, 7);
+        host.mark = inputMark == 0 ? kInjectedReleaseMark : inputMark == 1 ? kReplayedInputMark : 0;
+        host.thread = 4u << input.ConsumeIntegralInRange<int>(0, 1);
         host.self = processId;
         host.windowProcess = input.ConsumeBool() ? 0 : input.ConsumeIntegral<std::uint32_t>();
         const std::uint32_t before = CounterSum(shared);

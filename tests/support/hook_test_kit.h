@@ -15,7 +15,8 @@ struct FakeHookState {
   std::uint32_t tick = 0;
   std::int16_t wheelDelta = 0;
   std::uint16_t xButton = 0;  // the high word of a side button message's mouseData
-  bool injected = false;      // the message carries the deliverer's mark
+  std::uint32_t mark = 0;     // the input's extra information: kInjectedReleaseMark, kReplayedInputMark
+  std::uint32_t thread = 4;   // the hooked thread's id
   std::uint32_t self = 200;   // this process's id
   ProcessExclusion process{};
   ExcludedProgramNames names{};
@@ -28,7 +29,11 @@ struct FakeHookState {
   // The platform's wait for a press to be confirmed: whether the button is still held ms later.
   // Unset: the button is never held (the state cannot be read).
   std::function<bool(std::uint8_t button, std::uint32_t ms)> pressHeld;
-  int windowLookups = 0, executableLookups = 0, pressWaits = 0;
+  // Ending a hold: the physical state (unset: up), and the input the hooked thread sends (unset:
+  // refused).
+  std::function<bool(std::uint8_t button)> physicallyDown;
+  std::function<bool(std::uint8_t button, std::uint32_t message)> sendReleaseThenMessage;
+  int windowLookups = 0, executableLookups = 0, pressWaits = 0, wakes = 0;
 };
 
 // The fake's answers, for a host that finds its state as Self::State(): a pointer held by the
@@ -39,7 +44,13 @@ struct FakeHookAnswers {
   FakeHookState& S() const { return static_cast<const Self*>(this)->State(); }
   std::uint32_t Tick() const { return S().tick; }
   std::int16_t WheelDelta() const { return S().wheelDelta; }
-  bool InjectedByGuard() const { return S().injected; }
+  std::uint32_t InputMark() const { return S().mark; }
+  std::uint32_t ThreadId() const { return S().thread; }
+  void WakeDeliverer() const { ++S().wakes; }
+  bool PhysicallyDown(std::uint8_t button) const { return S().physicallyDown && S().physicallyDown(button); }
+  bool SendReleaseThenMessage(std::uint8_t button, std::uint32_t message) const {
+    return S().sendReleaseThenMessage && S().sendReleaseThenMessage(button, message);
+  }
   std::uint16_t XButton() const { return S().xButton; }
   ProcessExclusion& Process() const { return S().process; }
   const ExcludedProgramNames& ExcludedNames() const { return S().names; }

@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <random>
 #include <string>
 #include <vector>
@@ -20,13 +21,25 @@ constexpr std::uint32_t kNever = 0xFFFFFFFFu;
 
 // A physical transition at a tick offset. Message 0 with physical set: the button moved but
 // its message went to a window the hook does not see.
-// A side button's message carries which one it is in xButton.
+// A side button's message carries which one it is in xButton. The message goes to the window
+// under the cursor: window A (0), or B (1), each with a thread of its own.
 struct Event {
   std::uint32_t at;
   std::uint32_t message;
   std::int16_t wheelDelta = 0;
   int physicalOnly = -1;  // -1: a message; else the ButtonIndex that goes down unseen
   std::uint16_t xButton = 0;
+  std::uint8_t window = 0;
+};
+Event InB(Event e) {
+  e.window = 1;
+  return e;
+}
+// A window's thread that takes no input from its queue between two ticks: what arrives meanwhile
+// is judged (at the tick the thread takes it) when it is free again.
+struct Busy {
+  std::uint8_t window;
+  std::uint32_t from, until;
 };
 
 Event L(std::uint32_t at, bool down) { return {at, down ? kWmLButtonDown : kWmLButtonUp}; }
@@ -83,6 +96,17 @@ struct Simulation {
   bool woken = false;
   std::uint32_t nextServe = kNever;
   int serves = 0;
+  // Each window's input queue; injected input goes to the window under the cursor.
+  struct Queued {
+    std::uint32_t message;
+    std::int16_t delta;
+    std::uint16_t xButton;
+    std::uint32_t mark;
+  };
+  std::deque<Queued> queues[2];
+  std::vector<Busy> busy;
+  std::uint8_t cursor = 0;
+  bool applicationDown[2][kButtonCount] = {};  // what each window has of each button
 
   Simulation() {
     data.HookType = 0x3F;
@@ -91,6 +115,13 @@ struct Simulation {
     SetGuardSettings(guard, 1, 0, kDefaultDragHoldTime);
     // The platform's wait: the button is still held ms from now unless its next transition
     // (physical, whether or not its message comes) is a release within that time.
+    host.physicallyDown = [this](std::uint8_t button) { return physicallyDown[button]; };
+    // The hooked thread ends a hold: both go to the window under the cursor.
+    host.sendReleaseThenMessage = [this](std::uint8_t button, std::uint32_t message) {
+      queues[cursor].push_back({ReleaseOf(button), 0, XButtonOf(button), kInjectedReleaseMark});
+      queues[cursor].push_back({message, host.wheelDelta, host.xButton, kReplayedInputMark});
+      return true;
+    };
     host.pressHeld = [this](std::uint8_t button, std::uint32_t ms) {
       if (!physicallyDown[button] || playing == nullptr) return false;
       for (const Event& e : *playing) {
@@ -107,30 +138,41 @@ struct Simulation {
     Simulation& sim;
     std::uint32_t Tick() const { return sim.now; }
     bool PhysicallyDown(std::uint8_t button) const { return sim.physicallyDown[button]; }
-    void Inject(std::uint8_t button, std::uint32_t replay, std::int32_t delta) {
-      sim.Hook(ReleaseOf(button), 0, true, XButtonOf(button));
-      // The replay slot keeps a side button's name where a wheel message keeps its delta.
-      if (replay == kWmXButtonDown || replay == kWmXButtonUp || replay == kWmXButtonDblClk)
-        sim.Hook(replay, 0, false, static_cast<std::uint16_t>(delta));
-      else if (replay != 0)
-        sim.Hook(replay, static_cast<std::int16_t>(delta), false);
+    void Inject(std::uint8_t button) {
+      sim.queues[sim.cursor].push_back({ReleaseOf(button), 0, XButtonOf(button), kInjectedReleaseMark});
     }
   };
 
-  void Hook(std::uint32_t message, std::int16_t delta, bool injected, std::uint16_t xButton = 0) {
+  // Every window whose thread is free takes its whole queue.
+  void Drain() {
+    for (std::uint8_t w = 0; w < 2; ++w) {
+      bool free = true;
+      for (const Busy& b : busy) free = free && !(b.window == w && now - start >= b.from && now - start < b.until);
+      while (free && !queues[w].empty()) {
+        const Queued q = queues[w].front();
+        queues[w].pop_front();
+        Hook(q.message, q.delta, q.mark, q.xButton, w);
+      }
+    }
+  }
+
+  void Hook(std::uint32_t message, std::int16_t delta, std::uint32_t mark, std::uint16_t xButton, std::uint8_t window) {
     host.tick = now;
     host.wheelDelta = delta;
-    host.injected = injected;
+    host.mark = mark;
     host.xButton = xButton;
+    host.thread = window == 0 ? 4 : 8;
+    const int wakes = host.wakes;
     const std::uint32_t verdict = DecideWithFake(data, guard, host, message);
-    if (verdict & kVerdictWake) woken = true;
+    if ((verdict & kVerdictWake) || host.wakes != wakes) woken = true;
     const std::uint16_t code = static_cast<std::uint16_t>(verdict);
     if (code != 0) records.push_back(code);
     if (verdict & kVerdictSecondRecord) records.push_back(code);
     if (verdict != kPass) return;
+    if (message != kWmMouseWheel) applicationDown[window][ButtonOfMessage(message, xButton)] = !IsRelease(message);
     char entry[32];
-    std::snprintf(entry, sizeof entry, "%s%s@%u", application.empty() ? "" : " ", Name(message, xButton).c_str(),
-                  now - start);
+    std::snprintf(entry, sizeof entry, "%s%s%s@%u", application.empty() ? "" : " ", window == 1 ? "b:" : "",
+                  Name(message, xButton).c_str(), now - start);
     application += entry;
     if (message == kWmMouseWheel) application += delta > 0 ? "+" : "-";
   }
@@ -165,11 +207,14 @@ struct Simulation {
           continue;
         }
         if (e.message != kWmMouseWheel) physicallyDown[ButtonOfMessage(e.message, e.xButton)] = !IsRelease(e.message);
-        Hook(e.message, e.wheelDelta, false, e.xButton);
+        cursor = e.window;
+        queues[cursor].push_back({e.message, e.wheelDelta, e.xButton, 0});
       }
+      Drain();
       if (woken || (nextServe != kNever && t >= nextServe)) {
         woken = false;
         Serve(false);
+        Drain();
       }
     }
   }
@@ -197,7 +242,30 @@ struct Row {
   std::string records;
   std::uint32_t start = 1000000;
   std::uint32_t middleUpDown = 0;  // the middle button's own bounce interval; 0: the shared one
+  std::vector<Busy> busy = {};
 };
+
+// Plays a row from a day of idling and compares what reached the application and what was
+// logged; nothing may stay pending and no window may keep a button down.
+void PlayRow(const Row& row) {
+  Simulation sim;
+  sim.start = row.start;
+  sim.busy = row.busy;
+  sim.IdleADay();
+  SetGuardSettings(sim.guard, row.features & kGuard, row.dragHold, kDefaultDragHoldTime);
+  SetPressConfirmSettings(sim.guard, row.features & kConfirm, kDefaultPressConfirmTime);
+  SetButtonIntervals(sim.data, sim.guard.Extension, kButtonMiddle, row.middleUpDown, kSharedButtonInterval);
+  sim.Play(row.events, row.events.back().at + 1000);
+  EXPECT_EQ(sim.application, row.application) << row.name;
+  EXPECT_EQ(Codes(sim.records), row.records) << row.name;
+  EXPECT_FALSE(AnyPendingRelease(sim.guard)) << row.name;
+  if (row.features & kGuard) {
+    for (int w = 0; w < 2; ++w)
+      for (std::uint8_t b = 0; b < kButtonCount; ++b)
+        EXPECT_FALSE(sim.applicationDown[w][b] && !sim.physicallyDown[b])
+            << row.name << ": window " << w << " keeps button " << int(b) << " down";
+  }
+}
 
 // Default intervals: up/down 40 ms, double click 170 ms; drag hold 30 ms.
 TEST(ReleaseGuard, TimedPatternsReachTheApplicationAsTheUserMeantThem) {
@@ -314,18 +382,21 @@ TEST(ReleaseGuard, TimedPatternsReachTheApplicationAsTheUserMeantThem) {
       {"double click across the tick wrap", kGuard | kConfirm, 0,
        {L(0, true), L(45, false), LDbl(100), L(145, false)}, "LD@0 LU@45 LDbl@100 LU@145", "", 0xFFFFFFC0u},
   };
-  for (const Row& row : rows) {
-    Simulation sim;
-    sim.start = row.start;
-    sim.IdleADay();
-    SetGuardSettings(sim.guard, row.features & kGuard, row.dragHold, kDefaultDragHoldTime);
-    SetPressConfirmSettings(sim.guard, row.features & kConfirm, kDefaultPressConfirmTime);
-    SetButtonIntervals(sim.data, sim.guard.Extension, kButtonMiddle, row.middleUpDown, kSharedButtonInterval);
-    sim.Play(row.events, row.events.back().at + 1000);
-    EXPECT_EQ(sim.application, row.application) << row.name;
-    EXPECT_EQ(Codes(sim.records), row.records) << row.name;
-    EXPECT_FALSE(AnyPendingRelease(sim.guard)) << row.name;
-  }
+  for (const Row& row : rows) PlayRow(row);
+}
+
+// A thread busy while input waits in its queue, and a second window with a thread of its own:
+// whatever each window takes late, no window keeps a button down.
+TEST(ReleaseGuard, LateInputAndASecondWindowLeaveNoButtonDown) {
+  const Row rows[] = {
+      {"drag hold, busy 250-400 ms: a hold ended by the other button, then a tap, keep both releases", kGuard, 1,
+       {L(0, true), R(10, true), L(300, false), R(305, false), L(310, true), L(312, false)},
+       "LD@0 RD@10 LD@400 LU@400 RU@400 LU@440", "0x0101", 1000000, 0, {{0, 250, 400}}},
+      {"B's tap pending while busy A takes an older press: B still gets its release", kGuard, 0,
+       {L(10, true), L(60, false), InB(L(70, true)), InB(L(71, false))},
+       "b:LD@70 LD@100 LU@100 b:LU@100", "0x0101", 1000000, 0, {{0, 0, 100}}},
+  };
+  for (const Row& row : rows) PlayRow(row);
 }
 
 TEST(ReleaseGuard, CountsFollowTheSwallowedMessages) {
@@ -369,6 +440,7 @@ TEST(ReleaseGuard, RemovingTheHookDeliversAtOnce) {
     sim.now = sim.start + c.events.back().at + 5;
     if (c.unhook) sim.data.HookInstalled = 0;
     sim.Serve(!c.unhook);
+    sim.Drain();
     EXPECT_EQ(sim.application, c.application) << c.name;
     EXPECT_FALSE(AnyPendingRelease(sim.guard)) << c.name;
   }
@@ -384,15 +456,16 @@ TEST(ReleaseGuard, AStateThatKeepsMovingIsNotSpunOn) {
     std::uint32_t Tick() const { return 5000; }
     bool PhysicallyDown(std::uint8_t) {
       ++looks;
-      guard.Left.State += kPendingChangeStep;  // another process re-arms meanwhile
+      guard.Left.State ^= 4;  // another thread's now, and back: another process writes meanwhile
       return false;
     }
-    void Inject(std::uint8_t, std::uint32_t, std::int32_t) { ++injected; }
+    void Inject(std::uint8_t) { ++injected; }
   };
   HookSharedData data = InitialHookSharedData();
   data.HookInstalled = 1;
+  data.LastLButtonDown = 4900;  // overdue
   GuardSharedData guard = InitialGuardSharedData();
-  guard.Left.State = (4000u << 2) | kPendingLate;  // long overdue
+  guard.Left.State = PendingState(8, kPendingLate);
   Deliverer deliverer{guard};
   EXPECT_EQ(ServePendingReleases(data, guard, false, deliverer), kClaimRetryMs);
   EXPECT_EQ(deliverer.looks, kClaimAttempts);

@@ -154,12 +154,12 @@ TEST(QuillrunHeadless, EndsWhenTheHookIsNoLongerItsOwn) {
       // What an installer that ended left in the guard never reaches the next installer.
       GuardSharedData& shared = *GuardOf(library);
       shared.ReleaseGuard = 1;
-      shared.Left.State = kPendingFlush | 0x40;
-      shared.ReplayMessage = WM_RBUTTONDOWN;
+      shared.Left.State = PendingState(0x40, kPendingDue);
+      shared.Reserved16[0] = 0x04;  // a replay slot an older library left: WM_RBUTTONDOWN
       ASSERT_EQ(library.InstallHook(0), 1) << row.name;
       EXPECT_EQ(shared.ReleaseGuard, 0) << row.name << ": the guard was left on";
       EXPECT_EQ(shared.Left.State, kPendingNone) << row.name << ": a stale pending release survived";
-      EXPECT_EQ(shared.ReplayMessage, 0u) << row.name << ": a stale replay survived";
+      EXPECT_EQ(shared.Reserved16[0], 0u) << row.name << ": a stale replay survived";
       EXPECT_EQ(library.UninstallHook(), 1) << row.name;
     }
   }
