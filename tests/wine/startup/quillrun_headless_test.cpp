@@ -90,16 +90,8 @@ TEST(QuillrunHeadless, FiltersWithTheStoredSettingsLogsAndEndsWhenUnhooked) {
   EXPECT_EQ(first.ExitCode(), 0u);
 }
 
-// The release guard's shared state in a library copy: the start of its shared_g section.
 GuardSharedData* GuardOf(const LibraryCopy& library) {
-  auto* base = reinterpret_cast<std::uint8_t*>(library.Module.get());
-  const auto* headers =
-      reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
-  const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(headers);
-  for (WORD i = 0; i < headers->FileHeader.NumberOfSections; ++i, ++section) {
-    if (std::memcmp(section->Name, "shared_g", 8) == 0) return reinterpret_cast<GuardSharedData*>(base + section->VirtualAddress);
-  }
-  return nullptr;
+  return reinterpret_cast<GuardSharedData*>(library.Section("shared_g"));
 }
 GuardSharedData GuardSettingsOf(const LibraryCopy& library) {
   const GuardSharedData* guard = GuardOf(library);

@@ -2,10 +2,13 @@
 // window while Quillrun filters; what the window receives is one press and one release, the
 // late release arrives without being counted again, and nothing is left down at unhook.
 #include "quillrun_test_support.h"
+#include "../hook/core/mouse_decision.h"
 #include "release_delivery.h"
 #include "wine_test_support.h"
 
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 namespace {
 
@@ -59,6 +62,7 @@ class QuillrunGuard {
   bool Stop() { return library_.UninstallHook() == 1 && runner_.WaitForExit(5000); }
 
   const LibraryCopy& Library() const { return library_; }
+  DWORD Pid() const { return runner_.Pid(); }
   std::uint32_t BlockedUpDown() const { return library_.Counts()[0]; }
 
  private:
@@ -166,6 +170,66 @@ TEST(QuillrunReleaseGuard, RemovingTheHookDeliversAPendingReleaseAtOnce) {
   EXPECT_TRUE(WaitUntil([&] { return target.Received().size() >= 2; }, 3000));
   EXPECT_LT(GetTickCount() - unhooked, 9000u) << "delivered at its deadline, not at the unhook";
   EXPECT_EQ(Describe(target.Received()), Describe(kOneClick));
+}
+
+// Every process that maps the library may write the guard's state and set Quillrun's event. A
+// forgery of every byte a hooked process may write (pending states of each kind, the replay slot
+// an older library read, naming presses, double clicks and wheel notches, and each button's
+// history) makes Quillrun inject nothing but releases of buttons that are physically up (the
+// middle one is held down throughout), each at most once; a state no hook leaves (due far ahead,
+// or long past) nothing at all; and a second wake-up without a new forgery nothing either.
+TEST(QuillrunReleaseGuard, AForgedGuardStateMakesQuillrunInjectOnlyReleasesOfButtonsThatAreUp) {
+  MouseTarget target;
+  ASSERT_TRUE(target.Start());
+  QuillrunGuard runner;
+  ASSERT_TRUE(runner.Start(L"quillrun-forged-guard", std::wstring(kIntervals) +
+                                                          L"HookMButton=1\r\nHookXButton1=1\r\nHookXButton2=1\r\n"));
+  target.Activate();
+  target.MoveToFreshPoint();
+  ASSERT_TRUE(target.Play({ButtonStep(MouseButton::Middle, true, kCalm)}));
+  GuardSharedData& guard = *reinterpret_cast<GuardSharedData*>(runner.Library().Section("shared_g"));
+  HookSharedData& record = *reinterpret_cast<HookSharedData*>(runner.Library().Section("shared_d"));
+  wchar_t event[kReleaseGuardEventNameCapacity];
+  FormatReleaseGuardEventName(event, runner.Pid());
+  const auto wake = [&] {
+    if (HANDLE handle = OpenEventW(EVENT_MODIFY_STATE, FALSE, event)) {
+      SetEvent(handle);
+      CloseHandle(handle);
+    }
+    PumpMessagesFor(300);
+  };
+  const std::uint32_t replays[][2] = {{WM_RBUTTONDOWN, 0}, {WM_LBUTTONDBLCLK, 0}, {WM_MOUSEWHEEL, 120},
+                                      {WM_XBUTTONDOWN, 2}, {WM_MBUTTONDBLCLK, 0}};
+  // The history's age at the forgery: a deadline just past, far ahead, long past.
+  const std::int32_t ages[] = {400, -5000, 100000};
+  for (const auto& replay : replays)
+    for (std::uint32_t kind = kPendingLate; kind <= kPendingDue; ++kind)
+      for (std::int32_t age : ages) {
+        SCOPED_TRACE(testing::Message() << "replay " << replay[0] << ", kind " << kind << ", age " << age);
+        target.ClearReceived();
+        const std::uint32_t delivered = guard.LateReleases, dropped = guard.DroppedReleases;
+        const std::uint32_t then = GetTickCount() - static_cast<std::uint32_t>(age);
+        std::memcpy(guard.Reserved16, replay, sizeof guard.Reserved16);
+        record.LastLButtonDown = record.LastRButtonDown = then;
+        for (std::uint8_t b = 0; b < kButtonCount; ++b) {
+          guard.HeldSince[b] = then;
+          if (b >= kButtonMiddle) guard.Extension.ExtraButtons[b - kButtonMiddle].LastDown = then;
+          PendingReleaseOf(guard, b).State = PendingState(0x1234, kind);
+        }
+        wake();
+        const std::vector<ReceivedMessage> received = target.Received();
+        const bool plausible = kind == kPendingDue || age == 400;
+        // Left, right and both side buttons are up: a release each; the middle one is down.
+        const std::vector<ReceivedMessage> releases = {
+            {WM_LBUTTONUP, 0}, {WM_RBUTTONUP, 0}, {WM_XBUTTONUP, 1}, {WM_XBUTTONUP, 2}};
+        EXPECT_EQ(Describe(received), Describe(plausible ? releases : std::vector<ReceivedMessage>{}));
+        EXPECT_EQ(guard.LateReleases - delivered, plausible ? 4u : 0u);
+        EXPECT_EQ(guard.DroppedReleases - dropped, plausible ? 1u : 5u);
+        wake();
+        EXPECT_EQ(target.Received().size(), received.size()) << "something came a second time";
+      }
+  ASSERT_TRUE(target.Play({ButtonStep(MouseButton::Middle, false)}));
+  EXPECT_TRUE(runner.Stop());
 }
 
 // Two copies of the programs in two folders (an installed and a portable one, or the two

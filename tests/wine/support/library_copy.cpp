@@ -1,6 +1,8 @@
 // The test's binding of a library copy (see library_copy.h).
 #include "library_copy.h"
 
+#include <cstring>
+
 #include "wine_test_support.h"
 
 bool LibraryCopy::HookInstalled() const { return QueryHookState && QueryHookState() != 0; }
@@ -39,4 +41,16 @@ std::uint32_t LibraryCopy::DroppedReleases() const {
 
 bool LibraryCopy::WaitForHookWithLogging() const {
   return WaitUntil([&] { return HookInstalled() && LogState(); }, 15000);
+}
+
+std::uint8_t* LibraryCopy::Section(const char* name) const {
+  if (!Module) return nullptr;
+  auto* base = reinterpret_cast<std::uint8_t*>(Module.get());
+  const auto* headers =
+      reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+  const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(headers);
+  for (WORD i = 0; i < headers->FileHeader.NumberOfSections; ++i, ++section)
+    if (std::strncmp(reinterpret_cast<const char*>(section->Name), name, IMAGE_SIZEOF_SHORT_NAME) == 0)
+      return base + section->VirtualAddress;
+  return nullptr;
 }

@@ -35,6 +35,9 @@ struct LibraryCopy : HookLibrary {
   // The release guard's counts: late releases delivered, and pending ones given up.
   std::uint32_t LateReleases() const;
   std::uint32_t DroppedReleases() const;
+  // The start of one of the copy's sections ("shared_d", "shared_g"), as every process that maps
+  // the file sees it; nullptr when not bound or not there.
+  std::uint8_t* Section(const char* name) const;
   // Waits until a hook is installed with logging on, as a program told to log leaves it once
   // started; false when that did not happen within 15 s.
   bool WaitForHookWithLogging() const;
