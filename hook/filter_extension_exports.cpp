@@ -6,27 +6,25 @@
 #include "core/filter_extension.h"
 #include "library_state.h"
 
+// Zero-filled variables in sections of their own marked uninitialized ("b"), so their bytes are
+// made by the loader instead of being stored in the file (the library stays small). Defined in
+// assembly: the compiler would give a named section stored contents.
 #define LATCHKIN_TEXT(x) #x
 #define LATCHKIN_SYMBOL(prefix, name) LATCHKIN_TEXT(prefix) #name
+#define LATCHKIN_ZERO_FILLED(section, flags, name, bytes)                                            \
+  __asm__(".section " #section ",\"" flags "\"\n"                                                 \
+          ".globl " LATCHKIN_SYMBOL(__USER_LABEL_PREFIX__, name) "\n"                               \
+          ".balign 8\n" LATCHKIN_SYMBOL(__USER_LABEL_PREFIX__, name) ":\n"                          \
+          ".space " #bytes "\n"                                                                     \
+          ".text\n")
 
 // Per process, in a section of its own ("proc_d", not shared): the only state the hook procedure
 // keeps in a process besides the shared areas, where a check of the library's bytes can tell it.
-// Uninitialized ("b") like the excluded names below: zero bytes the loader makes.
-__asm__(".section proc_d,\"bw\"\n"
-        ".globl " LATCHKIN_SYMBOL(__USER_LABEL_PREFIX__, ThisProcess) "\n"
-        ".balign 8\n" LATCHKIN_SYMBOL(__USER_LABEL_PREFIX__, ThisProcess) ":\n"
-        ".space " LATCHKIN_TEXT(32) "\n"
-        ".text\n");
+LATCHKIN_ZERO_FILLED(proc_d, "bw", ThisProcess, 32);
 static_assert(sizeof(ProcessExclusion) == 32, "the assembly above reserves exactly one record");
 
-// The excluded names: a shared section of their own, marked uninitialized ("b"), so its 4160
-// zero bytes are made by the loader instead of being stored in the file (the library stays
-// small). Defined in assembly: the compiler would give a named section stored contents.
-__asm__(".section shared_n,\"bws\"\n"
-        ".globl " LATCHKIN_SYMBOL(__USER_LABEL_PREFIX__, ExcludedNames) "\n"
-        ".balign 4\n" LATCHKIN_SYMBOL(__USER_LABEL_PREFIX__, ExcludedNames) ":\n"
-        ".space " LATCHKIN_TEXT(4160) "\n"
-        ".text\n");
+// The excluded names: a shared section of their own.
+LATCHKIN_ZERO_FILLED(shared_n, "bws", ExcludedNames, 4160);
 static_assert(sizeof(ExcludedProgramNames) == 4160, "the assembly above reserves exactly one table");
 
 void WINAPI SetButtonIntervalTime(std::uint8_t button, std::uint32_t upDown, std::uint32_t dbClick) noexcept {

@@ -56,12 +56,14 @@ void AppendToBlockLog(std::uint16_t eventCode, std::uint32_t processId, const wc
 // Sets the installing program's event, if it made one; and whether a release waits for it.
 void WakeReleaseDeliverer() noexcept;
 bool AnyReleasePending() noexcept;
-// The virtual key of the physical button that sends a logical button's (ButtonIndex) messages.
+// The virtual key of the physical button that sends a logical button's (ButtonIndex) messages,
+// and whether that button is down now.
 int PhysicalButtonKey(std::uint8_t button) noexcept;
+bool PhysicallyDown(std::uint8_t button) noexcept;
 // Ends a hold from the hooked thread: the logical button's release, then the input that makes the
 // system send the message again (wheelOrButton: the high word of its mouseData), in one call.
 bool SendReleaseThenInput(std::uint8_t button, std::uint32_t message, std::uint16_t wheelOrButton) noexcept;
-// Guard off, nothing pending, the replay slot free: what a new installer starts from, and what
+// Guard off, nothing pending, an older library's replay slot zero: what a new installer starts from, and what
 // is left of an ended installer whose record another program takes over.
 void ResetReleaseGuard() noexcept;
 

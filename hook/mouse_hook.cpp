@@ -46,7 +46,7 @@ struct HookedMessage {
   void WakeDeliverer() const noexcept { WakeReleaseDeliverer(); }
   // Windows: reads 0 (up) for a process that may not read the input state; the hold then ends
   // as it did before the physical state was asked.
-  bool PhysicallyDown(std::uint8_t button) const noexcept { return GetAsyncKeyState(PhysicalButtonKey(button)) < 0; }
+  bool PhysicallyDown(std::uint8_t button) const noexcept { return ::PhysicallyDown(button); }
   bool SendReleaseThenMessage(std::uint8_t button, std::uint32_t message) const noexcept {
     const DWORD mouseData = data != 0 ? reinterpret_cast<const MOUSEHOOKSTRUCTEX*>(data)->mouseData : 0;
     return SendReleaseThenInput(button, message, HIWORD(mouseData));

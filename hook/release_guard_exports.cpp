@@ -67,7 +67,7 @@ DWORD ReplayFlags(std::uint32_t message) noexcept {
 
 struct PlatformDeliverer {
   std::uint32_t Tick() const noexcept { return static_cast<std::uint32_t>(GetTickCount()); }
-  bool PhysicallyDown(std::uint8_t button) const noexcept { return GetAsyncKeyState(PhysicalButtonKey(button)) < 0; }
+  bool PhysicallyDown(std::uint8_t button) const noexcept { return ::PhysicallyDown(button); }
   void Inject(std::uint8_t button) const noexcept {
     INPUT release = ReleaseInput(button);
     SendInput(1, &release, sizeof(INPUT));
@@ -94,6 +94,8 @@ bool SendReleaseThenInput(std::uint8_t button, std::uint32_t message, std::uint1
   inputs[1] = MouseInput(flags, value, kReplayedInputMark);
   return SendInput(2, inputs, sizeof(INPUT)) == 2;
 }
+
+bool PhysicallyDown(std::uint8_t button) noexcept { return GetAsyncKeyState(PhysicalButtonKey(button)) < 0; }
 
 void WakeReleaseDeliverer() noexcept {
   // Opened per wake-up and closed at once: the library keeps no handle in any process.

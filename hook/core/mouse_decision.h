@@ -158,7 +158,7 @@ inline std::uint32_t JoinDropOut(HookSharedData& data, PendingRelease& pending, 
 }
 
 // What the application has of a button: the release of its last accepted press passed, that
-// press is still down for it, or a release of it waits for the deliverer (late, held or flushed).
+// press is still down for it, or a release of it waits for the deliverer (late, held or due).
 enum class ButtonView : std::uint8_t { Up, Down, ReleasePending };
 inline ButtonView ViewOf(const Button& button, const PendingRelease& pending, std::uint32_t now) noexcept {
   if (SharedLoad(pending.State) != kPendingNone) return ButtonView::ReleasePending;
@@ -248,30 +248,21 @@ inline Button ButtonOf(HookSharedData& data, FilterExtensionData& extension, std
   return ExtraButton(extension, index - kButtonMiddle);
 }
 
-// With drag hold: a release after a long hold that finds something pending for its button takes
-// the place of this thread's own, or passes when another thread's release waits. Out of line and
-// cold, the button rebuilt from its index, so the common path keeps no button in memory.
+// A release to leave pending (held, or late after the rule it broke) that finds something pending
+// for its button: it takes the place of this thread's own, or passes when another thread's waits
+// (one pending release cannot stand for both). Out of line and cold, the button rebuilt from its
+// index, so the common path keeps no button in memory.
 template <typename Host>
-[[gnu::noinline, gnu::cold]] std::uint32_t HoldOverPending(HookSharedData& data, GuardSharedData& guard,
-                                                           std::uint8_t index, std::uint32_t now, Host host) noexcept {
-  PendingRelease& pending = PendingReleaseOf(guard, index);
-  if (ArmOverOwn(pending, kPendingHeld, host.ThreadId())) return kVerdictSwallow | kVerdictWake;
-  filter_rules::Accept<Transition::Release>(ButtonOf(data, guard.Extension, index), now);
-  return kPass;
-}
-
-// A release swallowed while something is pending for its button: it takes this thread's own
-// place, or passes when another thread's release waits (one pending release cannot stand for
-// both). Out of line and cold.
-template <typename Host>
-[[gnu::noinline, gnu::cold]] std::uint32_t LateOverPending(HookSharedData& data, GuardSharedData& guard,
-                                                           std::uint8_t index, std::uint8_t rule, std::uint32_t now,
-                                                           Host host) noexcept {
+[[gnu::noinline, gnu::cold]] std::uint32_t ArmOverPending(HookSharedData& data, GuardSharedData& guard,
+                                                          std::uint8_t index, std::uint32_t kind, std::uint8_t rule,
+                                                          std::uint32_t now, Host host) noexcept {
   const Button button = ButtonOf(data, guard.Extension, index);
-  if (ArmOverOwn(PendingReleaseOf(guard, index), kPendingLate, host.ThreadId()))
-    return kVerdictWake | filter_rules::CountSwallowed(data, button.Source, rule);
-  filter_rules::Accept<Transition::Release>(button, now);
-  return kPass;
+  if (!ArmOverOwn(PendingReleaseOf(guard, index), kind, host.ThreadId())) {
+    filter_rules::Accept<Transition::Release>(button, now);
+    return kPass;
+  }
+  if (kind == kPendingHeld) return kVerdictSwallow | kVerdictWake;
+  return kVerdictWake | filter_rules::CountSwallowed(data, button.Source, rule);
 }
 
 // The release rule, unchanged, with the guard between its halves: a release that passes stays
@@ -289,7 +280,7 @@ inline std::uint32_t GuardedRelease(HookSharedData& data, GuardSharedData& guard
         !IsFilterOwnInput(host.InputMark())) {
       SharedStore(guard.HeldSince[index], now);
       if (ArmOverNone(pending, kPendingHeld, host.ThreadId())) return kVerdictSwallow | kVerdictWake;
-      return HoldOverPending(data, guard, index, now, host);
+      return ArmOverPending(data, guard, index, kPendingHeld, filter_rules::kNoRule, now, host);
     }
     filter_rules::Accept<Transition::Release>(button, now);
     return SettleThen(pending, kAnyPendingBits, kPass, host);  // the application has its release
@@ -301,7 +292,8 @@ inline std::uint32_t GuardedRelease(HookSharedData& data, GuardSharedData& guard
     return kPass;
   }
   if (SharedLoad(guard.ReleaseGuard) == 0) return filter_rules::CountSwallowed(data, button.Source, rule);
-  if (!ArmOverNone(pending, kPendingLate, host.ThreadId())) return LateOverPending(data, guard, index, rule, now, host);
+  if (!ArmOverNone(pending, kPendingLate, host.ThreadId()))
+    return ArmOverPending(data, guard, index, kPendingLate, rule, now, host);
   return kVerdictWake | filter_rules::CountSwallowed(data, button.Source, rule);
 }
 
